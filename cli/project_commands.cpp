@@ -1,0 +1,96 @@
+#include "cli/project_commands.h"
+
+#include <iostream>
+#include <nlohmann/json.hpp>
+
+#include "cli/cli_support.h"
+#include "designer/document/menu_document.h"
+#include "designer/storage/project_files.h"
+
+namespace tabulo::cli {
+namespace {
+
+std::vector<int> PagesInUse(const MenuDocument& doc) {
+  std::vector<int> pages;
+  for (int p = 1; p <= kPages; ++p) {
+    for (int k = 0; k < kLinesPerPage; ++k) {
+      int s = SlotOf(p, k);
+      int32_t kind = doc.LineLayout[s].Kind;
+      if (doc.Botoes[s] > 0 || kind == kKindTitle || kind == kKindNote) {
+        pages.push_back(p);
+        break;
+      }
+    }
+  }
+  return pages;
+}
+
+std::string FileNameOf(const std::string& path) {
+  size_t separator = path.find_last_of("\\/");
+  return separator == std::string::npos ? path : path.substr(separator + 1);
+}
+
+}  // namespace
+
+int InfoCommand(const std::vector<std::string>& args) {
+  Options options(args, {});
+  if (!options.Error().empty()) return Fail(options.Error());
+  if (options.Positional().size() != 1) return Fail("usage: tabulo info PROJECT.TB1 [--json]");
+  LoadedProject project;
+  if (!LoadProjectFile(options.Positional()[0], project)) return kExitError;
+  const MenuDocument& doc = *project.doc;
+
+  std::vector<std::string> languages;
+  for (int col = 1; col <= kLanguages; ++col) languages.push_back(doc.Lang(0, col));
+  std::vector<int> pages = PagesInUse(doc);
+
+  if (options.Has("--json")) {
+    nlohmann::json info = {{"plus", doc.NumPlus},
+                           {"pages_used", pages},
+                           {"languages", languages},
+                           {"modifiers", doc.NumModifiers},
+                           {"definitions", doc.NumModifierDefs},
+                           {"pages_version", doc.PagesVersion}};
+    std::cout << info.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
+    return kExitOk;
+  }
+  std::cout << "PLUs: " << doc.NumPlus << "\n";
+  std::cout << "Pages in use:";
+  if (pages.empty()) std::cout << " none";
+  for (int p : pages) std::cout << " " << p;
+  std::cout << "\nLanguages:";
+  for (size_t i = 0; i < languages.size(); ++i) std::cout << (i ? ", " : " ") << languages[i];
+  std::cout << "\nModifiers: " << doc.NumModifiers << "\nModifier definitions: " << doc.NumModifierDefs
+            << "\nLettering: "
+            << (doc.PagesVersion == "1" ? "fixed (1)" : "from the last used page (" + doc.PagesVersion + ")")
+            << "\n";
+  return kExitOk;
+}
+
+int CheckCommand(const std::vector<std::string>& args) {
+  Options options(args, {});
+  if (!options.Error().empty()) return Fail(options.Error());
+  if (options.Positional().size() != 1) return Fail("usage: tabulo check PROJECT.TB1");
+  LoadedProject project;
+  if (!LoadProjectFile(options.Positional()[0], project)) return kExitError;
+  std::string base = FileNameOf(project.doc->ProjectBase);
+  for (const ReadIssue& issue : project.report.issues) {
+    std::cout << base << issue.file;
+    if (issue.line > 0) std::cout << ":" << issue.line;
+    std::cout << ": " << issue.message << "\n";
+  }
+  return project.report.issues.empty() ? kExitOk : kExitFindings;
+}
+
+int SaveAsCommand(const std::vector<std::string>& args) {
+  Options options(args, {});
+  if (!options.Error().empty()) return Fail(options.Error());
+  if (options.Positional().size() != 2) return Fail("usage: tabulo save-as SOURCE.TB1 DESTINATION.TB1");
+  LoadedProject project;
+  if (!LoadProjectFile(options.Positional()[0], project)) return kExitError;
+  WriteReport written = SaveProjectAs(*project.doc, options.Positional()[1]);
+  if (!written.ok) return Fail("cannot write " + written.failed_path + ": " + written.error);
+  return kExitOk;
+}
+
+}  // namespace tabulo::cli

@@ -1,0 +1,317 @@
+#include <algorithm>
+#include <optional>
+
+#include "designer/document/catalogue_lookup.h"
+#include "designer/document/numbers.h"
+#include "designer/storage/project_files.h"
+#include "designer/storage/project_layout.h"
+#include "designer/storage/text_codec.h"
+#include "platform/files.h"
+
+namespace tabulo {
+namespace {
+
+// One data file's lines, read in order, with what was skipped noted against the file and line.
+class LineSource {
+ public:
+  LineSource(const MenuDocument& doc, const char* suffix, ReadReport& report) : suffix_(suffix), report_(report) {
+    std::string bytes;
+    exists_ = ReadWholeFile(doc.ProjectBase + suffix, bytes);
+    if (!exists_) {
+      Note(0, "file missing or unreadable");
+      return;
+    }
+    text_ = DecodeFileText(bytes);
+    lines_ = SplitLines(text_);
+  }
+
+  bool Exists() const { return exists_; }
+  bool AtEnd() const { return next_ >= lines_.size(); }
+  // True when the line just read was the file's last.
+  bool WasLast() const { return next_ >= lines_.size(); }
+  size_t Count() const { return lines_.size(); }
+  int LineNumber() const { return static_cast<int>(next_); }  // of the line just read
+  std::string_view Next() { return lines_[next_++]; }
+  std::optional<std::string_view> NextIfAny() {
+    if (AtEnd()) return std::nullopt;
+    return Next();
+  }
+
+  void Note(int line, std::string message) { report_.issues.push_back({suffix_, line, std::move(message)}); }
+  void NoteHere(std::string message) { Note(LineNumber(), std::move(message)); }
+  void NoteRestIgnored(const std::string& why) {
+    if (!AtEnd()) Note(LineNumber() + 1, why + "; " + std::to_string(lines_.size() - next_) + " lines not read");
+  }
+
+  // The line read as a whole 32-bit number, or nothing (noted) when it is not a number.
+  std::optional<int32_t> WholeNumberLine(std::string_view line, const char* field) {
+    auto value = StrictNumber(line);
+    if (!value) {
+      NoteHere(std::string("not a number for ") + field + ": \"" + std::string(line) + "\"");
+      return std::nullopt;
+    }
+    return WholeNumber(*value);
+  }
+
+ private:
+  std::string suffix_;
+  ReadReport& report_;
+  bool exists_ = false;
+  std::string text_;
+  std::vector<std::string_view> lines_;
+  size_t next_ = 0;
+};
+
+bool BlankLine(std::string_view line) { return Trim(line).empty(); }
+
+void ReadPluData(MenuDocument& doc, ReadReport& report) {
+  LineSource in(doc, kPluDataFile, report);
+  if (!in.Exists()) return;
+  int n = 0;
+  while (!in.AtEnd()) {
+    std::string_view line = in.Next();
+    if (BlankLine(line)) {
+      in.NoteRestIgnored("an empty line ends the catalogue");
+      break;
+    }
+    if (n >= kMaxPlus) {
+      in.NoteHere("catalogue full at " + std::to_string(kMaxPlus) + " PLUs");
+      in.NoteRestIgnored("catalogue full");
+      break;
+    }
+    size_t commas[5];
+    size_t pos = 0;
+    int found = 0;
+    for (; found < 5; ++found) {
+      size_t comma = line.find(',', pos);
+      if (comma == std::string_view::npos) break;
+      commas[found] = comma;
+      pos = comma + 1;
+    }
+    if (found < 5) {
+      in.NoteHere("fewer than six fields; line skipped");
+      continue;
+    }
+    auto field = [&](int k) { return std::string(line.substr(commas[k - 1] + 1, commas[k] - commas[k - 1] - 1)); };
+    doc.PluNumber[n] = field(1);
+    doc.PluField2[n] = field(2);
+    doc.PluField3[n] = field(3);
+    doc.PluPrice[n] = std::string(Trim(field(4)));
+    doc.PluDescription[n] = std::string(Trim(line.substr(commas[4] + 1)));
+    ++n;
+  }
+  doc.NumPlus = n;
+}
+
+// Blocks of a name and its levels, each level a definition name followed by keyword lines. The file's last
+// line always ends a block and is never data: the writer ends every block with an empty line.
+void ReadModifiers(MenuDocument& doc, ReadReport& report) {
+  LineSource in(doc, kModifiersFile, report);
+  if (!in.Exists()) return;
+  int m = 0;
+  while (!in.AtEnd()) {
+    if (m >= kMaxModifiers) {
+      in.NoteRestIgnored("more than " + std::to_string(kMaxModifiers) + " modifiers");
+      break;
+    }
+    ModifierRecord& mod = doc.Modifiers[m];
+    mod.Name = std::string(in.Next());
+    if (in.WasLast()) break;  // a name without its block is not counted
+    std::string_view level_line = in.Next();
+    if (!(BlankLine(level_line) || in.WasLast())) {
+      int l = 0;
+      for (;;) {
+        if (l < kMaxLevels) {
+          mod.LevelName[l] = std::string(level_line);
+          mod.NumLevels = l + 1;
+        } else {
+          in.NoteHere("more than " + std::to_string(kMaxLevels) + " levels; level ignored");
+        }
+        bool next_level = false;
+        while (!in.AtEnd()) {
+          std::string_view line = in.Next();
+          if (BlankLine(line) || in.WasLast()) break;
+          if (line == "obrigatorio") {
+            mod.Obrigatorio[l] = 1;
+          } else if (line.substr(0, 6) == "minimo") {
+            mod.Minimo[l] = IntegerValue(line.substr(line.size() - 1));
+          } else if (line.substr(0, 6) == "maximo") {
+            mod.Maximo[l] = IntegerValue(line.substr(line.size() - 1));
+          } else if (line.substr(0, 7) == "default") {
+            mod.Default[l] = IntegerValue(line.substr(7));
+          } else {
+            level_line = line;
+            ++l;
+            next_level = true;
+            break;
+          }
+        }
+        if (!next_level) break;
+      }
+    }
+    ++m;
+  }
+  doc.NumModifiers = m;
+}
+
+void ReadModifierDefinitions(MenuDocument& doc, ReadReport& report) {
+  LineSource in(doc, kModifierDefinitionsFile, report);
+  if (!in.Exists()) return;
+  int d = 0;
+  while (!in.AtEnd()) {
+    std::string_view name = in.Next();
+    if (BlankLine(name) || in.WasLast()) break;
+    if (d >= kMaxModifierDefs) {
+      in.NoteHere("more than " + std::to_string(kMaxModifierDefs) + " modifier definitions");
+      in.NoteRestIgnored("definitions beyond the table");
+      break;
+    }
+    ModifierDefRecord& def = doc.ModifierDefs[d];
+    def.Name = std::string(name);
+    int j = 0;
+    while (!in.AtEnd()) {
+      std::string_view line = in.Next();
+      if (BlankLine(line) || in.WasLast()) break;
+      if (j >= kMaxMembers) {
+        in.NoteHere("more than " + std::to_string(kMaxMembers) + " members; member ignored");
+        continue;
+      }
+      int32_t number = IntegerValue(line);
+      // A member missing from the catalogue keeps its own number (with no description) rather than
+      // turning into whichever PLU happens to stand first in the catalogue.
+      auto index = FindPlu(doc, number);
+      if (!index) in.NoteHere("member PLU " + std::to_string(number) + " is not in the catalogue");
+      def.PluCode[j] = index ? IntegerValue(doc.PluNumber[*index]) : number;
+      def.PluDesc[j] = index ? doc.PluDescription[*index] : std::string();
+      ++j;
+    }
+    def.Count = j;
+    ++d;
+  }
+  doc.NumModifierDefs = d;
+}
+
+void ReadBotoes(MenuDocument& doc, ReadReport& report) {
+  LineSource in(doc, kBotoesFile, report);
+  if (!in.Exists()) return;
+  int s = 0;
+  while (!in.AtEnd()) {
+    std::string_view line = in.Next();
+    if (!line.empty() && line[0] == '-') continue;  // page header
+    if (s >= kLineSlots) {
+      in.NoteHere("more than " + std::to_string(kLineSlots) + " line slots");
+      in.NoteRestIgnored("slots beyond the table");
+      break;
+    }
+    if (auto value = in.WholeNumberLine(line, "a line's PLU")) doc.Botoes[s] = *value;
+    ++s;
+  }
+}
+
+void ReadPrinter(MenuDocument& doc, ReadReport& report) {
+  LineSource in(doc, kPrinterFile, report);
+  // Defaults first: a missing file, and missing or unreadable lines of a short one, take them.
+  ApplyDefaultSettings(doc);
+  if (!in.Exists()) {
+    for (int p = 1; p <= kPages; ++p) doc.PageColorA[p] = doc.PageColorB[p] = doc.DefaultPageColor;
+    return;
+  }
+  auto margin = [&](float& target, const char* name) {
+    auto line = in.NextIfAny();
+    if (!line) return;
+    if (auto value = StrictNumber(*line, true)) {
+      target = static_cast<float>(*value);
+    } else {
+      in.NoteHere(std::string("not a number for ") + name + "; default kept");
+    }
+  };
+  auto text = [&](std::string& target) {
+    if (auto line = in.NextIfAny()) target = std::string(*line);
+  };
+  margin(doc.MarginXDescr, "Margin X (Descr.)");
+  margin(doc.MarginXPrice, "Margin X (Price)");
+  margin(doc.MarginY, "Margin Y");
+  text(doc.Currency);
+  text(doc.FontName);
+  for (int style : {kStyleTitle, kStyleNote, kStyleText}) {
+    text(doc.StyleBackColor[style]);
+    text(doc.StyleForeColor[style]);
+  }
+  text(doc.DefaultPageColor);
+  if (auto line = in.NextIfAny()) {
+    if (auto value = in.WholeNumberLine(*line, "Print lines")) doc.PrintLines = *value;
+  }
+  for (int p = 1; p <= kPages; ++p) {
+    doc.PageColorA[p] = doc.DefaultPageColor;
+    text(doc.PageColorA[p]);
+    doc.PageColorB[p] = doc.DefaultPageColor;
+    text(doc.PageColorB[p]);
+  }
+  for (int p = 1; p <= kPages; ++p) {
+    text(doc.PagePictureA[p]);
+    text(doc.PagePictureB[p]);
+  }
+  in.NoteRestIgnored("more than " + std::to_string(kPrinterLines) + " lines");
+}
+
+void ReadLayout(MenuDocument& doc, ReadReport& report) {
+  LineSource in(doc, kLayoutFile, report);
+  if (!in.Exists()) return;
+  auto text = [&](std::string& target) {
+    if (auto line = in.NextIfAny()) target = std::string(*line);
+  };
+  auto number = [&](int32_t& target, const char* field) {
+    if (auto line = in.NextIfAny()) {
+      if (auto value = in.WholeNumberLine(*line, field)) target = *value;
+    }
+  };
+  for (int s = 0; s < kLayoutSlots && !in.AtEnd(); ++s) {
+    LineLayoutRecord& line = doc.LineLayout[s];
+    text(line.Text);
+    number(line.Kind, "a line's kind");
+    text(line.LineBackColor);
+    text(line.LineForeColor);
+    int32_t reserved = 0;  // read and dropped: the field is always 0
+    number(reserved, "the reserved field");
+    text(line.TitleText);
+    text(line.TitleBackColor);
+    text(line.TitleForeColor);
+    text(line.TitlePicture);
+  }
+  for (int s = 0; s < kLayoutSlots && !in.AtEnd(); ++s) number(doc.LineLayout[s].TitleMark, "a group mark");
+  in.NoteRestIgnored("more than " + std::to_string(kLayoutSlots * (kLayoutFieldLines + 1)) + " lines");
+}
+
+void ReadLanguages(MenuDocument& doc, ReadReport& report) {
+  ApplyDefaultLanguageNames(doc);
+  LineSource in(doc, kLanguagesFile, report);
+  if (!in.Exists()) return;
+  for (int row = 0; row < kLangRows && !in.AtEnd(); ++row) {
+    for (int col = 1; col <= kLanguages && !in.AtEnd(); ++col) doc.Lang(row, col) = std::string(in.Next());
+  }
+  in.NoteRestIgnored("more than " + std::to_string(kLangRows * kLanguages) + " lines");
+}
+
+void ReadPagesVersion(MenuDocument& doc, ReadReport& report) {
+  doc.PagesVersion = "0";
+  LineSource in(doc, kPagesVersionFile, report);
+  if (auto line = in.NextIfAny()) doc.PagesVersion = std::string(*line);
+}
+
+}  // namespace
+
+ReadReport ReadProjectFiles(MenuDocument& doc) {
+  ReadReport report;
+  // Order matters: the definitions look their members up in the catalogue read just before.
+  ReadPluData(doc, report);
+  ReadModifiers(doc, report);
+  ReadModifierDefinitions(doc, report);
+  ReadBotoes(doc, report);
+  ReadPrinter(doc, report);
+  ReadLayout(doc, report);
+  ReadLanguages(doc, report);
+  ReadPagesVersion(doc, report);
+  return report;
+}
+
+}  // namespace tabulo

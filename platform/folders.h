@@ -1,0 +1,27 @@
+#pragma once
+// The maker folder and the designer's work folder, and the few folder operations the designer needs.
+
+#include <string>
+
+namespace tabulo {
+
+// `$VELT_HOME`, else `$XDG_DATA_HOME/velt`, else `~/.local/share/velt`; no trailing separator.
+std::string MakerFolder();
+// The work folder "temp_velt" in the maker folder, with a trailing separator.
+std::string WorkFolder();
+// The base name of the work copy: "temp" in the work folder.
+std::string WorkBase();
+// The PLU interchange file "pludata.txt" in the maker folder.
+std::string InterchangeFile();
+
+// Creates a folder and its parents; false when it does not exist afterwards.
+bool EnsureFolder(const std::string& path);
+// Creates the maker folder and the work folder; false when either is missing afterwards.
+bool EnsureWorkFolders();
+// Deletes every file (not folder) in a folder; errors are ignored.
+void DeleteFilesIn(const std::string& folder);
+
+// The folder of the running program, without a trailing separator.
+std::string ProgramFolder();
+
+}  // namespace tabulo
