@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "cli/cli_support.h"
-#include "cli/project_commands.h"
+#include "cli/commands.h"
 
 namespace {
 
@@ -16,17 +16,34 @@ constexpr const char* kUsage =
     "\n"
     "  info PROJECT.TB1 [--json]      catalogue, pages in use, languages, modifiers\n"
     "  check PROJECT.TB1              what the reader skipped or refused; exit 1 when anything\n"
-    "  save-as SOURCE.TB1 DEST.TB1    read a project and write it again\n"
+    "  save-as SOURCE.TB1 DEST.TB1    read a project and write it again (as Load, then Save)\n"
+    "  import csv|xls|xlsx FILE -o PROJECT.TB1\n"
+    "  import backoffice FAMILIES PRODUCTS -o PROJECT.TB1\n"
+    "  import last-sent -o PROJECT.TB1\n"
+    "                                 a new menu from a catalogue file\n"
+    "  print PROJECT.TB1 --pdf OUT.pdf [--page N | --all | --fronts | --backs] [--languages 1[,2]] [--no-lines]\n"
+    "                                 the menu cards as a PDF file\n"
+    "  send PROJECT.TB1 [--port N] [--plain-pages] [--old-firmware]\n"
+    "                                 the menu to the terminals through the base station\n"
+    "  receive [--port N] [--count K] [--timeout S]\n"
+    "                                 print orders as they arrive\n"
+    "  translate --from NAME --to NAME TEXT\n"
+    "                                 a text through the web translation page\n"
     "\n"
     "Exit status: 0 done, 1 findings reported, 2 error.\n";
 
-using Command = std::function<int(const std::vector<std::string>&)>;
+using Command = std::function<int(const tabulo::cli::Arguments&)>;
 
 const std::map<std::string, Command>& Commands() {
   static const std::map<std::string, Command> commands = {
       {"info", tabulo::cli::InfoCommand},
       {"check", tabulo::cli::CheckCommand},
       {"save-as", tabulo::cli::SaveAsCommand},
+      {"import", tabulo::cli::ImportCommand},
+      {"print", tabulo::cli::PrintCommand},
+      {"send", tabulo::cli::SendCommand},
+      {"receive", tabulo::cli::ReceiveCommand},
+      {"translate", tabulo::cli::TranslateCommand},
   };
   return commands;
 }

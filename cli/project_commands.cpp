@@ -1,4 +1,4 @@
-#include "cli/project_commands.h"
+#include "cli/commands.h"
 
 #include <iostream>
 #include <nlohmann/json.hpp>
@@ -32,7 +32,7 @@ std::string FileNameOf(const std::string& path) {
 
 }  // namespace
 
-int InfoCommand(const std::vector<std::string>& args) {
+int InfoCommand(const Arguments& args) {
   Options options(args, {});
   if (!options.Error().empty()) return Fail(options.Error());
   if (options.Positional().size() != 1) return Fail("usage: tabulo info PROJECT.TB1 [--json]");
@@ -67,7 +67,7 @@ int InfoCommand(const std::vector<std::string>& args) {
   return kExitOk;
 }
 
-int CheckCommand(const std::vector<std::string>& args) {
+int CheckCommand(const Arguments& args) {
   Options options(args, {});
   if (!options.Error().empty()) return Fail(options.Error());
   if (options.Positional().size() != 1) return Fail("usage: tabulo check PROJECT.TB1");
@@ -82,7 +82,7 @@ int CheckCommand(const std::vector<std::string>& args) {
   return project.report.issues.empty() ? kExitOk : kExitFindings;
 }
 
-int SaveAsCommand(const std::vector<std::string>& args) {
+int SaveAsCommand(const Arguments& args) {
   Options options(args, {});
   if (!options.Error().empty()) return Fail(options.Error());
   if (options.Positional().size() != 2) return Fail("usage: tabulo save-as SOURCE.TB1 DESTINATION.TB1");

@@ -1,0 +1,25 @@
+#pragma once
+// Every command of `tabulo`, one function each; the files named after their area implement them.
+
+#include <string>
+#include <vector>
+
+namespace tabulo::cli {
+
+using Arguments = std::vector<std::string>;
+
+// project_commands.cpp
+int InfoCommand(const Arguments& args);
+int CheckCommand(const Arguments& args);
+int SaveAsCommand(const Arguments& args);
+// import_commands.cpp
+int ImportCommand(const Arguments& args);
+// print_commands.cpp
+int PrintCommand(const Arguments& args);
+// link_commands.cpp
+int SendCommand(const Arguments& args);
+int ReceiveCommand(const Arguments& args);
+// translate_commands.cpp
+int TranslateCommand(const Arguments& args);
+
+}  // namespace tabulo::cli
