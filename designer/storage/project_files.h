@@ -3,6 +3,7 @@
 // document, and 28 page export files for use outside the designer, all named ProjectBase + a fixed suffix.
 // The same writer and reader serve the work copy and a project saved anywhere.
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,11 @@ WriteReport WriteProjectFiles(const MenuDocument& doc);
 // Fills the document from the data files of doc.ProjectBase, without clearing it first. Missing files and
 // unusable lines are skipped and reported; the document never leaves its capacities.
 ReadReport ReadProjectFiles(MenuDocument& doc);
+
+// The same from another source of the data files' bytes, by suffix ("_pludata.txt"); the source answers
+// false for a missing file.
+using ProjectFileSource = std::function<bool(const std::string& suffix, std::string& bytes)>;
+ReadReport ReadProjectFiles(MenuDocument& doc, const ProjectFileSource& source);
 
 // ProjectFolder of a chosen path: up to and including its last "\" or "/" ("" when it has none).
 std::string ProjectFolderOf(const std::string& path);

@@ -14,9 +14,10 @@ namespace {
 // One data file's lines, read in order, with what was skipped noted against the file and line.
 class LineSource {
  public:
-  LineSource(const MenuDocument& doc, const char* suffix, ReadReport& report) : suffix_(suffix), report_(report) {
+  LineSource(const ProjectFileSource& source, const char* suffix, ReadReport& report)
+      : suffix_(suffix), report_(report) {
     std::string bytes;
-    exists_ = ReadWholeFile(doc.ProjectBase + suffix, bytes);
+    exists_ = source(suffix, bytes);
     if (!exists_) {
       Note(0, "file missing or unreadable");
       return;
@@ -64,8 +65,8 @@ class LineSource {
 
 bool BlankLine(std::string_view line) { return Trim(line).empty(); }
 
-void ReadPluData(MenuDocument& doc, ReadReport& report) {
-  LineSource in(doc, kPluDataFile, report);
+void ReadPluData(MenuDocument& doc, const ProjectFileSource& source, ReadReport& report) {
+  LineSource in(source, kPluDataFile, report);
   if (!in.Exists()) return;
   int n = 0;
   while (!in.AtEnd()) {
@@ -105,8 +106,8 @@ void ReadPluData(MenuDocument& doc, ReadReport& report) {
 
 // Blocks of a name and its levels, each level a definition name followed by keyword lines. The file's last
 // line always ends a block and is never data: the writer ends every block with an empty line.
-void ReadModifiers(MenuDocument& doc, ReadReport& report) {
-  LineSource in(doc, kModifiersFile, report);
+void ReadModifiers(MenuDocument& doc, const ProjectFileSource& source, ReadReport& report) {
+  LineSource in(source, kModifiersFile, report);
   if (!in.Exists()) return;
   int m = 0;
   while (!in.AtEnd()) {
@@ -154,8 +155,8 @@ void ReadModifiers(MenuDocument& doc, ReadReport& report) {
   doc.NumModifiers = m;
 }
 
-void ReadModifierDefinitions(MenuDocument& doc, ReadReport& report) {
-  LineSource in(doc, kModifierDefinitionsFile, report);
+void ReadModifierDefinitions(MenuDocument& doc, const ProjectFileSource& source, ReadReport& report) {
+  LineSource in(source, kModifierDefinitionsFile, report);
   if (!in.Exists()) return;
   int d = 0;
   while (!in.AtEnd()) {
@@ -191,8 +192,8 @@ void ReadModifierDefinitions(MenuDocument& doc, ReadReport& report) {
   doc.NumModifierDefs = d;
 }
 
-void ReadBotoes(MenuDocument& doc, ReadReport& report) {
-  LineSource in(doc, kBotoesFile, report);
+void ReadBotoes(MenuDocument& doc, const ProjectFileSource& source, ReadReport& report) {
+  LineSource in(source, kBotoesFile, report);
   if (!in.Exists()) return;
   int s = 0;
   while (!in.AtEnd()) {
@@ -208,8 +209,8 @@ void ReadBotoes(MenuDocument& doc, ReadReport& report) {
   }
 }
 
-void ReadPrinter(MenuDocument& doc, ReadReport& report) {
-  LineSource in(doc, kPrinterFile, report);
+void ReadPrinter(MenuDocument& doc, const ProjectFileSource& source, ReadReport& report) {
+  LineSource in(source, kPrinterFile, report);
   // Defaults first: a missing file, and missing or unreadable lines of a short one, take them.
   ApplyDefaultSettings(doc);
   if (!in.Exists()) {
@@ -254,8 +255,8 @@ void ReadPrinter(MenuDocument& doc, ReadReport& report) {
   in.NoteRestIgnored("more than " + std::to_string(kPrinterLines) + " lines");
 }
 
-void ReadLayout(MenuDocument& doc, ReadReport& report) {
-  LineSource in(doc, kLayoutFile, report);
+void ReadLayout(MenuDocument& doc, const ProjectFileSource& source, ReadReport& report) {
+  LineSource in(source, kLayoutFile, report);
   if (!in.Exists()) return;
   auto text = [&](std::string& target) {
     if (auto line = in.NextIfAny()) target = std::string(*line);
@@ -282,9 +283,9 @@ void ReadLayout(MenuDocument& doc, ReadReport& report) {
   in.NoteRestIgnored("more than " + std::to_string(kLayoutSlots * (kLayoutFieldLines + 1)) + " lines");
 }
 
-void ReadLanguages(MenuDocument& doc, ReadReport& report) {
+void ReadLanguages(MenuDocument& doc, const ProjectFileSource& source, ReadReport& report) {
   ApplyDefaultLanguageNames(doc);
-  LineSource in(doc, kLanguagesFile, report);
+  LineSource in(source, kLanguagesFile, report);
   if (!in.Exists()) return;
   for (int row = 0; row < kLangRows && !in.AtEnd(); ++row) {
     for (int col = 1; col <= kLanguages && !in.AtEnd(); ++col) doc.Lang(row, col) = std::string(in.Next());
@@ -292,25 +293,32 @@ void ReadLanguages(MenuDocument& doc, ReadReport& report) {
   in.NoteRestIgnored("more than " + std::to_string(kLangRows * kLanguages) + " lines");
 }
 
-void ReadPagesVersion(MenuDocument& doc, ReadReport& report) {
+void ReadPagesVersion(MenuDocument& doc, const ProjectFileSource& source, ReadReport& report) {
   doc.PagesVersion = "0";
-  LineSource in(doc, kPagesVersionFile, report);
+  LineSource in(source, kPagesVersionFile, report);
   if (auto line = in.NextIfAny()) doc.PagesVersion = std::string(*line);
 }
 
 }  // namespace
 
 ReadReport ReadProjectFiles(MenuDocument& doc) {
+  const std::string base = doc.ProjectBase;
+  return ReadProjectFiles(doc, [&base](const std::string& suffix, std::string& bytes) {
+    return ReadWholeFile(base + suffix, bytes);
+  });
+}
+
+ReadReport ReadProjectFiles(MenuDocument& doc, const ProjectFileSource& source) {
   ReadReport report;
   // Order matters: the definitions look their members up in the catalogue read just before.
-  ReadPluData(doc, report);
-  ReadModifiers(doc, report);
-  ReadModifierDefinitions(doc, report);
-  ReadBotoes(doc, report);
-  ReadPrinter(doc, report);
-  ReadLayout(doc, report);
-  ReadLanguages(doc, report);
-  ReadPagesVersion(doc, report);
+  ReadPluData(doc, source, report);
+  ReadModifiers(doc, source, report);
+  ReadModifierDefinitions(doc, source, report);
+  ReadBotoes(doc, source, report);
+  ReadPrinter(doc, source, report);
+  ReadLayout(doc, source, report);
+  ReadLanguages(doc, source, report);
+  ReadPagesVersion(doc, source, report);
   return report;
 }
 
