@@ -6,7 +6,9 @@
 
 namespace tabulo {
 
-double PluValue(const MenuDocument& doc, int index) { return NumericValue(doc.PluNumber[index]); }
+double PluValue(const MenuDocument& doc, int index) {
+  return NumericValue(doc.PluNumber[index]);
+}
 
 // The designer's lookups scan up to and including NumPlus: the entry just past the catalogue is "" and
 // only ever matches 0, which no caller looks up.
@@ -27,7 +29,9 @@ std::string PriceOfPlu(const MenuDocument& doc, int32_t number) {
   return index ? doc.PluPrice[*index] : std::string();
 }
 
-int32_t IndexOfPlu(const MenuDocument& doc, int32_t number) { return FindPlu(doc, number).value_or(0); }
+int32_t IndexOfPlu(const MenuDocument& doc, int32_t number) {
+  return FindPlu(doc, number).value_or(0);
+}
 
 void DeletePluNumber(MenuDocument& doc, int32_t number) {
   for (int i = 0; i <= doc.NumPlus && i < kMaxPlus; ++i) {

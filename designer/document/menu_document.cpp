@@ -2,7 +2,9 @@
 
 namespace tabulo {
 
-MenuDocument::MenuDocument() { ApplyDefaultSettings(*this); }
+MenuDocument::MenuDocument() {
+  ApplyDefaultSettings(*this);
+}
 
 void ApplyDefaultSettings(MenuDocument& doc) {
   doc.MarginXDescr = 47;

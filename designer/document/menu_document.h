@@ -9,9 +9,9 @@
 
 namespace tabulo {
 
-inline constexpr int kMaxPlus = 10000;          // catalogue indices 0..9999
-inline constexpr int kPages = 14;               // page numbers 1..14
-inline constexpr int kLinesPerPage = 24;        // line index 0..23
+inline constexpr int kMaxPlus = 10000;                     // catalogue indices 0..9999
+inline constexpr int kPages = 14;                          // page numbers 1..14
+inline constexpr int kLinesPerPage = 24;                   // line index 0..23
 inline constexpr int kPageSlots = kPages * kLinesPerPage;  // slots 0..335 are lines
 inline constexpr int kLineSlots = kPageSlots + 1;          // entry 336 is a spare the page shift reads
 inline constexpr int kPageEntries = kPages + 1;            // per-page tables, entry 0 unused
@@ -43,12 +43,14 @@ inline constexpr int32_t kTitleMarkStart = 4;
 inline constexpr int32_t kTitleMarkPictureCovered = 5;
 
 // Slot of line `line` (0..23) of page `page` (1..14).
-constexpr int SlotOf(int page, int line) { return (page - 1) * kLinesPerPage + line; }
+constexpr int SlotOf(int page, int line) {
+  return (page - 1) * kLinesPerPage + line;
+}
 
 struct LineLayoutRecord {
-  std::string Text;            // text of a title or note line
+  std::string Text;  // text of a title or note line
   int32_t Kind = kKindUnset;
-  std::string LineBackColor;   // "" = style default
+  std::string LineBackColor;  // "" = style default
   std::string LineForeColor;
   int32_t Reserved = 0;        // always 0; the layout file carries a line for it
   std::string TitleText;       // group title on the back side
@@ -83,10 +85,10 @@ struct ModifierDefRecord {
 
 // Values through which the main window hands a selection to a dialog it opens.
 struct HandOver {
-  int32_t CurrentLine = 0;     // line index 0..23 of the line acted on
-  bool EditFromPage = false;   // line editor opened from a page line (else from the catalogue list)
-  int16_t EditListIndex = 0;   // list index in the catalogue list
-  int32_t EditPluNumber = 0;   // PLU number, or 10000 + slot for a title or note line
+  int32_t CurrentLine = 0;    // line index 0..23 of the line acted on
+  bool EditFromPage = false;  // line editor opened from a page line (else from the catalogue list)
+  int16_t EditListIndex = 0;  // list index in the catalogue list
+  int32_t EditPluNumber = 0;  // PLU number, or 10000 + slot for a title or note line
   std::string EditPluPrice;
   std::string EditTitleText;
   int32_t BackgroundSide = 1;  // 1 = front side, 2 = back side
@@ -148,7 +150,7 @@ struct MenuDocument {
 // The default settings of a project that does not give its own.
 void ApplyDefaultSettings(MenuDocument& doc);
 inline const char* const kDefaultLanguageNames[kLanguages] = {"Portugues", "English", "Italiano", "Frances",
-                                                             "Espanol"};
+                                                              "Espanol"};
 void ApplyDefaultLanguageNames(MenuDocument& doc);
 
 // The document part of File > New: an empty menu with fixed lettering. Settings are kept.

@@ -9,8 +9,12 @@
 namespace tabulo {
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 // Scans [sign] digits [point digits] from `pos`; returns the end of the number and whether it had a digit.
 struct Scan {
@@ -28,36 +32,36 @@ Scan ScanNumber(std::string_view text, size_t pos, char point, char other_point)
     ++i;
   }
   double value = 0;
+  int digits = 0;
   while (i < text.size() && IsDigit(text[i])) {
     value = value * 10 + (text[i] - '0');
-    scan.has_digit = true;
+    ++digits;
     ++i;
   }
+  bool fraction = false;
   if (i < text.size() && (text[i] == point || (other_point && text[i] == other_point))) {
     size_t after = i + 1;
-    double scale = 0.1;
-    bool fraction_digit = false;
-    while (after < text.size() && IsDigit(text[after])) {
-      value += (text[after] - '0') * scale;
-      scale /= 10;
-      fraction_digit = true;
-      ++after;
-    }
-    if (scan.has_digit || fraction_digit) {
-      scan.has_digit = true;
+    while (after < text.size() && IsDigit(text[after])) ++after;
+    if (digits > 0 || after > i + 1) {
+      fraction = after > i + 1;
+      digits += static_cast<int>(after - i - 1);
       i = after;
     }
   }
-  if (!scan.has_digit) return Scan{pos, false, 0};
-  // Digits summed one by one lose the last bit now and then; the library's conversion is exact.
-  std::string exact(text.substr(pos, i - pos));
-  if (other_point) std::replace(exact.begin(), exact.end(), other_point, '.');
-  double parsed = 0;
-  const char* first = exact.data();
-  if (*first == '+') ++first;
-  auto result = std::from_chars(first, exact.data() + exact.size(), parsed);
-  if (result.ec == std::errc()) value = std::fabs(parsed);
+  if (digits == 0) return Scan{pos, false, 0};
+  scan.has_digit = true;
   scan.end = i;
+  // Whole numbers of up to 15 digits are exact as summed; the rest goes through the library's exact
+  // conversion, since digits summed one by one lose the last bit now and then.
+  if (fraction || digits > 15) {
+    std::string exact(text.substr(pos, i - pos));
+    if (other_point) std::replace(exact.begin(), exact.end(), other_point, '.');
+    const char* first = exact.data();
+    if (*first == '+') ++first;
+    double parsed = 0;
+    auto result = std::from_chars(first, exact.data() + exact.size(), parsed);
+    if (result.ec == std::errc()) value = std::fabs(parsed);
+  }
   scan.value = negative ? -value : value;
   return scan;
 }
@@ -81,7 +85,9 @@ double NumericValue(std::string_view text) {
   return scan.has_digit && std::isfinite(scan.value) ? scan.value : 0.0;
 }
 
-bool HasLeadingNumber(std::string_view text) { return ScanNumber(text, SkipBlanks(text, 0), '.', 0).has_digit; }
+bool HasLeadingNumber(std::string_view text) {
+  return ScanNumber(text, SkipBlanks(text, 0), '.', 0).has_digit;
+}
 
 std::optional<double> StrictNumber(std::string_view text, bool decimal_comma) {
   std::string_view trimmed = Trim(text);
@@ -93,20 +99,28 @@ std::optional<double> StrictNumber(std::string_view text, bool decimal_comma) {
 int32_t WholeNumber(double value) {
   if (!std::isfinite(value)) return 0;
   double rounded = std::nearbyint(value);  // the default rounding mode rounds halves to even
-  if (rounded >= static_cast<double>(std::numeric_limits<int32_t>::max())) return std::numeric_limits<int32_t>::max();
-  if (rounded <= static_cast<double>(std::numeric_limits<int32_t>::min())) return std::numeric_limits<int32_t>::min();
+  if (rounded >= static_cast<double>(std::numeric_limits<int32_t>::max()))
+    return std::numeric_limits<int32_t>::max();
+  if (rounded <= static_cast<double>(std::numeric_limits<int32_t>::min()))
+    return std::numeric_limits<int32_t>::min();
   return static_cast<int32_t>(rounded);
 }
 
-int32_t IntegerValue(std::string_view text) { return WholeNumber(NumericValue(text)); }
+int32_t IntegerValue(std::string_view text) {
+  return WholeNumber(NumericValue(text));
+}
 
-std::string DecimalText(int64_t value) { return std::to_string(value); }
+std::string DecimalText(int64_t value) {
+  return std::to_string(value);
+}
 
 std::string SignedText(int32_t value) {
   return value < 0 ? "-" + DecimalText(-static_cast<int64_t>(value)) : " " + DecimalText(value);
 }
 
-std::string PlainNumber(int32_t value) { return SignedText(value) + " "; }
+std::string PlainNumber(int32_t value) {
+  return SignedText(value) + " ";
+}
 
 std::string PlainNumber(float value) {
   if (!std::isfinite(value)) value = 0;

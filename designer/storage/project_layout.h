@@ -14,8 +14,12 @@ inline constexpr const char* kLayoutFile = "_Layout.txt";
 inline constexpr const char* kLanguagesFile = "_Languages.txt";
 inline constexpr const char* kPagesVersionFile = "_PagesVersion.txt";
 
-inline std::string PageDescriptionFile(int page) { return "_Page_Description_" + std::to_string(page) + ".txt"; }
-inline std::string PagePriceFile(int page) { return "_Page_Price_" + std::to_string(page) + ".txt"; }
+inline std::string PageDescriptionFile(int page) {
+  return "_Page_Description_" + std::to_string(page) + ".txt";
+}
+inline std::string PagePriceFile(int page) {
+  return "_Page_Price_" + std::to_string(page) + ".txt";
+}
 
 // The layout file stores slots 0..312 only; the rest of page 14 is not kept.
 inline constexpr int kLayoutSlots = 313;

@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <optional>
+#include <unordered_map>
 
 #include "designer/document/catalogue_lookup.h"
 #include "designer/document/numbers.h"
@@ -22,7 +23,7 @@ class LineSource {
       Note(0, "file missing or unreadable");
       return;
     }
-    text_ = DecodeFileText(bytes);
+    text_ = DecodeFileText(std::move(bytes));
     lines_ = SplitLines(text_);
   }
 
@@ -41,7 +42,8 @@ class LineSource {
   void Note(int line, std::string message) { report_.issues.push_back({suffix_, line, std::move(message)}); }
   void NoteHere(std::string message) { Note(LineNumber(), std::move(message)); }
   void NoteRestIgnored(const std::string& why) {
-    if (!AtEnd()) Note(LineNumber() + 1, why + "; " + std::to_string(lines_.size() - next_) + " lines not read");
+    if (!AtEnd())
+      Note(LineNumber() + 1, why + "; " + std::to_string(lines_.size() - next_) + " lines not read");
   }
 
   // The line read as a whole 32-bit number, or nothing (noted) when it is not a number.
@@ -63,7 +65,9 @@ class LineSource {
   size_t next_ = 0;
 };
 
-bool BlankLine(std::string_view line) { return Trim(line).empty(); }
+bool BlankLine(std::string_view line) {
+  return Trim(line).empty();
+}
 
 void ReadPluData(MenuDocument& doc, const ProjectFileSource& source, ReadReport& report) {
   LineSource in(source, kPluDataFile, report);
@@ -93,7 +97,9 @@ void ReadPluData(MenuDocument& doc, const ProjectFileSource& source, ReadReport&
       in.NoteHere("fewer than six fields; line skipped");
       continue;
     }
-    auto field = [&](int k) { return std::string(line.substr(commas[k - 1] + 1, commas[k] - commas[k - 1] - 1)); };
+    auto field = [&](int k) {
+      return std::string(line.substr(commas[k - 1] + 1, commas[k] - commas[k - 1] - 1));
+    };
     doc.PluNumber[n] = field(1);
     doc.PluField2[n] = field(2);
     doc.PluField3[n] = field(3);
@@ -116,7 +122,7 @@ void ReadModifiers(MenuDocument& doc, const ProjectFileSource& source, ReadRepor
       break;
     }
     ModifierRecord& mod = doc.Modifiers[m];
-    mod.Name = std::string(in.Next());
+    mod.Name.assign(in.Next());
     if (in.WasLast()) break;  // a name without its block is not counted
     std::string_view level_line = in.Next();
     if (!(BlankLine(level_line) || in.WasLast())) {
@@ -155,9 +161,21 @@ void ReadModifiers(MenuDocument& doc, const ProjectFileSource& source, ReadRepor
   doc.NumModifiers = m;
 }
 
+// The first catalogue index of every whole PLU number, as FindPlu would find it, built once so that a file of
+// many members does not scan the catalogue for each.
+std::unordered_map<int32_t, int32_t> FirstIndexByNumber(const MenuDocument& doc) {
+  std::unordered_map<int32_t, int32_t> first;
+  for (int i = 0; i < std::min(doc.NumPlus, kMaxPlus); ++i) {
+    double value = PluValue(doc, i);
+    if (value == static_cast<double>(WholeNumber(value))) first.emplace(WholeNumber(value), i);
+  }
+  return first;
+}
+
 void ReadModifierDefinitions(MenuDocument& doc, const ProjectFileSource& source, ReadReport& report) {
   LineSource in(source, kModifierDefinitionsFile, report);
   if (!in.Exists()) return;
+  std::optional<std::unordered_map<int32_t, int32_t>> first_index;
   int d = 0;
   while (!in.AtEnd()) {
     std::string_view name = in.Next();
@@ -167,6 +185,7 @@ void ReadModifierDefinitions(MenuDocument& doc, const ProjectFileSource& source,
       in.NoteRestIgnored("definitions beyond the table");
       break;
     }
+    if (!first_index) first_index = FirstIndexByNumber(doc);
     ModifierDefRecord& def = doc.ModifierDefs[d];
     def.Name = std::string(name);
     int j = 0;
@@ -180,7 +199,8 @@ void ReadModifierDefinitions(MenuDocument& doc, const ProjectFileSource& source,
       int32_t number = IntegerValue(line);
       // A member missing from the catalogue keeps its own number (with no description) rather than
       // turning into whichever PLU happens to stand first in the catalogue.
-      auto index = FindPlu(doc, number);
+      auto found = first_index->find(number);
+      auto index = found != first_index->end() ? std::optional<int32_t>(found->second) : std::nullopt;
       if (!index) in.NoteHere("member PLU " + std::to_string(number) + " is not in the catalogue");
       def.PluCode[j] = index ? IntegerValue(doc.PluNumber[*index]) : number;
       def.PluDesc[j] = index ? doc.PluDescription[*index] : std::string();
@@ -227,7 +247,7 @@ void ReadPrinter(MenuDocument& doc, const ProjectFileSource& source, ReadReport&
     }
   };
   auto text = [&](std::string& target) {
-    if (auto line = in.NextIfAny()) target = std::string(*line);
+    if (auto line = in.NextIfAny()) target.assign(*line);
   };
   margin(doc.MarginXDescr, "Margin X (Descr.)");
   margin(doc.MarginXPrice, "Margin X (Price)");
@@ -259,7 +279,7 @@ void ReadLayout(MenuDocument& doc, const ProjectFileSource& source, ReadReport& 
   LineSource in(source, kLayoutFile, report);
   if (!in.Exists()) return;
   auto text = [&](std::string& target) {
-    if (auto line = in.NextIfAny()) target = std::string(*line);
+    if (auto line = in.NextIfAny()) target.assign(*line);
   };
   auto number = [&](int32_t& target, const char* field) {
     if (auto line = in.NextIfAny()) {
@@ -288,7 +308,7 @@ void ReadLanguages(MenuDocument& doc, const ProjectFileSource& source, ReadRepor
   LineSource in(source, kLanguagesFile, report);
   if (!in.Exists()) return;
   for (int row = 0; row < kLangRows && !in.AtEnd(); ++row) {
-    for (int col = 1; col <= kLanguages && !in.AtEnd(); ++col) doc.Lang(row, col) = std::string(in.Next());
+    for (int col = 1; col <= kLanguages && !in.AtEnd(); ++col) doc.Lang(row, col).assign(in.Next());
   }
   in.NoteRestIgnored("more than " + std::to_string(kLangRows * kLanguages) + " lines");
 }

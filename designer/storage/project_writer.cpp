@@ -58,8 +58,8 @@ std::unordered_map<int32_t, int32_t> LastEntryByNumber(const MenuDocument& doc) 
   return last;
 }
 
-std::string PageExportText(const MenuDocument& doc, const std::unordered_map<int32_t, int32_t>& last, int page,
-                           const CheckedTable<std::string, kMaxPlus>& field) {
+std::string PageExportText(const MenuDocument& doc, const std::unordered_map<int32_t, int32_t>& last,
+                           int page, const CheckedTable<std::string, kMaxPlus>& field) {
   LineWriter out;
   for (int k = 0; k < kLinesPerPage; ++k) {
     int32_t number = doc.Botoes[SlotOf(page, k)];
@@ -72,9 +72,14 @@ std::string PageExportText(const MenuDocument& doc, const std::unordered_map<int
 std::string PluDataText(const MenuDocument& doc) {
   LineWriter out;
   out.Reserve(static_cast<size_t>(std::max(doc.NumPlus, 0)) * 48);
+  std::string& text = out.Text();
   for (int i = 0; i < std::min(doc.NumPlus, kMaxPlus); ++i) {
-    out.Line("st1," + doc.PluNumber[i] + "," + doc.PluField2[i] + "," + doc.PluField3[i] + "," + doc.PluPrice[i] +
-             "," + doc.PluDescription[i]);
+    text.append("st1,");
+    for (const std::string* field :
+         {&doc.PluNumber[i], &doc.PluField2[i], &doc.PluField3[i], &doc.PluPrice[i]}) {
+      text.append(*field).push_back(',');
+    }
+    out.Line(doc.PluDescription[i]);
   }
   return out.Text();
 }
@@ -138,7 +143,8 @@ void AddDataFiles(const MenuDocument& doc, FileBatch& batch) {
   add(kModifiersFile, ModifiersText(doc));
   add(kBotoesFile, BotoesText(doc));
   auto last = LastEntryByNumber(doc);
-  for (int p = 1; p <= kPages; ++p) add(PageDescriptionFile(p), PageExportText(doc, last, p, doc.PluDescription));
+  for (int p = 1; p <= kPages; ++p)
+    add(PageDescriptionFile(p), PageExportText(doc, last, p, doc.PluDescription));
   for (int p = 1; p <= kPages; ++p) add(PagePriceFile(p), PageExportText(doc, last, p, doc.PluPrice));
   add(kPluDataFile, PluDataText(doc));
   add(kPrinterFile, PrinterText(doc));

@@ -1,15 +1,21 @@
 #include "designer/storage/text_codec.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace tabulo {
 namespace {
 
 // Code points of Windows-1252 bytes 0x80..0x9F; the unassigned bytes keep their own value.
-constexpr char32_t kHighControls[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+constexpr char32_t kHighControls[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                        0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                        0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                        0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
@@ -64,6 +70,50 @@ char32_t NextCodePoint(std::string_view text, size_t& pos) {
   return c;
 }
 
+constexpr uint64_t kHighBits = 0x8080808080808080ULL;
+
+// Length of the run of ASCII bytes at the start of `text`, eight bytes at a time.
+size_t AsciiPrefix(std::string_view text) {
+  size_t pos = 0;
+  for (; pos + 8 <= text.size(); pos += 8) {
+    uint64_t word;
+    std::memcpy(&word, text.data() + pos, 8);
+    if (word & kHighBits) break;
+  }
+  while (pos < text.size() && static_cast<unsigned char>(text[pos]) < 0x80) ++pos;
+  return pos;
+}
+
+bool IsAscii(std::string_view text) {
+  return AsciiPrefix(text) == text.size();
+}
+
+// Position of the first CR or LF at or after `pos` (the text's size when none), sixteen bytes at a time.
+size_t NextLineBreak(std::string_view text, size_t pos) {
+#if defined(__SSE2__)
+  const __m128i cr = _mm_set1_epi8('\r');
+  const __m128i lf = _mm_set1_epi8('\n');
+  for (; pos + 16 <= text.size(); pos += 16) {
+    __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + pos));
+    int mask = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(chunk, cr), _mm_cmpeq_epi8(chunk, lf)));
+    if (mask) return pos + static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
+  }
+#endif
+  while (pos < text.size() && text[pos] != '\r' && text[pos] != '\n') ++pos;
+  return pos;
+}
+
+bool IsValidUtf8(std::string_view text) {
+  size_t pos = 0;
+  while (pos < text.size()) {
+    pos += AsciiPrefix(text.substr(pos));
+    if (pos < text.size() && NextCodePoint(text, pos) == kReplacement) {
+      return false;  // a U+FFFD written as such is rare enough to take the slow road
+    }
+  }
+  return true;
+}
+
 int Windows1252Byte(char32_t c) {
   if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return static_cast<int>(c);
   for (int i = 0; i < 32; ++i) {
@@ -106,7 +156,8 @@ std::string DecodeWindows1252(std::string_view bytes) {
   return out;
 }
 
-std::string EncodeFileText(std::string_view utf8) {
+std::string EncodeFileText(std::string utf8) {
+  if (IsAscii(utf8)) return utf8;  // the common case: the same bytes in both encodings
   std::string bytes;
   if (EncodeWindows1252(utf8, bytes)) return bytes;
   bytes.assign(kByteOrderMark);
@@ -114,9 +165,13 @@ std::string EncodeFileText(std::string_view utf8) {
   return bytes;
 }
 
-std::string DecodeFileText(std::string_view bytes) {
-  if (bytes.substr(0, kByteOrderMark.size()) != kByteOrderMark) return DecodeWindows1252(bytes);
-  std::string_view utf8 = bytes.substr(kByteOrderMark.size());
+std::string DecodeFileText(std::string bytes) {
+  if (std::string_view(bytes).substr(0, kByteOrderMark.size()) != kByteOrderMark) {
+    if (IsAscii(bytes)) return bytes;
+    return DecodeWindows1252(bytes);
+  }
+  std::string_view utf8 = std::string_view(bytes).substr(kByteOrderMark.size());
+  if (IsValidUtf8(utf8)) return bytes.erase(0, kByteOrderMark.size());
   std::string out;
   out.reserve(utf8.size());
   size_t pos = 0;
@@ -126,13 +181,15 @@ std::string DecodeFileText(std::string_view bytes) {
 
 std::vector<std::string_view> SplitLines(std::string_view text) {
   std::vector<std::string_view> lines;
+  lines.reserve(text.size() / 8 + 1);  // most project lines are short; this spares most regrowing
   size_t start = 0;
-  for (size_t i = 0; i < text.size(); ++i) {
-    char c = text[i];
-    if (c != '\r' && c != '\n') continue;
+  size_t i = 0;
+  while (i < text.size()) {
+    i = NextLineBreak(text, i);
+    if (i == text.size()) break;
     lines.push_back(text.substr(start, i - start));
-    if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    start = i + 1;
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    start = ++i;
   }
   if (start < text.size()) lines.push_back(text.substr(start));
   return lines;

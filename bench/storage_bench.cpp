@@ -1,0 +1,93 @@
+// Writing and reading the full menu's project files, each beside plain buffered writes and raw reads of the
+// same bytes. Budgets: write within 2x, read within 3x of the raw baseline.
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "designer/storage/project_files.h"
+#include "platform/files.h"
+#include "tests/support/sample_menu.h"
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+using tabulo::test::TempFolder;
+
+// The full menu written once: its files and their bytes, the baselines' material.
+struct Written {
+  TempFolder folder;
+  std::unique_ptr<tabulo::MenuDocument> doc = tabulo::test::FullMenu();
+  std::vector<std::pair<std::string, std::string>> files;
+
+  Written() {
+    doc->ProjectBase = folder / "menu";
+    tabulo::WriteProjectFiles(*doc);
+    for (const auto& entry : std::filesystem::directory_iterator(folder.Path())) {
+      files.emplace_back(entry.path().string(), tabulo::test::ReadFile(entry.path().string()));
+    }
+  }
+};
+
+Written& Menu() {
+  static Written written;
+  return written;
+}
+
+int64_t TotalBytes() {
+  int64_t total = 0;
+  for (const auto& file : Menu().files) total += static_cast<int64_t>(file.second.size());
+  return total;
+}
+
+void BM_WriteProjectFiles(benchmark::State& state) {
+  for (auto _ : state) {
+    auto report = tabulo::WriteProjectFiles(*Menu().doc);
+    if (!report.ok) state.SkipWithError(report.error.c_str());
+  }
+  state.SetBytesProcessed(state.iterations() * TotalBytes());
+}
+BENCHMARK(BM_WriteProjectFiles)->Unit(benchmark::kMillisecond);
+
+void BM_WriteRawBaseline(benchmark::State& state) {
+  for (auto _ : state) {
+    for (const auto& [path, bytes] : Menu().files) {
+      std::FILE* file = std::fopen((path + ".raw").c_str(), "wb");
+      std::fwrite(bytes.data(), 1, bytes.size(), file);
+      std::fclose(file);
+    }
+  }
+  state.SetBytesProcessed(state.iterations() * TotalBytes());
+}
+BENCHMARK(BM_WriteRawBaseline)->Unit(benchmark::kMillisecond);
+
+void BM_ReadProjectFiles(benchmark::State& state) {
+  auto doc = std::make_unique<tabulo::MenuDocument>();
+  for (auto _ : state) {
+    state.PauseTiming();  // the reset belongs to New, not to reading
+    tabulo::ResetDocument(*doc);
+    doc->ProjectBase = Menu().doc->ProjectBase;
+    state.ResumeTiming();
+    benchmark::DoNotOptimize(tabulo::ReadProjectFiles(*doc));
+  }
+  state.SetBytesProcessed(state.iterations() * TotalBytes());
+}
+BENCHMARK(BM_ReadProjectFiles)->Unit(benchmark::kMillisecond);
+
+void BM_ReadRawBaseline(benchmark::State& state) {
+  std::string bytes;
+  for (auto _ : state) {
+    for (const auto& file : Menu().files) {
+      tabulo::ReadWholeFile(file.first, bytes);
+      benchmark::DoNotOptimize(bytes.data());
+    }
+  }
+  state.SetBytesProcessed(state.iterations() * TotalBytes());
+}
+BENCHMARK(BM_ReadRawBaseline)->Unit(benchmark::kMillisecond);
+
+}  // namespace
