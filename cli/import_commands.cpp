@@ -3,6 +3,8 @@
 
 namespace tabulo::cli {
 
-int ImportCommand(const Arguments&) { return Fail("import is not available yet"); }
+int ImportCommand(const Arguments&) {
+  return Fail("import is not available yet");
+}
 
 }  // namespace tabulo::cli

@@ -21,7 +21,8 @@ constexpr const char* kUsage =
     "  import backoffice FAMILIES PRODUCTS -o PROJECT.TB1\n"
     "  import last-sent -o PROJECT.TB1\n"
     "                                 a new menu from a catalogue file\n"
-    "  print PROJECT.TB1 --pdf OUT.pdf [--page N | --all | --fronts | --backs] [--languages 1[,2]] [--no-lines]\n"
+    "  print PROJECT.TB1 --pdf OUT.pdf [--page N | --all | --fronts | --backs] [--languages 1[,2]] "
+    "[--no-lines]\n"
     "                                 the menu cards as a PDF file\n"
     "  send PROJECT.TB1 [--port N] [--plain-pages] [--old-firmware]\n"
     "                                 the menu to the terminals through the base station\n"
@@ -36,14 +37,10 @@ using Command = std::function<int(const tabulo::cli::Arguments&)>;
 
 const std::map<std::string, Command>& Commands() {
   static const std::map<std::string, Command> commands = {
-      {"info", tabulo::cli::InfoCommand},
-      {"check", tabulo::cli::CheckCommand},
-      {"save-as", tabulo::cli::SaveAsCommand},
-      {"import", tabulo::cli::ImportCommand},
-      {"print", tabulo::cli::PrintCommand},
-      {"send", tabulo::cli::SendCommand},
-      {"receive", tabulo::cli::ReceiveCommand},
-      {"translate", tabulo::cli::TranslateCommand},
+      {"info", tabulo::cli::InfoCommand},       {"check", tabulo::cli::CheckCommand},
+      {"save-as", tabulo::cli::SaveAsCommand},  {"import", tabulo::cli::ImportCommand},
+      {"print", tabulo::cli::PrintCommand},     {"send", tabulo::cli::SendCommand},
+      {"receive", tabulo::cli::ReceiveCommand}, {"translate", tabulo::cli::TranslateCommand},
   };
   return commands;
 }

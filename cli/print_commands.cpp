@@ -3,6 +3,8 @@
 
 namespace tabulo::cli {
 
-int PrintCommand(const Arguments&) { return Fail("print is not available yet"); }
+int PrintCommand(const Arguments&) {
+  return Fail("print is not available yet");
+}
 
 }  // namespace tabulo::cli

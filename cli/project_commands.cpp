@@ -1,9 +1,8 @@
-#include "cli/commands.h"
-
 #include <iostream>
 #include <nlohmann/json.hpp>
 
 #include "cli/cli_support.h"
+#include "cli/commands.h"
 #include "designer/document/menu_document.h"
 #include "designer/storage/project_files.h"
 

@@ -3,6 +3,8 @@
 
 namespace tabulo::cli {
 
-int TranslateCommand(const Arguments&) { return Fail("translate is not available yet"); }
+int TranslateCommand(const Arguments&) {
+  return Fail("translate is not available yet");
+}
 
 }  // namespace tabulo::cli

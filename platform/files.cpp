@@ -10,7 +10,9 @@
 namespace tabulo {
 namespace {
 
-std::string TemporaryName(const std::string& path) { return path + ".part"; }
+std::string TemporaryName(const std::string& path) {
+  return path + ".part";
+}
 
 bool WriteAll(int fd, const std::string& bytes) {
   size_t done = 0;
@@ -42,7 +44,9 @@ bool ReadWholeFile(const std::string& path, std::string& bytes) {
   return ok;
 }
 
-void FileBatch::Add(std::string path, std::string bytes) { files_.push_back({std::move(path), std::move(bytes)}); }
+void FileBatch::Add(std::string path, std::string bytes) {
+  files_.push_back({std::move(path), std::move(bytes)});
+}
 
 FileBatch::Result FileBatch::Commit() {
   Result result;

@@ -27,9 +27,15 @@ std::string MakerFolder() {
   return data + "/velt";
 }
 
-std::string WorkFolder() { return MakerFolder() + "/temp_velt/"; }
-std::string WorkBase() { return WorkFolder() + "temp"; }
-std::string InterchangeFile() { return MakerFolder() + "/pludata.txt"; }
+std::string WorkFolder() {
+  return MakerFolder() + "/temp_velt/";
+}
+std::string WorkBase() {
+  return WorkFolder() + "temp";
+}
+std::string InterchangeFile() {
+  return MakerFolder() + "/pludata.txt";
+}
 
 bool EnsureFolder(const std::string& path) {
   std::error_code error;
@@ -37,7 +43,9 @@ bool EnsureFolder(const std::string& path) {
   return fs::is_directory(path, error);
 }
 
-bool EnsureWorkFolders() { return EnsureFolder(MakerFolder()) && EnsureFolder(WorkFolder()); }
+bool EnsureWorkFolders() {
+  return EnsureFolder(MakerFolder()) && EnsureFolder(WorkFolder());
+}
 
 void DeleteFilesIn(const std::string& folder) {
   std::error_code error;

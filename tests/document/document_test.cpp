@@ -1,8 +1,8 @@
-#include "designer/document/menu_document.h"
-
 #include <gtest/gtest.h>
 
 #include <memory>
+
+#include "designer/document/menu_document.h"
 
 namespace tabulo {
 namespace {

@@ -13,9 +13,10 @@
 #include "designer/storage/project_layout.h"
 
 namespace {
-const char* const kFiles[] = {tabulo::kPluDataFile,  tabulo::kModifiersFile, tabulo::kModifierDefinitionsFile,
-                              tabulo::kBotoesFile,   tabulo::kPrinterFile,   tabulo::kLayoutFile,
-                              tabulo::kLanguagesFile, tabulo::kPagesVersionFile};
+const char* const kFiles[] = {
+    tabulo::kPluDataFile,   tabulo::kModifiersFile,   tabulo::kModifierDefinitionsFile,
+    tabulo::kBotoesFile,    tabulo::kPrinterFile,     tabulo::kLayoutFile,
+    tabulo::kLanguagesFile, tabulo::kPagesVersionFile};
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -42,8 +43,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   bool within = doc->NumPlus >= 0 && doc->NumPlus <= tabulo::kMaxPlus && doc->NumModifiers >= 0 &&
                 doc->NumModifiers <= tabulo::kMaxModifiers && doc->NumModifierDefs >= 0 &&
                 doc->NumModifierDefs <= tabulo::kMaxModifierDefs;
-  for (int m = 0; within && m < doc->NumModifiers; ++m) within = doc->Modifiers[m].NumLevels <= tabulo::kMaxLevels;
-  for (int d = 0; within && d < doc->NumModifierDefs; ++d) within = doc->ModifierDefs[d].Count <= tabulo::kMaxMembers;
+  for (int m = 0; within && m < doc->NumModifiers; ++m)
+    within = doc->Modifiers[m].NumLevels <= tabulo::kMaxLevels;
+  for (int d = 0; within && d < doc->NumModifierDefs; ++d)
+    within = doc->ModifierDefs[d].Count <= tabulo::kMaxMembers;
   if (!within) std::abort();
   return 0;
 }

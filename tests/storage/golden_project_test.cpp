@@ -22,10 +22,10 @@ void ExpectSameFiles(const std::string& expected_folder, const std::string& actu
     std::string actual = test::ReadFile(actual_folder + "/" + name);
     ASSERT_TRUE(fs::exists(actual_folder + "/" + name)) << name;
     ASSERT_EQ(actual.size(), expected.size()) << name;
-    EXPECT_TRUE(actual == expected) << name << " differs at byte "
-                                    << std::distance(expected.begin(), std::mismatch(expected.begin(), expected.end(),
-                                                                                     actual.begin())
-                                                                           .first);
+    EXPECT_TRUE(actual == expected)
+        << name << " differs at byte "
+        << std::distance(expected.begin(),
+                         std::mismatch(expected.begin(), expected.end(), actual.begin()).first);
     ++compared;
   }
   EXPECT_EQ(compared, 37u) << "the project file, 8 data files and 28 export files";

@@ -59,7 +59,8 @@ TEST(ProjectReader, CatalogueLines) {
   const MenuDocument& doc = *read.doc;
   EXPECT_EQ(doc.NumPlus, 3);
   EXPECT_EQ(doc.PluPrice[0], "2.50");
-  EXPECT_EQ(doc.PluDescription[0], "Soup, hot and fresh") << "the description is the rest of the line, trimmed";
+  EXPECT_EQ(doc.PluDescription[0], "Soup, hot and fresh")
+      << "the description is the rest of the line, trimmed";
   EXPECT_EQ(doc.PluField2[1], "a");
   EXPECT_EQ(doc.PluField3[1], "b");
   EXPECT_EQ(doc.PluNumber[2], "4") << "a line with too few fields is skipped";
@@ -86,9 +87,9 @@ TEST(ProjectReader, LineEndsAndByteOrderMark) {
 }
 
 TEST(ProjectReader, ModifierBlocks) {
-  Read read = ReadFiles({{kModifiersFile, Lines({"Steak", "Sauces", "obrigatorio", "minimo  1", "maximo 12",
-                                                 "default  5", "Sides", "Obrigatorio", "", "Fish", "", "Wine",
-                                                 "Glasses", "default  3"})}});
+  Read read = ReadFiles(
+      {{kModifiersFile, Lines({"Steak", "Sauces", "obrigatorio", "minimo  1", "maximo 12", "default  5",
+                               "Sides", "Obrigatorio", "", "Fish", "", "Wine", "Glasses", "default  3"})}});
   const MenuDocument& doc = *read.doc;
   ASSERT_EQ(doc.NumModifiers, 3);
   const ModifierRecord& steak = doc.Modifiers[0];
@@ -121,8 +122,8 @@ TEST(ProjectReader, DefinitionMembersComeFromTheCatalogue) {
   std::string members;
   for (int j = 0; j < kMaxMembers + 1; ++j) members += " 1 \r\n";
   Read read = ReadFiles({{kPluDataFile, Lines({"st1,4,,4,1,Chips", "st1,9,,9,1,Salad"})},
-                         {kModifierDefinitionsFile, Lines({"Sides", " 9 ", " 77 ", "4.2", ""}) + "Many\r\n" + members +
-                                                        "\r\n"}});
+                         {kModifierDefinitionsFile,
+                          Lines({"Sides", " 9 ", " 77 ", "4.2", ""}) + "Many\r\n" + members + "\r\n"}});
   const ModifierDefRecord& sides = read.doc->ModifierDefs[0];
   ASSERT_EQ(sides.Count, 3);
   EXPECT_EQ(sides.PluCode[0], 9);
@@ -157,8 +158,8 @@ TEST(ProjectReader, LineSlots) {
 }
 
 TEST(ProjectReader, PrinterSettings) {
-  Read read = ReadFiles({{kPrinterFile, Lines({" 47,5 ", "abc", " 60 ", "$", "Liberation Sans", "1", "2", "3", "4",
-                                               "5", "6", "7", " 0 ", "100", "", "300"})}});
+  Read read = ReadFiles({{kPrinterFile, Lines({" 47,5 ", "abc", " 60 ", "$", "Liberation Sans", "1", "2", "3",
+                                               "4", "5", "6", "7", " 0 ", "100", "", "300"})}});
   const MenuDocument& doc = *read.doc;
   EXPECT_FLOAT_EQ(doc.MarginXDescr, 47.5f) << "a decimal comma is read too";
   EXPECT_FLOAT_EQ(doc.MarginXPrice, 165.0f) << "an unreadable margin takes the default";
@@ -177,9 +178,10 @@ TEST(ProjectReader, PrinterSettings) {
 }
 
 TEST(ProjectReader, LayoutAndLanguages) {
-  std::string layout = Lines({"Title", " 2 ", "255", "", " 0 ", "Group", "1", "2", "pic.jpg", "", "x", "", "", " 0 "});
-  Read read = ReadFiles({{kLayoutFile, layout}, {kLanguagesFile, Lines({"PT", "EN", "IT"})},
-                         {kPagesVersionFile, "1\r\n"}});
+  std::string layout =
+      Lines({"Title", " 2 ", "255", "", " 0 ", "Group", "1", "2", "pic.jpg", "", "x", "", "", " 0 "});
+  Read read = ReadFiles(
+      {{kLayoutFile, layout}, {kLanguagesFile, Lines({"PT", "EN", "IT"})}, {kPagesVersionFile, "1\r\n"}});
   const MenuDocument& doc = *read.doc;
   EXPECT_EQ(doc.LineLayout[0].Text, "Title");
   EXPECT_EQ(doc.LineLayout[0].Kind, kKindTitle);

@@ -70,7 +70,8 @@ TEST(ProjectWriter, FileFormsAndExports) {
     return lines;
   };
   // Line 3 shows the LAST entry numbered 7; unknown and non-positive numbers show empty lines.
-  EXPECT_EQ(test::ReadFile(folder / "m_Page_Description_2.txt"), empty_lines(3) + "Second seven" + empty_lines(21));
+  EXPECT_EQ(test::ReadFile(folder / "m_Page_Description_2.txt"),
+            empty_lines(3) + "Second seven" + empty_lines(21));
   EXPECT_EQ(test::ReadFile(folder / "m_Page_Price_2.txt"), empty_lines(3) + "2.00" + empty_lines(21));
   EXPECT_EQ(test::ReadFile(folder / "m_Page_Description_1.txt"), empty_lines(24));
   std::string botoes = test::ReadFile(folder / "m_botoes.txt");
@@ -117,10 +118,12 @@ TEST(ProjectWriter, AFailedSaveLeavesTheOldProjectWhole) {
   EXPECT_FALSE(report.ok);
   EXPECT_EQ(report.failed_path, folder / "menu_Layout.txt");
   EXPECT_FALSE(report.error.empty());
-  EXPECT_EQ(test::ReadFile(folder / "menu_pludata.txt"), old_plu) << "files written before the failure stay unused";
+  EXPECT_EQ(test::ReadFile(folder / "menu_pludata.txt"), old_plu)
+      << "files written before the failure stay unused";
   for (const auto& entry : fs::directory_iterator(folder.Path())) {
     std::string name = entry.path().filename().string();
-    EXPECT_TRUE(name == "menu_Layout.txt.part" || name.find(".part") == std::string::npos) << name << " left behind";
+    EXPECT_TRUE(name == "menu_Layout.txt.part" || name.find(".part") == std::string::npos)
+        << name << " left behind";
   }
 }
 

@@ -43,7 +43,8 @@ std::unique_ptr<MenuDocument> FullMenu() {
   for (int row = 1; row < kLangRows; ++row) {
     for (int col = 1; col <= kLanguages; ++col) {
       std::string text = "Text " + std::to_string(row) + "/" + std::to_string(col);
-      if (col == 4 && row % 100 == 0) text = "\xd0\x91\xd0\xbe\xd1\x80\xd1\x89 " + std::to_string(row);  // Cyrillic
+      if (col == 4 && row % 100 == 0)
+        text = "\xd0\x91\xd0\xbe\xd1\x80\xd1\x89 " + std::to_string(row);  // Cyrillic
       d.Lang(row, col) = text;
     }
   }
