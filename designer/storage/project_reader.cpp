@@ -23,7 +23,8 @@ class LineSource {
       Note(0, "file missing or unreadable");
       return;
     }
-    text_ = DecodeFileText(std::move(bytes));
+    DecodeFileTextInPlace(bytes);
+    text_ = std::move(bytes);
     lines_ = SplitLines(text_);
   }
 

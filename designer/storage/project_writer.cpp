@@ -136,8 +136,9 @@ std::string LanguagesText(const MenuDocument& doc) {
 }
 
 void AddDataFiles(const MenuDocument& doc, FileBatch& batch) {
-  auto add = [&](const std::string& suffix, const std::string& text) {
-    batch.Add(doc.ProjectBase + suffix, EncodeFileText(text));
+  auto add = [&](const std::string& suffix, std::string text) {
+    EncodeFileTextInPlace(text);
+    batch.Add(doc.ProjectBase + suffix, std::move(text));
   };
   add(kModifierDefinitionsFile, ModifierDefinitionsText(doc));
   add(kModifiersFile, ModifiersText(doc));

@@ -156,27 +156,43 @@ std::string DecodeWindows1252(std::string_view bytes) {
   return out;
 }
 
-std::string EncodeFileText(std::string utf8) {
-  if (IsAscii(utf8)) return utf8;  // the common case: the same bytes in both encodings
-  std::string bytes;
-  if (EncodeWindows1252(utf8, bytes)) return bytes;
-  bytes.assign(kByteOrderMark);
-  bytes.append(utf8);
-  return bytes;
+std::string EncodeFileText(std::string_view utf8) {
+  std::string text(utf8);
+  EncodeFileTextInPlace(text);
+  return text;
 }
 
-std::string DecodeFileText(std::string bytes) {
+void EncodeFileTextInPlace(std::string& utf8) {
+  if (IsAscii(utf8)) return;  // the common case: the same bytes in both encodings
+  std::string bytes;
+  if (EncodeWindows1252(utf8, bytes)) {
+    utf8 = std::move(bytes);
+    return;
+  }
+  utf8.insert(0, kByteOrderMark);
+}
+
+std::string DecodeFileText(std::string_view bytes) {
+  std::string text(bytes);
+  DecodeFileTextInPlace(text);
+  return text;
+}
+
+void DecodeFileTextInPlace(std::string& bytes) {
   if (std::string_view(bytes).substr(0, kByteOrderMark.size()) != kByteOrderMark) {
-    if (IsAscii(bytes)) return bytes;
-    return DecodeWindows1252(bytes);
+    if (!IsAscii(bytes)) bytes = DecodeWindows1252(bytes);
+    return;
   }
   std::string_view utf8 = std::string_view(bytes).substr(kByteOrderMark.size());
-  if (IsValidUtf8(utf8)) return bytes.erase(0, kByteOrderMark.size());
+  if (IsValidUtf8(utf8)) {
+    bytes.erase(0, kByteOrderMark.size());
+    return;
+  }
   std::string out;
   out.reserve(utf8.size());
   size_t pos = 0;
   while (pos < utf8.size()) AppendUtf8(out, NextCodePoint(utf8, pos));
-  return out;
+  bytes = std::move(out);
 }
 
 std::vector<std::string_view> SplitLines(std::string_view text) {

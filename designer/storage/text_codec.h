@@ -16,10 +16,14 @@ std::string DecodeWindows1252(std::string_view bytes);
 
 // The bytes of a file holding `utf8`: Windows-1252 when it can hold the text, else a byte-order mark and
 // UTF-8.
-std::string EncodeFileText(std::string utf8);
+std::string EncodeFileText(std::string_view utf8);
+// The same, turning `text` into its bytes without a copy in the common case of plain ASCII.
+void EncodeFileTextInPlace(std::string& text);
 // The text of a file's bytes: UTF-8 behind a byte-order mark (invalid sequences become U+FFFD), else
 // Windows-1252.
-std::string DecodeFileText(std::string bytes);
+std::string DecodeFileText(std::string_view bytes);
+// The same, turning `bytes` into their text without a copy when they are ASCII or valid UTF-8.
+void DecodeFileTextInPlace(std::string& bytes);
 
 // Lines ended by CR LF, LF or CR. A final line end does not start another line.
 std::vector<std::string_view> SplitLines(std::string_view text);

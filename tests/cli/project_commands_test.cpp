@@ -1,0 +1,89 @@
+// The project commands of `tabulo`, run as a user runs them.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <nlohmann/json.hpp>
+
+#include "tests/support/run_program.h"
+#include "tests/support/temp_folder.h"
+
+namespace tabulo {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kFull = std::string(TABULO_FIXTURES) + "/projects/full/menu.TB1";
+
+test::ProgramRun Tabulo(const std::vector<std::string>& args) {
+  return test::RunProgram(test::BuiltProgram("tabulo"), args);
+}
+
+TEST(TabuloInfo, JsonDescribesTheProject) {
+  test::ProgramRun run = Tabulo({"info", kFull, "--json"});
+  ASSERT_EQ(run.exit_code, 0) << run.err;
+  auto info = nlohmann::json::parse(run.out);
+  EXPECT_EQ(info["plus"], 43);
+  EXPECT_EQ(info["languages"], nlohmann::json({"Portugues", "English", "Italiano", "Frances", "Espanol"}));
+  EXPECT_EQ(info["modifiers"], 3);
+  EXPECT_EQ(info["definitions"], 3);
+  EXPECT_EQ(info["pages_version"], "0");
+  std::vector<int> pages = info["pages_used"];
+  EXPECT_EQ(pages, (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14}));
+
+  test::ProgramRun text = Tabulo({"info", std::string(TABULO_FIXTURES) + "/projects/small/menu.TB1"});
+  ASSERT_EQ(text.exit_code, 0);
+  EXPECT_NE(text.out.find("PLUs: 3\n"), std::string::npos) << text.out;
+  EXPECT_NE(text.out.find("Pages in use: 1\n"), std::string::npos) << text.out;
+  EXPECT_NE(text.out.find("Lettering: fixed"), std::string::npos) << text.out;
+}
+
+TEST(TabuloCheck, ListsWhatTheReaderSkipped) {
+  EXPECT_EQ(Tabulo({"check", kFull}).exit_code, 0);
+
+  test::TempFolder folder;
+  for (const auto& entry : fs::directory_iterator(fs::path(kFull).parent_path())) {
+    fs::copy_file(entry.path(), folder / entry.path().filename().string());
+  }
+  test::WriteFile(folder / "menu_botoes.txt", "- Page  0\r\n 1\r\nabc\r\n");
+  fs::remove(folder / "menu_PagesVersion.txt");
+  test::ProgramRun run = Tabulo({"check", folder / "menu.TB1"});
+  EXPECT_EQ(run.exit_code, 1);
+  EXPECT_NE(run.out.find("menu_botoes.txt:3: not a number"), std::string::npos) << run.out;
+  EXPECT_NE(run.out.find("menu_PagesVersion.txt: file missing"), std::string::npos) << run.out;
+}
+
+TEST(TabuloSaveAs, WritesTheSameProjectElsewhere) {
+  test::TempFolder folder;
+  test::ProgramRun run = Tabulo({"save-as", kFull, folder / "copy.TB1"});
+  ASSERT_EQ(run.exit_code, 0) << run.err;
+  fs::path source = fs::path(kFull).parent_path();
+  for (const auto& entry : fs::directory_iterator(source)) {
+    std::string name = entry.path().filename().string();
+    if (name.rfind("menu", 0) != 0) continue;
+    std::string copy = folder / ("copy" + name.substr(4));
+    EXPECT_EQ(test::ReadFile(copy), test::ReadFile(entry.path().string())) << name;
+  }
+}
+
+TEST(TabuloErrors, AreClearAndExitWithTwo) {
+  test::TempFolder folder;
+  test::ProgramRun missing = Tabulo({"save-as", folder / "none.TB1", folder / "out.TB1"});
+  EXPECT_EQ(missing.exit_code, 2);
+  EXPECT_NE(missing.err.find("none.TB1"), std::string::npos) << missing.err;
+  EXPECT_FALSE(fs::exists(folder / "out.TB1"));
+
+  test::ProgramRun unwritable = Tabulo({"save-as", kFull, folder / "no/such/folder/out.TB1"});
+  EXPECT_EQ(unwritable.exit_code, 2);
+  EXPECT_NE(unwritable.err.find("cannot write"), std::string::npos) << unwritable.err;
+
+  EXPECT_EQ(Tabulo({"info"}).exit_code, 2);
+  EXPECT_EQ(Tabulo({"frobnicate"}).exit_code, 2);
+  EXPECT_EQ(Tabulo({}).exit_code, 2);
+  test::ProgramRun help = Tabulo({"--help"});
+  EXPECT_EQ(help.exit_code, 0);
+  EXPECT_NE(help.out.find("save-as"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tabulo
