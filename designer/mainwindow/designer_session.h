@@ -1,0 +1,40 @@
+#pragma once
+// The designer's life cycle on disk: the work copy read at start and written every minute and at every
+// exit, the named projects the user loads and saves, and New. The document itself is the caller's.
+
+#include <string>
+
+#include "designer/document/menu_document.h"
+#include "designer/storage/project_files.h"
+
+namespace tabulo {
+
+inline constexpr int kAutosaveMilliseconds = 60000;
+inline constexpr const char* kProjectPattern = "*.TB1";
+
+// Start: the maker and work folders created (a failure is only noticed when writing), and the work copy of
+// the previous run read into an empty document; missing files give an empty menu with default settings.
+ReadReport StartDesigner(MenuDocument& doc);
+
+// The work copy written (autosave, Send, Exit, close). Later writes go to the work copy too; ProjectFolder
+// stays, so bare picture names keep resolving against the project last loaded or saved.
+WriteReport WriteWorkCopy(MenuDocument& doc);
+
+// New: an empty menu with fixed lettering; every file in the work folder is deleted.
+void NewDocument(MenuDocument& doc);
+
+// Load of a chosen project file: New, then the project read.
+ReadReport OpenProject(MenuDocument& doc, const std::string& path);
+
+// Save under a chosen name: the project file and every data file.
+WriteReport SaveProject(MenuDocument& doc, const std::string& path);
+
+// What the user is told when a Save failed, naming the file that could not be written.
+std::string SaveFailureMessage(const WriteReport& report);
+// The same for standard error when the work copy could not be written.
+std::string WorkCopyFailureMessage(const WriteReport& report);
+
+// "Velt Tabulo", the version with each number preceded by a blank, and " - ".
+std::string WindowCaption();
+
+}  // namespace tabulo

@@ -1,0 +1,449 @@
+#include "designer/mainwindow/main_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QProcess>
+#include <iostream>
+
+#include "designer/catalogue/catalogue_panel.h"
+#include "designer/mainwindow/designer_session.h"
+#include "designer/pages/page_grid_widget.h"
+#include "designer/pages/page_operations.h"
+#include "designer/pages/page_view.h"
+#include "platform/folders.h"
+
+namespace tabulo {
+namespace {
+
+QString Q(const std::string& text) {
+  return QString::fromStdString(text);
+}
+
+int IndexOf(QObject* object) {
+  return object->property("Index").toInt();
+}
+
+bool IsEnter(QEvent* event) {
+  if (event->type() != QEvent::KeyPress) return false;
+  int key = static_cast<QKeyEvent*>(event)->key();
+  return key == Qt::Key_Return || key == Qt::Key_Enter;
+}
+
+// Leaving a line for another control of the designer commits it; a message box or another program taking
+// the focus for a moment does not.
+bool IsLeavingLine(QEvent* event) {
+  if (event->type() != QEvent::FocusOut) return false;
+  Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+  return reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason;
+}
+
+QListWidget* ModifierList(QWidget* parent, const char* name, const char* caption, const TwipsRect& rect) {
+  auto* label = new QLabel(caption, parent);
+  PlaceAt(label, {rect.left, rect.top - 300, rect.width, 285});
+  auto* list = new QListWidget(parent);
+  list->setObjectName(name);
+  PlaceAt(list, rect);
+  return list;
+}
+
+// Windows the main window closes when it closes, in this order; any other window follows.
+constexpr const char* kOwnedWindows[] = {"Form1", "Form3", "Form4", "Form5",
+                                         "Form6", "Form7", "Form8", "Form9"};
+
+}  // namespace
+
+MainWindow::MainWindow(MenuDocument& doc, UserPrompts& prompts, QWidget* parent)
+    : QMainWindow(parent), doc_(doc), prompts_(prompts), layout_(InitialLayout()) {
+  setObjectName("Form2");
+  auto* central = new QWidget(this);
+  central->setFixedSize(TwipsToPixels(kWindowWidthTwips), TwipsToPixels(kWindowHeightTwips));
+  setCentralWidget(central);
+
+  page_ = std::make_unique<PageGrid>(central);
+  catalogue_ = new CataloguePanel(doc_, prompts_, central);
+  Expand_ = new QPushButton(kDesignCaption, catalogue_);
+  Expand_->setObjectName("Expand");
+  BuildModifierFrame(central);
+  BuildMenus();
+  ConnectGrid();
+  PlaceAt(Expand_, layout_.expand);
+  PlaceAt(catalogue_, layout_.frame3);
+  PlaceAt(Frame2_, layout_.frame2);
+  page_->ApplyLayout(layout_);
+
+  Timer1_ = new QTimer(this);
+  Timer1_->setObjectName("Timer1");
+  Timer1_->setInterval(kAutosaveMilliseconds);
+  connect(Timer1_, &QTimer::timeout, this, &MainWindow::Timer1_Timer);
+
+  // Form_Load.
+  grid_.page_updating = false;
+  StopAutosave();
+  StartDesigner(doc_);
+  StartAutosave();
+  Refresh_Page();
+  setWindowTitle(Q(WindowCaption()));
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::BuildMenus() {
+  QMenu* file = menuBar()->addMenu("File");
+  file->setObjectName("FileMenu");
+  auto item = [this](QMenu* menu, const char* name, const char* caption, void (MainWindow::*handler)()) {
+    QAction* action = menu ? menu->addAction(caption) : menuBar()->addAction(caption);
+    action->setObjectName(name);
+    connect(action, &QAction::triggered, this, handler);
+    return action;
+  };
+  auto later = [this](QMenu* menu, const char* name, const char* caption) {
+    QAction* action = menu ? menu->addAction(caption) : menuBar()->addAction(caption);
+    action->setObjectName(name);
+    connect(action, &QAction::triggered, this, [this, name, caption] { MenuCommand(name, caption); });
+  };
+  item(file, "Load", "Load", &MainWindow::Load_Click);
+  item(file, "Save", "Save", &MainWindow::Save_Click);
+  item(file, "New", "New", &MainWindow::New_Click);
+  later(file, "Print", "Print");
+  later(file, "Colors", "Colors");
+  item(file, "Exit", "Exit", &MainWindow::Exit_Click);
+  QMenu* import = menuBar()->addMenu("Import");
+  import->setObjectName("ImportMenu");
+  later(import, "ImportFromDll", "Import From Last Sended Plus");
+  later(import, "ImportMercatoXls", "Import From Mercato ( XLS)");
+  later(import, "ImportFromXls", "Import From XLS");
+  later(import, "ImportCSV", "Import From CSV");
+  later(nullptr, "SendAll", "Send");
+  later(nullptr, "Receive", "Receive");
+  upgrade_firmware_ =
+      item(nullptr, "UpgradeFirmware", "Upgrade Firmware", &MainWindow::UpgradeFirmware_Click);
+}
+
+void MainWindow::BuildModifierFrame(QWidget* parent) {
+  // The lists Refresh_Page and New fill and clear; the modifier editing works on them.
+  Frame2_ = new QFrame(parent);
+  Frame2_->setObjectName("Frame2");
+  List1_ = ModifierList(Frame2_, "List1", "Plus with modifiers", {120, 420, 3780, 4200});
+  Lista_def_complementos_ =
+      ModifierList(Frame2_, "Lista_def_complementos", "Modifiers Definition", {4020, 420, 3780, 4200});
+  Lista_Complementos_ = ModifierList(Frame2_, "Lista_Complementos", "Modifiers", {120, 5100, 3780, 4200});
+  Lista_Todos_Def_Comp_ =
+      ModifierList(Frame2_, "Lista_Todos_Def_Comp", "All Modifiers", {4020, 5100, 3780, 4200});
+}
+
+void MainWindow::ConnectGrid() {
+  PageGrid& g = *page_;
+  for (int k = 0; k < kLinesPerPage; ++k) {
+    connect(g.Linhas[k], &QLineEdit::textChanged, this, [this, k] { Linhas_Change(k); });
+    connect(g.Price[k], &QLineEdit::textChanged, this, [this, k] { Price_Change(k); });
+    connect(g.Command12[k], &QPushButton::clicked, this, [this, k] { Command12_Click(k); });
+    connect(g.Remove[k], &QPushButton::clicked, this, [this, k] { Remove_Click(k); });
+    connect(g.LinhasVerso[k], &QLineEdit::textChanged, this, [this, k] { LinhasVerso_Change(k); });
+    g.Linhas[k]->installEventFilter(this);
+    g.LinhasVerso[k]->installEventFilter(this);
+  }
+  g.Picture1->installEventFilter(this);
+  g.Picture2->installEventFilter(this);
+  connect(g.Command14, &QPushButton::clicked, this, &MainWindow::Command14_Click);
+  connect(g.Command15, &QPushButton::clicked, this, &MainWindow::Command15_Click);
+  connect(g.InsertPage, &QPushButton::clicked, this, &MainWindow::InsertPage_Click);
+  connect(g.DeletePage, &QPushButton::clicked, this, &MainWindow::DeletePage_Click);
+  connect(Expand_, &QPushButton::clicked, this, &MainWindow::Expand_Click);
+  connect(catalogue_, &CataloguePanel::RefreshRequested, this, &MainWindow::Refresh_Page);
+  connect(catalogue_, &CataloguePanel::RowActivated, this, [this] { NotAvailable("The line editor"); });
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  const QString name = watched->objectName();
+  if (name == "Linhas") {
+    int k = IndexOf(watched);
+    if (IsLeavingLine(event)) {
+      Linhas_LostFocus(k);
+    } else if (event->type() == QEvent::MouseButtonDblClick) {
+      Linhas_DblClick(k);
+    } else if (event->type() == QEvent::MouseButtonRelease) {
+      Linhas_Click(k);
+    } else if (IsEnter(event)) {
+      Linhas_Click(k);
+      Linhas_DblClick(k);
+      return true;
+    }
+  } else if (name == "LinhasVerso") {
+    if (event->type() == QEvent::MouseButtonDblClick || IsEnter(event)) {
+      LinhasVerso_DblClick(IndexOf(watched));
+      return IsEnter(event);
+    }
+  } else if (name == "Picture1" || name == "Picture2") {
+    if (event->type() == QEvent::MouseButtonRelease) Picture_Click(name == "Picture1" ? 1 : 2);
+  }
+  return QMainWindow::eventFilter(watched, event);
+}
+
+// ---- Lists and page ----
+
+void MainWindow::ShowModifierNames() {
+  List1_->clear();
+  for (int i = 0; i < doc_.NumModifiers && i < kMaxModifiers; ++i) List1_->addItem(Q(doc_.Modifiers[i].Name));
+}
+
+void MainWindow::Refresh_Page() {
+  Lista_def_complementos_->clear();
+  ShowModifierNames();
+  catalogue_->Fill();
+  Lista_Todos_Def_Comp_->clear();
+  for (int i = 0; i < doc_.NumModifierDefs && i < kMaxModifierDefs; ++i) {
+    Lista_Todos_Def_Comp_->addItem(Q(doc_.ModifierDefs[i].Name));
+  }
+  Update_Page();
+}
+
+void MainWindow::Update_Page() {
+  grid_.page_updating = true;
+  PageView view = BuildPageView(doc_, grid_.page, &PageGrid::CanShow);
+  TakeTags(grid_, view);
+  page_->Apply(view);
+  grid_.page_updating = false;
+}
+
+void MainWindow::ShowPage(int page) {
+  grid_.page = page;
+  page_->Page->setText(QString::number(page));
+  Update_Page();
+}
+
+void MainWindow::ClearLists() {
+  List1_->clear();
+  catalogue_->Clear();
+  Lista_Todos_Def_Comp_->clear();
+  Lista_def_complementos_->clear();
+  Lista_Complementos_->clear();
+}
+
+// ---- File menu and life cycle ----
+
+void MainWindow::StopAutosave() {
+  Timer1_->stop();
+}
+void MainWindow::StartAutosave() {
+  Timer1_->start();
+}
+
+void MainWindow::Timer1_Timer() {
+  WriteReport report = WriteWorkCopy(doc_);
+  if (!report.ok) std::cerr << WorkCopyFailureMessage(report) << '\n';
+}
+
+void MainWindow::Load_Click() {
+  StopAutosave();
+  doc_.PagesVersion = "0";
+  if (auto path = prompts_.OpenFileName("Load", kProjectPattern)) {
+    ClearLists();
+    OpenProject(doc_, *path);
+    // The loaded menu is shown at once, lists included.
+    Refresh_Page();
+  }
+  StartAutosave();
+}
+
+void MainWindow::Save_Click() {
+  StopAutosave();
+  if (auto path = prompts_.SaveFileName("Save", kProjectPattern)) {
+    WriteReport report = SaveProject(doc_, *path);
+    if (!report.ok) prompts_.Message(SaveFailureMessage(report));
+  }
+  StartAutosave();
+}
+
+void MainWindow::New_Click() {
+  ClearLists();
+  NewDocument(doc_);
+  Update_Page();
+  page_->Linhas[0]->setFocus();
+}
+
+void MainWindow::Exit_Click() {
+  for (const char* name : {"Form1", "Form3"}) {
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+      if (window != this && window->objectName() == name) window->close();
+    }
+  }
+  close();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  // The work copy keeps what was not saved; nothing is asked and the close is never cancelled.
+  Timer1_Timer();
+  StopAutosave();
+  for (const char* name : kOwnedWindows) {
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+      if (window != this && window->objectName() == name) window->close();
+    }
+  }
+  for (QWidget* window : QApplication::topLevelWidgets()) {
+    if (window != this && window->isVisible() && window->isWindow()) window->close();
+  }
+  event->accept();
+}
+
+void MainWindow::SetMenuHandler(const QString& item_name, std::function<void()> handler) {
+  handlers_[item_name] = std::move(handler);
+}
+
+void MainWindow::MenuCommand(const QString& item_name, const QString& caption) {
+  auto found = handlers_.find(item_name);
+  if (found != handlers_.end() && found->second) {
+    found->second();
+    return;
+  }
+  NotAvailable("\"" + caption + "\"");
+}
+
+void MainWindow::NotAvailable(const QString& what) {
+  prompts_.Message((what + " is not available yet.").toStdString());
+}
+
+std::string MainWindow::FirmwareToolPath() {
+  return ProgramFolder() + "/firmloader";
+}
+
+void MainWindow::UpgradeFirmware_Click() {
+  const std::string tool = FirmwareToolPath();
+  QFileInfo info(Q(tool));
+  if (!info.isFile() || !info.isExecutable()) {
+    prompts_.Message("The firmware tool cannot be started: " + tool +
+                     " is missing. It is installed beside tabulodesk.");
+    return;
+  }
+  // One firmware tool at a time: a second one would fight over the serial port.
+  upgrade_firmware_->setEnabled(false);
+  // Quoted as a command line, so a folder with blanks in its name stays one word.
+  QString quoted = '"' + Q(tool).replace("\"", "\"\"\"") + '"';
+  if (!RunShell(quoted.toStdString())) {
+    prompts_.Message("The firmware tool could not be started: " + tool);
+  }
+  upgrade_firmware_->setEnabled(true);
+}
+
+std::optional<int> MainWindow::RunShell(const std::string& command) {
+  QStringList words = QProcess::splitCommand(Q(command));
+  if (words.isEmpty()) return std::nullopt;
+  // Not parented and not deleted when the designer quits while it runs: deleting a running QProcess kills
+  // it, and a firmware transfer must never be cut off.
+  auto* process = new QProcess;
+  process->setProcessChannelMode(QProcess::ForwardedChannels);
+  QEventLoop loop;
+  connect(process, &QProcess::finished, &loop, &QEventLoop::quit);
+  connect(process, &QProcess::errorOccurred, &loop, &QEventLoop::quit);
+  QString program = words.takeFirst();
+  process->start(program, words);
+  if (!process->waitForStarted()) {
+    delete process;
+    return std::nullopt;
+  }
+  // The designer goes on working meanwhile: its windows repaint and the autosave keeps running.
+  if (process->state() != QProcess::NotRunning) loop.exec();
+  if (process->state() != QProcess::NotRunning) return std::nullopt;  // the designer is quitting
+  std::optional<int> code;
+  if (process->exitStatus() == QProcess::NormalExit) code = process->exitCode();
+  delete process;
+  return code;
+}
+
+// ---- Page grid ----
+
+void MainWindow::Linhas_Change(int k) {
+  const QString text = page_->Linhas[k]->text();
+  auto plu = LiveRename(doc_, grid_, k, text.toStdString());
+  if (!plu) return;
+  catalogue_->Relabel(*plu, text);
+  for (int j = 0; j < List1_->count() && j < doc_.NumModifiers; ++j) {
+    List1_->item(j)->setText(Q(doc_.Modifiers[j].Name));
+  }
+}
+
+void MainWindow::Linhas_LostFocus(int k) {
+  LineCommit commit = CommitLine(doc_, grid_, k, page_->Linhas[k]->text().toStdString());
+  page_->Linhas[k]->setProperty("Tag", Q(grid_.tags[k]));
+  if (commit.price) page_->Price[k]->setText(Q(*commit.price));
+  if (commit.outcome == LineCommit::Outcome::kCatalogueFull) prompts_.Message(kCatalogueFullMessage);
+}
+
+void MainWindow::Linhas_Click(int k) {
+  Lista_Complementos_->clear();
+  int row = catalogue_->RowWithText(page_->Linhas[k]->text());
+  if (row < 0) return;
+  catalogue_->SelectRow(row);
+  if (Lista_def_complementos_->count() > 0) Lista_def_complementos_->setCurrentRow(0);
+}
+
+void MainWindow::Linhas_DblClick(int k) {
+  if (page_->Linhas[k]->text().trimmed().isEmpty()) return;
+  if (grid_.tags[k].empty()) Linhas_LostFocus(k);
+  HandOverLine(doc_, grid_, k, catalogue_->List().Selected());
+  NotAvailable("The line editor");
+}
+
+void MainWindow::Price_Change(int k) {
+  StorePrice(doc_, grid_, k, page_->Linhas[k]->text().toStdString(), page_->Price[k]->text().toStdString());
+}
+
+void MainWindow::Command12_Click(int k) {
+  const CatalogueList& list = catalogue_->List();
+  if (list.Selected() < 0) return;
+  AssignLine(doc_, grid_, k, list.Rows()[list.Selected()].plu);
+  if (catalogue_->StepSelection() && k + 1 < kLinesPerPage) page_->Command12[k + 1]->setFocus();
+  Update_Page();
+}
+
+void MainWindow::LinhasVerso_Change(int k) {
+  StoreTitleText(doc_, grid_, k, page_->LinhasVerso[k]->text().toStdString());
+}
+
+void MainWindow::LinhasVerso_DblClick(int k) {
+  doc_.Hand.CurrentLine = k;
+  doc_.Hand.EditTitleText = page_->LinhasVerso[k]->text().toStdString();
+  NotAvailable("The group title editor");
+}
+
+void MainWindow::Remove_Click(int k) {
+  doc_.Hand.CurrentLine = k;
+  NotAvailable("The line order editor");
+}
+
+void MainWindow::Picture_Click(int side) {
+  doc_.Hand.BackgroundSide = side;
+  NotAvailable("The background editor");
+}
+
+void MainWindow::Command14_Click() {
+  ShowPage(PreviousPage(grid_.page));
+}
+void MainWindow::Command15_Click() {
+  ShowPage(NextPage(grid_.page));
+}
+
+void MainWindow::InsertPage_Click() {
+  InsertPage(doc_, grid_.page);
+  Update_Page();
+}
+
+void MainWindow::DeletePage_Click() {
+  DeletePage(doc_, grid_.page);
+  Update_Page();
+}
+
+void MainWindow::Expand_Click() {
+  SwitchLayout(layout_);
+  Expand_->setText(Q(layout_.expand_caption));
+  PlaceAt(catalogue_, layout_.frame3);
+  Frame2_->setVisible(layout_.frame2_visible);
+  page_->ApplyLayout(layout_);
+}
+
+}  // namespace tabulo

@@ -1,0 +1,111 @@
+#pragma once
+// The designer's main window (`Form2`): the menu bar, the page area, the catalogue panel and the modifier
+// lists. It owns no rules: events become calls of core operations on the document, then the page is drawn
+// again from it. Start, autosave, Load, Save, New, Exit and closing follow the work-copy life cycle.
+
+#include <QListWidget>
+#include <QMainWindow>
+#include <QPushButton>
+#include <QTimer>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "designer/document/menu_document.h"
+#include "designer/pages/line_grid.h"
+#include "designer/pages/page_layout.h"
+#include "platform/user_prompts.h"
+
+namespace tabulo {
+
+class CataloguePanel;
+class PageGrid;
+
+class MainWindow : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  // Starts the designer on `doc`: folders, work copy, page 1, autosave.
+  MainWindow(MenuDocument& doc, UserPrompts& prompts, QWidget* parent = nullptr);
+  ~MainWindow() override;
+
+  MenuDocument& Document() { return doc_; }
+  UserPrompts& Prompts() { return prompts_; }
+  int CurrentPage() const { return grid_.page; }
+
+  // The lists and the page drawn again from the document (after the catalogue or modifiers changed).
+  void Refresh_Page();
+  // The current page drawn again from the document.
+  void Update_Page();
+  // Runs a command line and waits for it while the designer keeps working; its exit code, or nothing when
+  // it could not be started.
+  std::optional<int> RunShell(const std::string& command);
+
+  // The autosave is held while a dialog must not see the work copy change under it (a menu transfer).
+  void StopAutosave();
+  void StartAutosave();
+
+  // Gives a menu item (by item name, e.g. "Print", "SendAll") its window; until then it says that it is not
+  // available yet.
+  void SetMenuHandler(const QString& item_name, std::function<void()> handler);
+
+  // The program the Upgrade Firmware command starts.
+  static std::string FirmwareToolPath();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void BuildMenus();
+  void BuildModifierFrame(QWidget* parent);
+  void ConnectGrid();
+  void MenuCommand(const QString& item_name, const QString& caption);
+
+  void Timer1_Timer();
+  void Load_Click();
+  void Save_Click();
+  void New_Click();
+  void Exit_Click();
+  void UpgradeFirmware_Click();
+
+  void Linhas_Change(int k);
+  void Linhas_LostFocus(int k);
+  void Linhas_Click(int k);
+  void Linhas_DblClick(int k);
+  void Price_Change(int k);
+  void Command12_Click(int k);
+  void LinhasVerso_Change(int k);
+  void LinhasVerso_DblClick(int k);
+  void Remove_Click(int k);
+  void Picture_Click(int side);
+  void Command14_Click();
+  void Command15_Click();
+  void InsertPage_Click();
+  void DeletePage_Click();
+  void Expand_Click();
+  void ShowPage(int page);
+  void ShowModifierNames();
+  void ClearLists();
+  void NotAvailable(const QString& what);
+
+  MenuDocument& doc_;
+  UserPrompts& prompts_;
+  GridState grid_;
+  MainLayout layout_;
+  std::unique_ptr<PageGrid> page_;
+  CataloguePanel* catalogue_ = nullptr;
+  QWidget* Frame2_ = nullptr;
+  QListWidget* List1_ = nullptr;
+  QListWidget* Lista_def_complementos_ = nullptr;
+  QListWidget* Lista_Complementos_ = nullptr;
+  QListWidget* Lista_Todos_Def_Comp_ = nullptr;
+  QPushButton* Expand_ = nullptr;
+  QTimer* Timer1_ = nullptr;
+  QAction* upgrade_firmware_ = nullptr;
+  std::map<QString, std::function<void()>> handlers_;
+};
+
+}  // namespace tabulo

@@ -1,0 +1,68 @@
+#include "designer/mainwindow/prompts_dialog.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+
+namespace tabulo {
+namespace {
+
+QString Q(const std::string& text) {
+  return QString::fromStdString(text);
+}
+
+QWidget* Owner() {
+  return QApplication::activeWindow();
+}
+
+QString Filter(const std::string& pattern) {
+  return Q(pattern) + ";;*";
+}
+
+// The application's name stands in a box without a title of its own, as message boxes always showed it.
+QString TitleOr(const std::string& title) {
+  return title.empty() ? QApplication::applicationName() : Q(title);
+}
+
+}  // namespace
+
+std::optional<std::string> QtPrompts::OpenFileName(const std::string& title, const std::string& pattern) {
+  QString chosen = QFileDialog::getOpenFileName(Owner(), Q(title), QString(), Filter(pattern));
+  if (chosen.isEmpty()) return std::nullopt;
+  return chosen.toStdString();
+}
+
+std::optional<std::string> QtPrompts::SaveFileName(const std::string& title, const std::string& pattern) {
+  QString chosen = QFileDialog::getSaveFileName(Owner(), Q(title), QString(), Filter(pattern));
+  if (chosen.isEmpty()) return std::nullopt;
+  return chosen.toStdString();
+}
+
+void QtPrompts::Message(const std::string& text, const std::string& title) {
+  QMessageBox::information(Owner(), TitleOr(title), Q(text));
+}
+
+bool QtPrompts::YesNo(const std::string& text, const std::string& title) {
+  return QMessageBox::question(Owner(), TitleOr(title), Q(text), QMessageBox::Yes | QMessageBox::No) ==
+         QMessageBox::Yes;
+}
+
+std::optional<std::string> QtPrompts::Input(const std::string& prompt, const std::string& title,
+                                            const std::string& default_text) {
+  bool ok = false;
+  QString answer =
+      QInputDialog::getText(Owner(), TitleOr(title), Q(prompt), QLineEdit::Normal, Q(default_text), &ok);
+  if (!ok) return std::nullopt;
+  return answer.toStdString();
+}
+
+std::optional<int32_t> QtPrompts::Colour(int32_t initial) {
+  QColor start(initial & 0xFF, (initial >> 8) & 0xFF, (initial >> 16) & 0xFF);
+  QColor chosen = QColorDialog::getColor(start, Owner());
+  if (!chosen.isValid()) return std::nullopt;
+  return chosen.red() | (chosen.green() << 8) | (chosen.blue() << 16);
+}
+
+}  // namespace tabulo
