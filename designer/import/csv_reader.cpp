@@ -1,0 +1,51 @@
+#include "designer/import/csv_reader.h"
+
+#include <vector>
+
+#include "designer/document/numbers.h"
+#include "designer/storage/text_codec.h"
+
+namespace tabulo {
+
+StagedCatalogue ParseCsvText(std::string_view text, const std::string& file_name) {
+  StagedCatalogue staged;
+  std::vector<std::string_view> lines = SplitLines(text);
+  while (!lines.empty() && Trim(lines.back()).empty()) lines.pop_back();
+  auto skip = [&](size_t index, const char* reason) {
+    staged.skipped.push_back({file_name, SkippedLine::Unit::Line, static_cast<int>(index + 1), reason});
+  };
+  for (size_t index = 0; index < lines.size(); ++index) {
+    std::string_view line = lines[index];
+    if (Trim(line).empty()) {
+      skip(index, kSkipEmpty);
+      continue;
+    }
+    if (staged.entries.size() >= static_cast<size_t>(kMaxPlus)) {
+      skip(index, kSkipCatalogueFull);
+      continue;
+    }
+    size_t quotes[6];
+    size_t pos = 0;
+    int found = 0;
+    for (; found < 6; ++found) {
+      size_t quote = line.find('"', pos);
+      if (quote == std::string_view::npos) break;
+      quotes[found] = quote;
+      pos = quote + 1;
+    }
+    if (found < 6) {
+      skip(index, kSkipFewerQuotes);
+      continue;
+    }
+    auto between = [&](int open) {
+      return line.substr(quotes[open] + 1, quotes[open + 1] - quotes[open] - 1);
+    };
+    CatalogueEntry& entry = staged.entries.emplace_back();
+    entry.PluNumber = std::string(between(0));
+    entry.PluDescription = std::string(Trim(between(2)));
+    entry.PluPrice = std::string(Trim(between(4)));
+  }
+  return staged;
+}
+
+}  // namespace tabulo

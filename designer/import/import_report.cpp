@@ -1,0 +1,137 @@
+#include "designer/import/import_report.h"
+
+#include <filesystem>
+#include <system_error>
+
+namespace tabulo {
+namespace {
+
+std::string Plural(int count, const std::string& singular, const std::string& plural) {
+  return std::to_string(count) + " " + (count == 1 ? singular : plural);
+}
+
+const char* UnitName(SkippedLine::Unit unit, bool plural) {
+  if (unit == SkippedLine::Unit::Row) return plural ? "rows" : "row";
+  return plural ? "lines" : "line";
+}
+
+// "4, 9-12, 20": consecutive numbers joined into ranges; long lists end in ", ..." after a few ranges so that
+// a file of thousands of bad lines still gives a message that fits on the screen.
+std::string NumberList(const std::vector<int>& numbers) {
+  constexpr int kMaxRanges = 5;
+  std::string text;
+  int ranges = 0;
+  for (size_t i = 0; i < numbers.size();) {
+    size_t j = i;
+    while (j + 1 < numbers.size() && numbers[j + 1] == numbers[j] + 1) ++j;
+    if (ranges == kMaxRanges) {
+      text += ", ...";
+      break;
+    }
+    if (ranges > 0) text += ", ";
+    text += std::to_string(numbers[i]);
+    if (j > i) text += "-" + std::to_string(numbers[j]);
+    ++ranges;
+    i = j + 1;
+  }
+  return text;
+}
+
+// One line per file and reason, in the order they were first met: "plus.csv, line 4: fewer than six double
+// quotes." or "plus.csv, 2 lines (4, 9): ...".
+std::string SkippedDetails(const std::vector<SkippedLine>& skipped) {
+  struct Group {
+    const SkippedLine* first;
+    std::vector<int> numbers;
+  };
+  std::vector<Group> groups;
+  for (const SkippedLine& line : skipped) {
+    Group* group = nullptr;
+    for (Group& candidate : groups) {
+      if (candidate.first->file == line.file && candidate.first->unit == line.unit &&
+          candidate.first->reason == line.reason) {
+        group = &candidate;
+        break;
+      }
+    }
+    if (!group) group = &groups.emplace_back(Group{&line, {}});
+    group->numbers.push_back(line.number);
+  }
+  std::string text;
+  for (const Group& group : groups) {
+    int count = static_cast<int>(group.numbers.size());
+    text += "\n" + group.first->file + ", ";
+    if (count == 1) {
+      text += std::string(UnitName(group.first->unit, false)) + " " + std::to_string(group.numbers[0]);
+    } else {
+      text += std::to_string(count) + " " + UnitName(group.first->unit, true) + " (" +
+              NumberList(group.numbers) + ")";
+    }
+    text += ": " + group.first->reason + ".";
+  }
+  return text;
+}
+
+std::string SkippedCount(const std::vector<SkippedLine>& skipped) {
+  bool mixed = false;
+  for (const SkippedLine& line : skipped) mixed = mixed || line.unit != skipped.front().unit;
+  int count = static_cast<int>(skipped.size());
+  if (mixed) return Plural(count, "line or row", "lines or rows");
+  return std::to_string(count) + " " + UnitName(skipped.front().unit, count != 1);
+}
+
+}  // namespace
+
+std::string SkipCommaIn(const std::string& column) {
+  return "a comma in \"" + column + "\" would move the fields after it";
+}
+
+void StoreCatalogue(MenuDocument& doc, const std::vector<CatalogueEntry>& entries, const NewMenu& new_menu) {
+  if (new_menu) {
+    new_menu(doc);
+  } else {
+    ResetDocument(doc);
+  }
+  int n = 0;
+  for (const CatalogueEntry& entry : entries) {
+    if (n >= kMaxPlus) break;
+    doc.PluNumber[n] = entry.PluNumber;
+    doc.PluField2[n] = entry.PluField2;
+    doc.PluField3[n] = entry.PluField3;
+    doc.PluPrice[n] = entry.PluPrice;
+    doc.PluDescription[n] = entry.PluDescription;
+    ++n;
+  }
+  doc.NumPlus = n;
+}
+
+std::string ImportedMessage(int imported, const std::string& detail,
+                            const std::vector<SkippedLine>& skipped) {
+  std::string text = Plural(imported, "PLU", "PLUs") + " imported" + detail;
+  if (skipped.empty()) return text + ".";
+  return text + ", " + SkippedCount(skipped) + " skipped:" + SkippedDetails(skipped);
+}
+
+std::string NothingImportedMessage(const std::string& file, const std::vector<SkippedLine>& skipped) {
+  std::string text = "No PLUs found in \"" + file + "\"; the menu was left as it was.";
+  if (skipped.empty()) return text;
+  return text + "\n" + SkippedCount(skipped) + " skipped:" + SkippedDetails(skipped);
+}
+
+std::string CannotOpenMessage(const std::string& path) {
+  std::error_code error;
+  std::string reason = "it cannot be read";
+  if (!std::filesystem::exists(path, error)) {
+    reason = "there is no such file";
+  } else if (std::filesystem::is_directory(path, error)) {
+    reason = "it is a folder";
+  }
+  return "Cannot open \"" + path + "\": " + reason + ". The menu was left as it was.";
+}
+
+std::string FileNameOf(const std::string& path) {
+  size_t separator = path.find_last_of("\\/");
+  return separator == std::string::npos ? path : path.substr(separator + 1);
+}
+
+}  // namespace tabulo

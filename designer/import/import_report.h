@@ -1,0 +1,72 @@
+#pragma once
+// What an import read and what it tells the user. Entries are staged apart from the document, which an
+// import replaces only after the whole file was read and checked: a bad file never costs the user the menu
+// they had.
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "designer/document/menu_document.h"
+
+namespace tabulo {
+
+// Reasons a line or row is not imported.
+inline constexpr const char* kSkipFewerQuotes = "fewer than six double quotes";
+inline constexpr const char* kSkipFewerFields = "fewer than six comma-separated fields";
+inline constexpr const char* kSkipCatalogueFull = "beyond the 10000 PLUs the catalogue holds";
+inline constexpr const char* kSkipEmpty = "empty";
+inline constexpr const char* kSkipComandoZero = "family with COMANDO 0";
+// A comma in any value but the last of an interchange line would move every field after it.
+std::string SkipCommaIn(const std::string& column);
+
+struct SkippedLine {
+  enum class Unit { Line, Row };
+  std::string file;  // file name as the user knows it, without its folder
+  Unit unit = Unit::Line;
+  int number = 0;  // 1-based line of a text file, or row of a sheet as the spreadsheet numbers it
+  std::string reason;
+};
+
+// One catalogue entry as an import stores it.
+struct CatalogueEntry {
+  std::string PluNumber;
+  std::string PluField2;
+  std::string PluField3;
+  std::string PluPrice;
+  std::string PluDescription;
+};
+
+struct StagedCatalogue {
+  std::vector<CatalogueEntry> entries;
+  std::vector<SkippedLine> skipped;
+};
+
+// Starts the new menu an import fills. The main window passes its New (which also empties the work
+// folder); without one the document is reset alone.
+using NewMenu = std::function<void(MenuDocument&)>;
+
+struct ImportResult {
+  bool ok = false;   // the document now holds the imported catalogue; false leaves it as it was
+  int imported = 0;  // catalogue entries stored
+  int families = 0;  // of them, back-office families
+  int products = 0;  // and back-office products
+  std::vector<SkippedLine> skipped;
+  std::string message;  // what the designer shows when the import ends, and the command line prints
+};
+
+// Replaces the document by a new menu whose catalogue is `entries` (at most the catalogue's capacity).
+void StoreCatalogue(MenuDocument& doc, const std::vector<CatalogueEntry>& entries, const NewMenu& new_menu);
+
+// "3 PLUs imported, 2 lines skipped:" and one line per file and reason naming the lines. `detail` follows
+// the count when not empty (" (2 families, 1 product)").
+std::string ImportedMessage(int imported, const std::string& detail, const std::vector<SkippedLine>& skipped);
+// The message of an import that found nothing to import; the menu stays as it was.
+std::string NothingImportedMessage(const std::string& file, const std::vector<SkippedLine>& skipped);
+// The message of a file that cannot be read at all.
+std::string CannotOpenMessage(const std::string& path);
+
+// The file name of a path, without its folder ("\" and "/" both separate).
+std::string FileNameOf(const std::string& path);
+
+}  // namespace tabulo

@@ -1,0 +1,86 @@
+// `tabulo import`, run as a user runs it: a new project from a catalogue file, the designer's message.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "tests/support/run_program.h"
+#include "tests/support/temp_folder.h"
+
+namespace tabulo {
+namespace {
+
+const std::string kFixtures = std::string(TABULO_FIXTURES) + "/import/";
+
+class TabuloImport : public ::testing::Test {
+ protected:
+  test::ProgramRun Tabulo(const std::vector<std::string>& args) {
+    std::vector<std::string> all = {"import"};
+    all.insert(all.end(), args.begin(), args.end());
+    return test::RunProgram(test::BuiltProgram("tabulo"), all, {"VELT_HOME=" + folder_ / "velt"});
+  }
+  test::TempFolder folder_;
+};
+
+TEST_F(TabuloImport, CsvBecomesAProject) {
+  test::ProgramRun run = Tabulo({"csv", kFixtures + "sources/plus.csv", "-o", folder_ / "menu.TB1"});
+  ASSERT_EQ(run.exit_code, 0) << run.err;
+  EXPECT_EQ(run.out, "4 PLUs imported.\n");
+  EXPECT_EQ(test::ReadFile(folder_ / "menu.TB1"), "OK\r\n");
+  EXPECT_EQ(test::ReadFile(folder_ / "menu_pludata.txt"),
+            "st1,PLUCODE,,,PRICE,DESCRIPTION\r\nst1,1,,,2.50,Soup\r\nst1,2,,,12,Fish, chips and peas\r\n"
+            "st1,3,,,0.99,Caf\xE9 cr\xE8me\r\n");
+}
+
+TEST_F(TabuloImport, SpreadsheetsAndBackOfficeThroughTheMakerFolder) {
+  test::ProgramRun xls = Tabulo({"xls", kFixtures + "plus_biff5.xls", "-o", folder_ / "xls.TB1"});
+  ASSERT_EQ(xls.exit_code, 0) << xls.err;
+  EXPECT_EQ(test::ReadFile(folder_ / "velt/pludata.txt"),
+            "0, 1,0, 1,2.5,Soup\r\n0, 2,0, 2,12,Fish, chips and peas\r\n0, 3,0, 3,0.99,Caf\xE9 cr\xE8me\r\n");
+
+  // The interchange file left by that import is what the last-sent import reads.
+  test::ProgramRun last = Tabulo({"last-sent", "-o", folder_ / "last.TB1"});
+  ASSERT_EQ(last.exit_code, 0) << last.err;
+  EXPECT_EQ(test::ReadFile(folder_ / "last_pludata.txt"), test::ReadFile(folder_ / "xls_pludata.txt"));
+
+  test::ProgramRun xlsx = Tabulo({"xlsx", kFixtures + "reordered.xlsx", "-o", folder_ / "xlsx.TB1"});
+  EXPECT_EQ(xlsx.exit_code, 1) << xlsx.err;  // a row was skipped
+  EXPECT_EQ(
+      xlsx.out,
+      "4 PLUs imported, 1 row skipped:\nreordered.xlsx, row 4: a comma in \"PRICE\" would move the fields "
+      "after it.\n");
+
+  test::ProgramRun back = Tabulo(
+      {"backoffice", kFixtures + "fami_biff5.xls", kFixtures + "plu_biff5.xls", "-o", folder_ / "back.TB1"});
+  EXPECT_EQ(back.exit_code, 1) << back.err;
+  EXPECT_EQ(
+      back.out,
+      "5 PLUs imported (2 families, 3 products), 1 row skipped:\nfami_biff5.xls, row 3: family with COMANDO "
+      "0.\n");
+  EXPECT_EQ(test::ReadFile(folder_ / "back_pludata.txt"),
+            "st1,0, 1, y,x,Starters\r\nst1,0, 3, y,x,Mains, grills\r\nst1, 5,0, 37,3.20,Soup of the day\r\n"
+            "st1, 6,0, 38,12.5,Steak\r\nst1, 7,0, 39,2.75,Water, still\r\n");
+}
+
+TEST_F(TabuloImport, FailuresWriteNoProject) {
+  test::ProgramRun missing_column = Tabulo({"xls", kFixtures + "no_price.xls", "-o", folder_ / "a.TB1"});
+  EXPECT_EQ(missing_column.exit_code, 2);
+  EXPECT_EQ(
+      missing_column.err,
+      "tabulo: The sheet \"no_price\" of \"no_price.xls\" has no column \"PRICE\". The menu was left as it "
+      "was.\n");
+  test::ProgramRun wrong_kind = Tabulo({"xls", kFixtures + "plus.xlsx", "-o", folder_ / "a.TB1"});
+  EXPECT_EQ(wrong_kind.exit_code, 2);
+  test::ProgramRun no_list = Tabulo({"last-sent", "-o", folder_ / "a.TB1"});
+  EXPECT_EQ(no_list.exit_code, 2);
+  EXPECT_NE(no_list.err.find("pludata.txt\": there is no such file"), std::string::npos) << no_list.err;
+  EXPECT_FALSE(std::filesystem::exists(folder_ / "a.TB1"));
+
+  EXPECT_EQ(Tabulo({"csv", kFixtures + "sources/plus.csv"}).exit_code, 2);  // no -o
+  EXPECT_EQ(Tabulo({"ods", "x.ods", "-o", folder_ / "a.TB1"}).exit_code, 2);
+  EXPECT_EQ(Tabulo({"backoffice", "only-one.xls", "-o", folder_ / "a.TB1"}).exit_code, 2);
+  EXPECT_NE(Tabulo({}).err.find("usage: tabulo import"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tabulo
