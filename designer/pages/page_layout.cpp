@@ -25,8 +25,8 @@ MainLayout InitialLayout() {
   // Front side: the frame holds the page and, under it, the page buttons.
   layout.frame4 = {60, 60, 4500, 9960};
   layout.picture1 = {30, 120, 4455, 9135};
-  layout.command14 = {30, 9360, 1200, 375};
-  layout.insert_page = {1290, 9360, 600, 375};
+  layout.command14 = {30, 9360, 1290, 375};
+  layout.insert_page = {1350, 9360, 540, 375};
   layout.delete_page = {2610, 9360, 600, 375};
   layout.command15 = {3270, 9360, 1200, 375};
   for (int k = 0; k < kLinesPerPage; ++k) {

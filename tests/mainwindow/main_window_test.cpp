@@ -1,0 +1,413 @@
+#include "designer/mainwindow/main_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+
+#include "designer/document/catalogue_lookup.h"
+#include "designer/storage/project_files.h"
+#include "platform/folders.h"
+#include "tests/support/temp_folder.h"
+
+namespace tabulo {
+namespace {
+
+namespace fs = std::filesystem;
+
+QApplication& App() {
+  static int argc = 1;
+  static char name[] = "main_window_test";
+  static char* argv[] = {name, nullptr};
+  static QApplication app(argc, argv);
+  return app;
+}
+
+// A designer started in a maker folder of its own, optionally over a work copy left by a previous run.
+class Designer : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    App();
+    ::setenv("VELT_HOME", (home_ / "velt").c_str(), 1);
+  }
+  void TearDown() override {
+    window_.reset();
+    ::unsetenv("VELT_HOME");
+  }
+
+  // Leaves a work copy made by `fill` for the designer to read at start.
+  template <class Fill>
+  void LeaveWorkCopy(Fill fill) {
+    auto previous = std::make_unique<MenuDocument>();
+    fill(*previous);
+    EnsureWorkFolders();
+    previous->ProjectBase = WorkBase();
+    ASSERT_TRUE(WriteProjectFiles(*previous).ok);
+  }
+
+  void Start() {
+    window_ = std::make_unique<MainWindow>(*doc_, prompts_);
+    window_->show();
+    window_->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+  }
+
+  // The work copy as the next start would read it.
+  std::unique_ptr<MenuDocument> WorkCopy() {
+    auto copy = std::make_unique<MenuDocument>();
+    copy->ProjectBase = WorkBase();
+    ReadProjectFiles(*copy);
+    return copy;
+  }
+
+  template <class W>
+  W* Child(const char* name, int index = 0) {
+    auto all = window_->findChildren<W*>(name);
+    return index < all.size() ? all[index] : nullptr;
+  }
+  QLineEdit* Line(int k) { return Child<QLineEdit>("Linhas", k); }
+  QLineEdit* PriceBox(int k) { return Child<QLineEdit>("Price", k); }
+  QListWidget* List(const char* name = "Lista_plus") { return Child<QListWidget>(name); }
+  void Click(const char* name, int index = 0) {
+    QTest::mouseClick(Child<QPushButton>(name, index), Qt::LeftButton);
+  }
+  void Trigger(const char* item) { window_->findChild<QAction*>(item)->trigger(); }
+  QString PageCaption() { return Child<QLabel>("Page")->text(); }
+
+  // Types into a line and leaves it for the next control, as the user does.
+  void TypeAndLeave(int k, const QString& text) {
+    Line(k)->setFocus(Qt::MouseFocusReason);
+    QTest::keyClicks(Line(k), text);
+    QFocusEvent leave(QEvent::FocusOut, Qt::TabFocusReason);
+    QApplication::sendEvent(Line(k), &leave);
+  }
+
+  test::TempFolder home_;
+  std::unique_ptr<MenuDocument> doc_ = std::make_unique<MenuDocument>();
+  ScriptedPrompts prompts_;
+  std::unique_ptr<MainWindow> window_;
+};
+
+void Catalogue(MenuDocument& doc, std::initializer_list<const char*> descriptions) {
+  int number = 1;
+  for (const char* description : descriptions) {
+    AppendPlu(doc, std::to_string(number), std::to_string(number) + ".50", description);
+    ++number;
+  }
+}
+
+TEST_F(Designer, FirstStartWithoutMakerFolder) {
+  ASSERT_FALSE(fs::exists(home_ / "velt"));
+  Start();
+  EXPECT_TRUE(fs::is_directory(home_ / "velt/temp_velt"));
+  EXPECT_EQ(window_->windowTitle(), "Velt Tabulo 1. 0. 29 - ");
+  EXPECT_EQ(window_->objectName(), "Form2");
+  EXPECT_EQ(PageCaption(), "1");
+  EXPECT_EQ(List()->count(), 0);
+  EXPECT_EQ(Line(0)->text(), "");
+  EXPECT_EQ(Child<QLabel>("Plaque")->text(), " ") << "lettered from the last used page: none";
+  EXPECT_EQ(Child<QPushButton>("Expand")->text(), "Design the Menu");
+  EXPECT_EQ(window_->findChildren<QLineEdit*>("Linhas").size(), kLinesPerPage);
+  EXPECT_EQ(window_->findChildren<QLabel*>("Imagem").size(), kLinesPerPage);
+  EXPECT_EQ(Line(3)->geometry(), QRect(32, 96, 177, 19)) << "the grid keeps its twips geometry";
+}
+
+TEST_F(Designer, MenuBarInOrderAndLaterWindowsNotYetAvailable) {
+  Start();
+  QStringList captions;
+  for (QAction* top : window_->menuBar()->actions()) {
+    captions << top->text();
+    if (top->menu()) {
+      for (QAction* item : top->menu()->actions()) captions << "  " + item->text();
+    }
+  }
+  EXPECT_EQ(captions,
+            (QStringList{"File", "  Load", "  Save", "  New", "  Print", "  Colors", "  Exit", "Import",
+                         "  Import From Last Sended Plus", "  Import From Mercato ( XLS)",
+                         "  Import From XLS", "  Import From CSV", "Send", "Receive", "Upgrade Firmware"}));
+  for (const char* item : {"Print", "Colors", "ImportFromDll", "ImportMercatoXls", "ImportFromXls",
+                           "ImportCSV", "SendAll", "Receive"}) {
+    Trigger(item);
+  }
+  ASSERT_EQ(prompts_.messages.size(), 8u);
+  EXPECT_EQ(prompts_.messages[0], "\"Print\" is not available yet.");
+  bool called = false;
+  window_->SetMenuHandler("Print", [&] { called = true; });
+  Trigger("Print");
+  EXPECT_TRUE(called);
+}
+
+TEST_F(Designer, StartsOnTheWorkCopyOfThePreviousRun) {
+  LeaveWorkCopy([](MenuDocument& doc) {
+    Catalogue(doc, {"Soup", "Fish", "Cake"});
+    doc.Botoes[SlotOf(1, 2)] = 2;
+    doc.Modifiers[0].Name = "Fish";
+    doc.NumModifiers = 1;
+    doc.ModifierDefs[0].Name = "Sauces";
+    doc.NumModifierDefs = 1;
+  });
+  Start();
+  EXPECT_EQ(List()->count(), 3);
+  EXPECT_EQ(List()->item(1)->data(Qt::UserRole).toInt(), 2);
+  EXPECT_EQ(List("List1")->item(0)->text(), "Fish");
+  EXPECT_EQ(List("Lista_Todos_Def_Comp")->item(0)->text(), "Sauces");
+  EXPECT_EQ(Line(2)->text(), "Fish");
+  EXPECT_EQ(PriceBox(2)->text(), "2.50");
+  EXPECT_EQ(Line(2)->property("Tag").toString(), "1");
+  EXPECT_EQ(Child<QLabel>("Plaque")->text(), "L");
+
+  Child<QCheckBox>("Check1")->click();
+  ASSERT_EQ(List()->count(), 1) << "Only Defined plus";
+  EXPECT_EQ(List()->item(0)->text(), "Fish");
+}
+
+TEST_F(Designer, LeavingAnEmptyLineBindsOrCreatesThePlu) {
+  LeaveWorkCopy([](MenuDocument& doc) { Catalogue(doc, {"Soup"}); });
+  Start();
+  TypeAndLeave(0, "Soup");
+  EXPECT_EQ(doc_->Botoes[0], 1);
+  EXPECT_EQ(PriceBox(0)->text(), "1.50");
+  EXPECT_EQ(doc_->NumPlus, 1);
+
+  TypeAndLeave(1, "Fish");
+  EXPECT_EQ(doc_->NumPlus, 2);
+  EXPECT_EQ(doc_->PluNumber[1], "2");
+  EXPECT_EQ(doc_->Botoes[1], 2);
+  EXPECT_EQ(Line(1)->property("Tag").toString(), "1");
+
+  QTest::keyClicks(PriceBox(1), "4.75");
+  EXPECT_EQ(doc_->PluPrice[1], "4.75");
+  QTest::keyClicks(PriceBox(5), "9");
+  EXPECT_EQ(doc_->PluPrice[1], "4.75") << "a price on a line without a PLU is not stored";
+}
+
+TEST_F(Designer, TypingOnAPluLineRenamesItLive) {
+  LeaveWorkCopy([](MenuDocument& doc) {
+    Catalogue(doc, {"Soup", "Fish"});
+    doc.Botoes[SlotOf(1, 0)] = 2;
+    doc.Botoes[SlotOf(2, 0)] = 1;
+    doc.Modifiers[0].Name = "Fish";
+    doc.NumModifiers = 1;
+  });
+  Start();
+  QTest::keyClicks(Line(0), "es");
+  EXPECT_EQ(doc_->PluDescription[1], "Fishes");
+  EXPECT_EQ(List()->item(1)->text(), "Fishes");
+  EXPECT_EQ(List("List1")->item(0)->text(), "Fishes");
+  EXPECT_EQ(doc_->Modifiers[0].Name, "Fishes");
+
+  // Drawing another page and coming back changes nothing.
+  Click("Command15");
+  EXPECT_EQ(PageCaption(), "2");
+  EXPECT_EQ(Line(0)->text(), "Soup");
+  Click("Command14");
+  EXPECT_EQ(Line(0)->text(), "Fishes");
+  EXPECT_EQ(doc_->PluDescription[0], "Soup");
+  EXPECT_EQ(doc_->PluDescription[1], "Fishes");
+
+  QTest::keyClicks(Child<QLineEdit>("LinhasVerso", 4), "Mains");
+  EXPECT_EQ(doc_->LineLayout[4].TitleText, "Mains");
+}
+
+TEST_F(Designer, ArrowButtonsStepThroughTheCatalogue) {
+  LeaveWorkCopy([](MenuDocument& doc) { Catalogue(doc, {"A", "B", "C"}); });
+  Start();
+  Click("Command12", 0);
+  EXPECT_EQ(doc_->Botoes[0], 0) << "nothing selected, nothing assigned";
+  List()->setCurrentRow(0);
+  Click("Command12", 0);
+  Click("Command12", 1);
+  Click("Command12", 2);
+  Click("Command12", 3);
+  EXPECT_EQ(doc_->Botoes[0], 1);
+  EXPECT_EQ(doc_->Botoes[1], 2);
+  EXPECT_EQ(doc_->Botoes[2], 3);
+  EXPECT_EQ(doc_->Botoes[3], 3) << "the last entry keeps the selection";
+  EXPECT_EQ(doc_->LineLayout[1].Kind, kKindPlu);
+  EXPECT_EQ(Line(1)->text(), "B");
+  EXPECT_EQ(PriceBox(2)->text(), "3.50");
+  EXPECT_EQ(List()->currentRow(), 2);
+}
+
+TEST_F(Designer, InsertAndDeletePage) {
+  LeaveWorkCopy([](MenuDocument& doc) {
+    Catalogue(doc, {"Soup", "Fish"});
+    doc.Botoes[SlotOf(1, 0)] = 1;
+    doc.Botoes[SlotOf(2, 0)] = 2;
+    doc.PageColorA[2] = "255";
+  });
+  Start();
+  Click("Command15");
+  Click("InsertPage");
+  EXPECT_EQ(PageCaption(), "2");
+  EXPECT_EQ(Line(0)->text(), "") << "the new empty page";
+  Click("Command15");
+  EXPECT_EQ(Line(0)->text(), "Fish");
+  EXPECT_EQ(doc_->PageColorA[3], "255");
+  Click("Command14");
+  Click("DeletePage");
+  EXPECT_EQ(Line(0)->text(), "Fish") << "the former next page";
+  Click("Command14");
+  Click("DeletePage");
+  EXPECT_EQ(Line(0)->text(), "Fish");
+  EXPECT_EQ(doc_->NumPlus, 2) << "PLUs stay in the catalogue";
+  Click("Command14");
+  EXPECT_EQ(PageCaption(), "1");
+}
+
+TEST_F(Designer, FilterFindAddAndDelete) {
+  LeaveWorkCopy([](MenuDocument& doc) { Catalogue(doc, {"Red wine", "Water", "White WINE", "Beer"}); });
+  Start();
+  auto* text = Child<QLineEdit>("Text1");
+  QTest::keyClicks(text, "wine");
+  Click("Command10");
+  ASSERT_EQ(List()->count(), 2);
+  Click("Command11");
+  Click("Command11");
+  EXPECT_EQ(List()->currentRow(), 1);
+  text->clear();
+  QTest::keyClicks(text, "w");
+  QTest::keyClick(text, Qt::Key_Return);  // Enter runs FILTER
+  ASSERT_EQ(List()->count(), 3);
+  Click("Command11");
+  EXPECT_EQ(List()->currentRow(), 0) << "a changed text starts again at the top";
+
+  text->clear();
+  Click("Command16");
+  EXPECT_EQ(prompts_.messages.back(), "Please fill Plu Description!");
+  QTest::keyClicks(text, "Cake");
+  prompts_.inputs = {std::string("20"), std::string("3.5")};
+  Click("Command16");
+  EXPECT_EQ(text->text(), "");
+  ASSERT_EQ(List()->count(), 5);
+  EXPECT_EQ(List()->item(4)->text(), "Cake");
+  EXPECT_EQ(doc_->PluNumber[4], "20");
+
+  List()->setCurrentRow(4);
+  Click("Command9");
+  EXPECT_EQ(List()->count(), 4);
+  EXPECT_EQ(List()->currentRow(), -1);
+  EXPECT_EQ(doc_->PluNumber[4], "0");
+}
+
+TEST_F(Designer, SaveNewAndLoadThroughTheFileQuestions) {
+  LeaveWorkCopy([](MenuDocument& doc) {
+    Catalogue(doc, {"Soup"});
+    doc.Botoes[0] = 1;
+  });
+  Start();
+  test::TempFolder projects;
+  prompts_.file_names = {projects / "menu2"};
+  Trigger("Save");
+  EXPECT_TRUE(fs::exists(projects / "menu2.TB1"));
+  EXPECT_TRUE(fs::exists(projects / "menu2_pludata.txt"));
+
+  Trigger("New");
+  EXPECT_EQ(Line(0)->text(), "");
+  EXPECT_EQ(List()->count(), 0);
+  EXPECT_EQ(doc_->PagesVersion, "1");
+
+  Trigger("Load");  // cancelled
+  EXPECT_EQ(doc_->PagesVersion, "0");
+  EXPECT_EQ(doc_->NumPlus, 0);
+
+  prompts_.file_names = {projects / "menu2.TB1"};
+  Trigger("Load");
+  EXPECT_EQ(Line(0)->text(), "Soup");
+  EXPECT_EQ(List()->count(), 1);
+  EXPECT_EQ(doc_->ProjectFolder, projects.Path() + "/");
+  EXPECT_EQ(prompts_.questions.back(), "open Load *.TB1");
+
+  prompts_.file_names = {home_ / "missing folder/menu"};
+  Trigger("Save");
+  ASSERT_FALSE(prompts_.messages.empty());
+  EXPECT_NE(prompts_.messages.back().find("could not be written"), std::string::npos);
+  EXPECT_NE(prompts_.messages.back().find("missing folder"), std::string::npos);
+}
+
+TEST_F(Designer, AutosaveAndCloseWriteTheWorkCopy) {
+  Start();
+  auto* timer = window_->findChild<QTimer*>("Timer1");
+  ASSERT_TRUE(timer);
+  EXPECT_EQ(timer->interval(), 60000);
+  EXPECT_TRUE(timer->isActive());
+  TypeAndLeave(0, "Soup");
+  timer->start(10);
+  QTRY_COMPARE_WITH_TIMEOUT(WorkCopy()->NumPlus, 1, 5000);
+  timer->stop();
+
+  TypeAndLeave(1, "Fish");
+  window_->close();
+  auto copy = WorkCopy();
+  EXPECT_EQ(copy->NumPlus, 2);
+  EXPECT_EQ(copy->PluDescription[1], "Fish");
+  EXPECT_EQ(copy->Botoes[1], 2);
+}
+
+TEST_F(Designer, LayoutSwitchRestoresEveryPosition) {
+  Start();
+  auto geometry = [this] {
+    QList<QRect> rects;
+    for (const char* name : {"Linhas", "Price", "Command12"}) {
+      for (QWidget* widget : window_->findChildren<QWidget*>(name)) rects << widget->geometry();
+    }
+    for (const char* name : {"Frame2", "Frame3", "Frame4", "Frame5", "Picture1", "Command14", "Command15",
+                             "InsertPage", "DeletePage"}) {
+      rects << Child<QWidget>(name)->geometry();
+    }
+    return rects;
+  };
+  auto before = geometry();
+  EXPECT_FALSE(Child<QWidget>("Frame5")->isVisible());
+  Click("Expand");
+  EXPECT_EQ(Child<QPushButton>("Expand")->text(), "Configure the Modifiers");
+  EXPECT_TRUE(Child<QWidget>("Frame5")->isVisible());
+  EXPECT_FALSE(Child<QWidget>("Frame2")->isVisible());
+  EXPECT_GT(Line(0)->width(), 300);
+  Click("Expand");
+  EXPECT_EQ(geometry(), before);
+  EXPECT_TRUE(Child<QWidget>("Frame2")->isVisible());
+}
+
+TEST_F(Designer, FirmwareToolMissingAndRunShellKeepsEventsFlowing) {
+  Start();
+  Trigger("UpgradeFirmware");
+  ASSERT_EQ(prompts_.messages.size(), 1u);
+  EXPECT_NE(prompts_.messages[0].find("firmloader"), std::string::npos);
+  EXPECT_NE(prompts_.messages[0].find("missing"), std::string::npos);
+
+  int ticks = 0;
+  QTimer ticker;
+  QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+  ticker.start(20);
+  EXPECT_EQ(window_->RunShell("sh -c \"sleep 0.3; exit 3\""), 3);
+  EXPECT_GT(ticks, 3) << "events were processed while waiting";
+  EXPECT_EQ(window_->RunShell("/no/such/program"), std::nullopt);
+}
+
+TEST_F(Designer, AFullCatalogueRefusesANewPluOnTheGrid) {
+  LeaveWorkCopy([](MenuDocument& doc) {
+    for (int i = 0; i < kMaxPlus; ++i)
+      AppendPlu(doc, std::to_string(i + 1), "1", "Dish " + std::to_string(i));
+  });
+  Start();
+  TypeAndLeave(0, "One too many");
+  EXPECT_EQ(doc_->NumPlus, kMaxPlus);
+  EXPECT_EQ(doc_->Botoes[0], 0);
+  ASSERT_FALSE(prompts_.messages.empty());
+  EXPECT_NE(prompts_.messages.back().find("full"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tabulo
