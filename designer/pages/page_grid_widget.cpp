@@ -12,10 +12,16 @@ QString Q(const std::string& text) {
 }
 
 void SetColours(QWidget* widget, QPalette::ColorRole back_role, int32_t back, int32_t fore) {
+  // A palette change restyles the widget; most lines keep their colours from page to page.
   QPalette palette = widget->palette();
-  palette.setColor(back_role, ColourOf(back));
-  palette.setColor(QPalette::Text, ColourOf(fore));
-  palette.setColor(QPalette::WindowText, ColourOf(fore));
+  const QColor back_colour = ColourOf(back), fore_colour = ColourOf(fore);
+  if (palette.color(back_role) == back_colour && palette.color(QPalette::Text) == fore_colour &&
+      palette.color(QPalette::WindowText) == fore_colour) {
+    return;
+  }
+  palette.setColor(back_role, back_colour);
+  palette.setColor(QPalette::Text, fore_colour);
+  palette.setColor(QPalette::WindowText, fore_colour);
   widget->setPalette(palette);
 }
 
