@@ -409,5 +409,40 @@ TEST_F(Designer, AFullCatalogueRefusesANewPluOnTheGrid) {
   EXPECT_NE(prompts_.messages.back().find("full"), std::string::npos);
 }
 
+TEST_F(Designer, AFailedAutosaveIsSilentButReported) {
+  test::WriteFile(home_ / "blocker", "a file where the maker folder should be");
+  ::setenv("VELT_HOME", (home_ / "blocker/velt").c_str(), 1);
+  Start();
+  testing::internal::CaptureStderr();
+  auto* timer = window_->findChild<QTimer*>("Timer1");
+  timer->start(10);
+  QTest::qWait(100);
+  timer->stop();
+  std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find("work copy was not written"), std::string::npos) << err;
+  EXPECT_TRUE(prompts_.messages.empty()) << "the autosave asks nothing";
+}
+
+TEST_F(Designer, ClickingALineSelectsItsPluAndEnterOpensTheEditor) {
+  LeaveWorkCopy([](MenuDocument& doc) {
+    Catalogue(doc, {"Soup", "Fish", "Cake"});
+    doc.Botoes[5] = 3;
+  });
+  Start();
+  QTest::mouseClick(Line(5), Qt::LeftButton);
+  EXPECT_EQ(List()->currentRow(), 2);
+  List()->setCurrentRow(0);
+  QTest::keyClick(Line(5), Qt::Key_Return);
+  EXPECT_EQ(List()->currentRow(), 2);
+  EXPECT_EQ(doc_->Hand.CurrentLine, 5);
+  EXPECT_EQ(doc_->Hand.EditPluNumber, 3);
+  EXPECT_EQ(doc_->Hand.EditListIndex, 2);
+  EXPECT_TRUE(doc_->Hand.EditFromPage);
+  ASSERT_EQ(prompts_.messages.size(), 1u);
+  EXPECT_EQ(prompts_.messages[0], "The line editor is not available yet.");
+  QTest::keyClick(Line(6), Qt::Key_Return);
+  EXPECT_EQ(prompts_.messages.size(), 1u) << "a blank line opens nothing";
+}
+
 }  // namespace
 }  // namespace tabulo
