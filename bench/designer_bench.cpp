@@ -1,0 +1,105 @@
+// The designer on the full menu: the page view of a full page (budget 1 ms), a page change shown on the
+// widgets (16 ms), and the start over a full work copy up to the first painted window (0.5 s). The catalogue
+// scan the page view cannot avoid is measured beside it as its baseline.
+
+#include <benchmark/benchmark.h>
+#include <stdlib.h>
+
+#include <QApplication>
+#include <QPushButton>
+#include <memory>
+
+#include "designer/document/numbers.h"
+#include "designer/mainwindow/main_window.h"
+#include "designer/pages/page_view.h"
+#include "designer/storage/project_files.h"
+#include "platform/folders.h"
+#include "tests/support/sample_menu.h"
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+using tabulo::MainWindow;
+using tabulo::MenuDocument;
+
+// A maker folder holding the full menu's work copy, and the application the windows need.
+struct Setting {
+  tabulo::test::TempFolder home;
+  std::unique_ptr<QApplication> app;
+
+  Setting() {
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    ::setenv("VELT_HOME", (home / "velt").c_str(), 1);
+    static int argc = 1;
+    static char name[] = "designer_bench";
+    static char* argv[] = {name, nullptr};
+    app = std::make_unique<QApplication>(argc, argv);
+    auto full = tabulo::test::FullMenu();
+    tabulo::EnsureWorkFolders();
+    full->ProjectBase = tabulo::WorkBase();
+    tabulo::WriteProjectFiles(*full);
+  }
+};
+
+Setting& World() {
+  static Setting setting;
+  return setting;
+}
+
+void BM_PageViewFullPage(benchmark::State& state) {
+  auto doc = tabulo::test::FullMenu();
+  int page = 1;
+  for (auto _ : state) {
+    tabulo::PageView view = tabulo::BuildPageView(*doc, page);
+    benchmark::DoNotOptimize(view);
+    page = page % tabulo::kPages + 1;
+  }
+}
+BENCHMARK(BM_PageViewFullPage)->Unit(benchmark::kMicrosecond);
+
+// One numeric reading of every catalogue number: the least a view that finds its PLUs must do.
+void BM_CatalogueScanBaseline(benchmark::State& state) {
+  auto doc = tabulo::test::FullMenu();
+  for (auto _ : state) {
+    double sum = 0;
+    for (int i = 0; i < doc->NumPlus; ++i) sum += tabulo::NumericValue(doc->PluNumber[i]);
+    benchmark::DoNotOptimize(sum);
+  }
+}
+BENCHMARK(BM_CatalogueScanBaseline)->Unit(benchmark::kMicrosecond);
+
+void BM_PageChangeOnWidgets(benchmark::State& state) {
+  World();
+  auto doc = std::make_unique<MenuDocument>();
+  tabulo::ScriptedPrompts prompts;
+  MainWindow window(*doc, prompts);
+  window.show();
+  QApplication::processEvents();
+  auto* next = window.findChild<QPushButton*>("Command15");
+  auto* previous = window.findChild<QPushButton*>("Command14");
+  bool forward = true;
+  for (auto _ : state) {
+    (forward ? next : previous)->click();
+    window.repaint();
+    forward = !forward;
+  }
+}
+BENCHMARK(BM_PageChangeOnWidgets)->Unit(benchmark::kMillisecond);
+
+void BM_DesignerStartFullWorkCopy(benchmark::State& state) {
+  World();
+  for (auto _ : state) {
+    auto doc = std::make_unique<MenuDocument>();
+    tabulo::ScriptedPrompts prompts;
+    MainWindow window(*doc, prompts);
+    window.show();
+    QApplication::processEvents();
+    window.repaint();
+    state.PauseTiming();
+    window.hide();
+    state.ResumeTiming();
+  }
+}
+BENCHMARK(BM_DesignerStartFullWorkCopy)->Unit(benchmark::kMillisecond);
+
+}  // namespace
