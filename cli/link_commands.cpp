@@ -1,13 +1,159 @@
+// tabulo send and tabulo receive: the send dialog and the reception window without a window.
+
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <iostream>
+#include <thread>
+
 #include "cli/cli_support.h"
 #include "cli/commands.h"
+#include "designer/document/numbers.h"
+#include "designer/link/kestrel_binding.h"
+#include "designer/link/menu_send.h"
+#include "designer/link/reception_session.h"
+#include "platform/folders.h"
 
 namespace tabulo::cli {
+namespace {
 
-int SendCommand(const Arguments&) {
-  return Fail("send is not available yet");
+constexpr const char* kSendUsage =
+    "usage: tabulo send PROJECT.TB1 [--port N] [--plain-pages] [--old-firmware]";
+constexpr const char* kReceiveUsage =
+    "usage: tabulo receive [PROJECT.TB1] [--port N] [--count K] [--timeout S]";
+constexpr auto kPollInterval = std::chrono::milliseconds(100);
+
+volatile std::sig_atomic_t interrupted = 0;
+void OnInterrupt(int) {
+  interrupted = 1;
 }
-int ReceiveCommand(const Arguments&) {
-  return Fail("receive is not available yet");
+
+// A folder of this run only, for the copy of the project the send reads back, removed afterwards.
+class ScratchFolder {
+ public:
+  ScratchFolder() {
+    std::error_code error;
+    std::string pattern = (std::filesystem::temp_directory_path(error) / "tabulo-send-XXXXXX").string();
+    if (::mkdtemp(pattern.data())) path_ = pattern;
+  }
+  ~ScratchFolder() {
+    std::error_code error;
+    if (!path_.empty()) std::filesystem::remove_all(path_, error);
+  }
+  const std::string& Path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+class PrintProgress : public SendProgress {
+ public:
+  void UploadStarting() override { std::cout << kSendingCaption << std::endl; }
+};
+
+bool PortOption(const Options& options, int& port) {
+  std::string text = options.Value("--port", "1");
+  if (!HasLeadingNumber(text)) return false;
+  port = PortNumberOfText(text);
+  return true;
+}
+
+}  // namespace
+
+int SendCommand(const Arguments& args) {
+  Options options(args, {"--port"});
+  if (!options.Error().empty()) return Fail(options.Error());
+  if (options.Positional().size() != 1) return Fail(kSendUsage);
+  SendSettings settings;
+  if (!PortOption(options, settings.port)) return Fail("--port needs a number");
+  LoadedProject project;
+  if (!LoadProjectFile(options.Positional()[0], project)) return kExitError;
+  MenuDocument& doc = *project.doc;
+  settings.plain_pages = options.Has("--plain-pages") || doc.PagesVersion == "1";
+  doc.Hand.OldFirmware = options.Has("--old-firmware");
+
+  // As the designer's Send writes its work copy before the transfer reads the definitions back, the send
+  // reads a copy written now, in a folder of its own so that the designer's work copy is left alone.
+  ScratchFolder scratch;
+  if (scratch.Path().empty()) return Fail("cannot create a temporary folder");
+  doc.ProjectBase = scratch.Path() + "/send";
+  doc.ProjectFolder = scratch.Path() + "/";
+  WriteReport written = WriteProjectFiles(doc);
+  if (!written.ok) return Fail("cannot write " + written.failed_path + ": " + written.error);
+
+  KestrelBinding library;
+  PrintProgress progress;
+  SendResult result = SendMenu(doc, library, settings, &progress);
+  switch (result.outcome) {
+    case SendOutcome::kNotOpened:
+      return Fail("cannot open the link on port " + std::to_string(settings.port) + ": " + result.error);
+    case SendOutcome::kFailed:
+      std::cout << kSendFailedCaption << std::endl;
+      return Fail(result.error.empty() ? std::string("the menu was not sent") : result.error);
+    case SendOutcome::kSent:
+      break;
+  }
+  std::cout << kSendedCaption << " (" << result.items << " items, " << result.choices << " modifier choices)"
+            << std::endl;
+  return kExitOk;
+}
+
+int ReceiveCommand(const Arguments& args) {
+  Options options(args, {"--port", "--count", "--timeout"});
+  if (!options.Error().empty()) return Fail(options.Error());
+  if (options.Positional().size() > 1) return Fail(kReceiveUsage);
+  int port = 1;
+  if (!PortOption(options, port)) return Fail("--port needs a number");
+  std::optional<double> count = StrictNumber(options.Value("--count", "0"));
+  std::optional<double> timeout = StrictNumber(options.Value("--timeout", "0"));
+  if (!count || *count < 0) return Fail("--count needs a number of orders");
+  if (!timeout || *timeout < 0) return Fail("--timeout needs a number of seconds");
+
+  // The descriptions come from the project named, else from the designer's work copy, as the reception
+  // window shows them from the menu open in the designer.
+  MenuDocument doc;
+  if (options.Positional().size() == 1) {
+    LoadedProject project;
+    if (!LoadProjectFile(options.Positional()[0], project)) return kExitError;
+    doc = std::move(*project.doc);
+  } else {
+    doc.ProjectBase = WorkBase();
+    ReadProjectFiles(doc);
+  }
+
+  KestrelBinding library;
+  ReceptionSession session(library);
+  if (!session.Open(port)) {
+    return Fail("cannot open the link on port " + std::to_string(port) + ": " + library.LastError());
+  }
+  std::signal(SIGINT, OnInterrupt);
+  std::signal(SIGTERM, OnInterrupt);
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(*timeout);
+  long wanted = static_cast<long>(*count);
+  long received = 0;
+  while (!interrupted && (wanted == 0 || received < wanted)) {
+    if (*timeout > 0 && std::chrono::steady_clock::now() >= deadline) break;
+    std::optional<ReceivedOrder> order = session.Poll();
+    if (!order) {
+      std::this_thread::sleep_for(kPollInterval);
+      continue;
+    }
+    if (received > 0) std::cout << "\n";
+    std::cout << "Terminal Number: " << order->terminal << "\nTable: " << order->table << "\n";
+    for (const std::string& line : OrderDisplayLines(doc, *order)) std::cout << line << "\n";
+    std::cout.flush();
+    ++received;
+  }
+  session.Close();
+  if (wanted > 0 && received < wanted) {
+    std::cerr << "tabulo: " << received << " of " << wanted << " orders received before the "
+              << (interrupted ? "interruption" : "timeout") << "\n";
+    return kExitFindings;
+  }
+  return kExitOk;
 }
 
 }  // namespace tabulo::cli

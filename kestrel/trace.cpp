@@ -1,0 +1,76 @@
+#include "kestrel/trace.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <nlohmann/json.hpp>
+
+#include "designer/storage/text_codec.h"
+
+namespace kestrel {
+namespace {
+std::mutex trace_mutex;
+}
+
+std::string JsonTextOf(std::string_view windows1252) {
+  return nlohmann::json(tabulo::DecodeWindows1252(windows1252)).dump();
+}
+
+TraceCall::TraceCall(const char* function) {
+  const char* path = std::getenv("KESTREL_TRACE");
+  enabled_ = path && *path;
+  if (enabled_) line_ = "[" + nlohmann::json(function).dump();
+}
+
+TraceCall::~TraceCall() {
+  if (!enabled_) return;
+  line_ += "]\n";
+  std::lock_guard<std::mutex> lock(trace_mutex);
+  if (FILE* file = std::fopen(std::getenv("KESTREL_TRACE"), "a")) {
+    std::fwrite(line_.data(), 1, line_.size(), file);
+    std::fclose(file);
+  }
+}
+
+void TraceCall::Append(const std::string& json) {
+  line_ += ", ";
+  line_ += json;
+}
+
+TraceCall& TraceCall::Number(long long value) {
+  if (enabled_) Append(std::to_string(value));
+  return *this;
+}
+
+TraceCall& TraceCall::NumberAt(const int* value) {
+  if (enabled_) Append(value ? std::to_string(*value) : "null");
+  return *this;
+}
+
+TraceCall& TraceCall::Text(const char* text) {
+  if (enabled_) Append(text ? JsonTextOf(text) : "null");
+  return *this;
+}
+
+TraceCall& TraceCall::Bytes(const char* bytes, long long size) {
+  if (enabled_) {
+    Append(bytes ? JsonTextOf(std::string_view(bytes, size > 0 ? static_cast<size_t>(size) : 0)) : "null");
+  }
+  return *this;
+}
+
+TraceCall& TraceCall::TextWithin(const char* buffer, size_t capacity) {
+  if (enabled_) {
+    if (!buffer) {
+      Append("null");
+    } else {
+      const void* zero = std::memchr(buffer, 0, capacity);
+      size_t size = zero ? static_cast<size_t>(static_cast<const char*>(zero) - buffer) : capacity;
+      Append(JsonTextOf(std::string_view(buffer, size)));
+    }
+  }
+  return *this;
+}
+
+}  // namespace kestrel

@@ -1,0 +1,257 @@
+// The road of a menu from a project to the base station and of orders back, through `tabulo`, libkestrel
+// and kestrel-basesim on a pseudo-terminal, with and without damaged lines.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "designer/link/menu_send.h"
+#include "designer/storage/project_files.h"
+#include "designer/storage/text_codec.h"
+#include "kestrel/base_station.h"
+#include "tests/kestrel/basesim_process.h"
+#include "tests/link/fake_kestrel.h"
+#include "tests/link/small_menu.h"
+#include "tests/support/run_program.h"
+#include "tests/support/sample_menu.h"
+#include "tests/support/temp_folder.h"
+
+namespace tabulo {
+namespace {
+
+using nlohmann::json;
+using test::BaseSimulator;
+using test::ProgramRun;
+
+std::vector<json> TraceLines(const std::string& path) {
+  std::vector<json> lines;
+  std::istringstream in(test::ReadFile(path));
+  std::string line;
+  while (std::getline(in, line)) lines.push_back(json::parse(line));
+  return lines;
+}
+
+// The menu JSON without the raw block texts (their five parts are compared instead).
+json WithoutRawTexts(json node) {
+  if (node.is_array()) {
+    for (auto& child : node) child = WithoutRawTexts(child);
+  } else if (node.is_object()) {
+    node.erase("text");
+    for (auto& [key, value] : node.items()) value = WithoutRawTexts(value);
+  }
+  return node;
+}
+
+// The menu records the recorded calls describe, as the library collects them.
+std::vector<kestrel::MenuOp> OpsOf(const std::vector<json>& calls) {
+  auto bytes = [](const json& text) {
+    std::string out;
+    EXPECT_TRUE(EncodeWindows1252(text.get<std::string>(), out));
+    return out;
+  };
+  std::vector<kestrel::MenuOp> ops;
+  for (const json& c : calls) {
+    std::string name = c[0];
+    kestrel::MenuOp op;
+    if (name == "radio_make_tree_mkdir" || name == "radio_make_tree_cd") {
+      op = {name == "radio_make_tree_cd" ? kestrel::kOpCd : kestrel::kOpMkdir, bytes(c[1]), "", 0, 0, 0, 0};
+    } else if (name == "radio_make_tree_cd_back") {
+      op = {kestrel::kOpCdBack, "", "", 0, 0, 0, 0};
+    } else if (name == "menu_modifier") {
+      op = {kestrel::kOpModifier, bytes(c[2]), "", c[1], c[3], 0, 0};
+    } else if (name == "menu_item") {
+      op = {kestrel::kOpItem, bytes(c[2]), bytes(c[3]), c[1], c[4], 0, 0};
+    } else if (name == "menu_item_modifier_group") {
+      op = {kestrel::kOpModifierGroup, bytes(c[1]), "", c[2], c[3], c[4], 0};
+    } else if (name == "radio_make_tree_modifier_min_max") {
+      op = {kestrel::kOpModifierMinMax, bytes(c[1]), "", c[2], c[3], c[4], 0};
+    } else if (name == "radio_set_entry") {
+      op = {kestrel::kOpSetEntry, bytes(c[2]), "", c[1], 0, 0, 0};
+    } else {
+      continue;
+    }
+    ops.push_back(op);
+  }
+  return ops;
+}
+
+class LinkEndToEnd : public ::testing::Test {
+ protected:
+  std::string SaveProject(const MenuDocument& source, const std::string& name) {
+    auto doc = std::make_unique<MenuDocument>(source);
+    std::string path = folder_ / name;
+    EXPECT_TRUE(SaveProjectAs(*doc, path).ok);
+    return path;
+  }
+  ProgramRun Tabulo(const BaseSimulator& base, std::vector<std::string> args,
+                    std::vector<std::string> environment = {}) {
+    std::vector<std::string> env = base.Environment();
+    env.insert(env.end(), environment.begin(), environment.end());
+    env.push_back("KESTREL_TIMEOUT_MS=150");
+    return test::RunProgram(test::BuiltProgram("tabulo"), args, env);
+  }
+
+  test::TempFolder folder_;
+};
+
+TEST_F(LinkEndToEnd, SendStoresTheWholeMenuWithBothPageSchemes) {
+  std::string project = SaveProject(*test::SmallMenu(), "menu.TB1");
+  std::string menu_file = folder_ / "menu.json";
+  std::string trace = folder_ / "trace.jsonl";
+  BaseSimulator base(folder_.Path(), {"--menu-out", menu_file});
+
+  ProgramRun run = Tabulo(base, {"send", project}, {"KESTREL_TRACE=" + trace});
+  ASSERT_EQ(run.exit_code, 0) << run.err;
+  EXPECT_EQ(run.out, "Sending\nSended (2 items, 2 modifier choices)\n");
+
+  auto block = [](std::initializer_list<int> header, const std::string& body) {
+    std::string text;
+    for (int code : header) text += static_cast<char>(code);
+    return text + body;
+  };
+  std::vector<json> expected = {
+      {"menu_init", 1, 1, 65535},
+      {"radio_make_tree_mkdir", "Sauces"},
+      {"radio_make_tree_cd", "Sauces"},
+      {"menu_modifier", 3, block({6, 13, 13, 13, 13, 13}, "Ketchup"), 146},
+      {"menu_modifier", 4, block({6, 10, 10, 10, 10, 10}, "Mayo"), 0},
+      {"radio_make_tree_cd_back"},
+      {"menu_item", 1, block({6, 10, 17, 17, 17, 17}, "SoupSoup EN"), "2.50", 145},
+      {"menu_item_modifier_group", "Sauces", 0, 2, 1},
+      {"menu_item", 2, block({6, 16, 22, 22, 22, 22}, "Caf\xc3\xa9 cr\xc3\xa8meCoffee"), "1.20", 193},
+      {"radio_set_entry", 1530, block({6, 15, 22, 30, 37, 44}, "PortuguesEnglishItalianoFrancesEspanol")},
+      {"menu_upload"},
+      {"menu_close"},
+  };
+  EXPECT_EQ(TraceLines(trace), expected);
+  EXPECT_NE(
+      test::ReadFile(trace).find("[\"menu_item\", 1, \"\\u0006\\n\\u0011\\u0011\\u0011\\u0011SoupSoup EN\", "
+                                 "\"2.50\", 145]\n"),
+      std::string::npos)
+      << "one array per call, written as the design shows";
+
+  json menu = json::parse(test::ReadFile(menu_file));
+  json tree = json::parse(R"([
+    {"dir": "Sauces", "children": [
+      {"modifier": 3, "button": 146, "texts": ["Ketchup", "", "", "", ""]},
+      {"modifier": 4, "button": 0, "texts": ["Mayo", "", "", "", ""]}]},
+    {"item": 1, "price": "2.50", "button": 145, "texts": ["Soup", "Soup EN", "", "", ""]},
+    {"modifier_group": "Sauces", "min": 0, "max": 2, "default": 1},
+    {"item": 2, "price": "1.20", "button": 193, "texts": ["Caf\u00e9 cr\u00e8me", "Coffee", "", "", ""]}
+  ])");
+  EXPECT_EQ(WithoutRawTexts(menu["tree"]), tree);
+  EXPECT_EQ(menu["languages"], json({"Portugues", "English", "Italiano", "Frances", "Espanol"}));
+
+  run = Tabulo(base, {"send", project, "--plain-pages", "--port", "1"});
+  ASSERT_EQ(run.exit_code, 0) << run.err;
+  menu = json::parse(test::ReadFile(menu_file));
+  tree[0]["children"][0]["button"] = 2;
+  tree[1]["button"] = 1;
+  tree[3]["button"] = 49;
+  EXPECT_EQ(WithoutRawTexts(menu["tree"]), tree);
+
+  run = Tabulo(base, {"send", project, "--old-firmware"});
+  ASSERT_EQ(run.exit_code, 0) << run.err;
+  menu = json::parse(test::ReadFile(menu_file));
+  EXPECT_EQ(menu["tree"][1]["text"], "Soup");
+  EXPECT_EQ(menu["entries"][0]["text"], "Portugues");
+}
+
+TEST_F(LinkEndToEnd, DamagedLinesGiveTheWholeMenuOrAReportedFailure) {
+  std::string project = SaveProject(*test::FullMenu(), "full.TB1");
+  // What the send must store: the calls of a send of the project as read back.
+  auto doc = std::make_unique<MenuDocument>();
+  LoadProject(*doc, project);
+  test::FakeKestrel recorder;
+  SendMenu(*doc, recorder, {1, doc->PagesVersion == "1"});  // as the send dialog starts
+  std::string expected = kestrel::MenuJson(OpsOf(recorder.calls));
+  ASSERT_GT(expected.size(), 100000u) << "enough frames for the faults to hit";
+
+  const std::vector<std::vector<std::string>> faults = {
+      {"--drop", "3"}, {"--corrupt", "4"}, {"--delay", "5", "--drop", "7", "--corrupt", "5"}};
+  for (const auto& fault : faults) {
+    std::string menu_file = folder_ / "menu.json";
+    std::filesystem::remove(menu_file);
+    std::vector<std::string> options = {"--menu-out", menu_file};
+    options.insert(options.end(), fault.begin(), fault.end());
+    BaseSimulator base(folder_.Path(), options);
+    ProgramRun run = Tabulo(base, {"send", project});
+    ASSERT_EQ(run.exit_code, 0) << fault[0] << ": " << run.err;
+    std::string stored = test::ReadFile(menu_file);
+    EXPECT_TRUE(stored == expected) << fault[0] << ": the stored menu differs";
+  }
+
+  // A base that stops answering in the middle: no menu, and the send says it failed.
+  std::string menu_file = folder_ / "partial.json";
+  BaseSimulator base(folder_.Path(), {"--menu-out", menu_file, "--silent-after", "12"});
+  ProgramRun run = Tabulo(base, {"send", project});
+  EXPECT_EQ(run.exit_code, 2);
+  EXPECT_EQ(run.out, "Sending\nSend failed\n");
+  EXPECT_NE(run.err.find("tabulo: the menu was not stored: no answer from the base station"),
+            std::string::npos)
+      << run.err;
+  EXPECT_FALSE(std::filesystem::exists(menu_file));
+}
+
+TEST_F(LinkEndToEnd, ReceivePrintsOrdersAsTheReceptionWindowShowsThem) {
+  std::string project = SaveProject(*test::SmallMenu(), "menu.TB1");
+  std::string orders = folder_ / "orders.txt";
+  test::WriteFile(orders, "# two orders\norder 3 12\n1 2\n77 1\n\norder 4 5\n");
+  BaseSimulator base(folder_.Path(), {"--orders", orders});
+
+  ProgramRun run = Tabulo(base, {"receive", project, "--count", "2", "--timeout", "20"});
+  ASSERT_EQ(run.exit_code, 0) << run.err;
+  std::string pad(26, ' ');
+  EXPECT_EQ(run.out, "Terminal Number: 3\nTable: 12\nPLU                  QTY\nSoup" + pad + "2\n77" + pad +
+                         "  1\n\nTerminal Number: 4\nTable: 5\nPLU                  QTY\n");
+
+  run = Tabulo(base, {"receive", project, "--count", "1", "--timeout", "0.5"});
+  EXPECT_EQ(run.exit_code, 1) << "each order is delivered once";
+  EXPECT_NE(run.err.find("0 of 1 orders"), std::string::npos) << run.err;
+}
+
+TEST_F(LinkEndToEnd, MissingLibraryDeviceOrBaseGiveClearErrors) {
+  std::string project = SaveProject(*test::SmallMenu(), "menu.TB1");
+  std::string tabulo = test::BuiltProgram("tabulo");
+  std::string library = "KESTREL_LIBRARY=" + test::BuiltLibrary();
+
+  ProgramRun run = test::RunProgram(tabulo, {"send", project}, {"KESTREL_LIBRARY=" + (folder_ / "none.so")});
+  EXPECT_EQ(run.exit_code, 2);
+  EXPECT_NE(run.err.find("cannot load the radio library $KESTREL_LIBRARY=" + (folder_ / "none.so")),
+            std::string::npos)
+      << run.err;
+
+  std::string absent = folder_ / "no-such-device";
+  for (const char* command : {"send", "receive"}) {
+    std::vector<std::string> args = {command, project};
+    run = test::RunProgram(tabulo, args, {library, "KESTREL_PORT_1=" + absent});
+    EXPECT_EQ(run.exit_code, 2) << command;
+    EXPECT_NE(run.err.find("cannot open the link on port 1: cannot open " + absent + ": No such file"),
+              std::string::npos)
+        << run.err;
+  }
+
+  // A device where nothing answers: a pseudo-terminal whose other side nobody reads.
+  int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+  ASSERT_GE(master, 0);
+  ASSERT_EQ(::grantpt(master), 0);
+  ASSERT_EQ(::unlockpt(master), 0);
+  std::string silent = ::ptsname(master);
+  for (const char* command : {"send", "receive"}) {
+    run = test::RunProgram(
+        tabulo, {command, project, "--port", "3"},
+        {library, "KESTREL_PORT_3=" + silent, "KESTREL_TIMEOUT_MS=40", "KESTREL_ATTEMPTS=2"});
+    EXPECT_EQ(run.exit_code, 2) << command;
+    EXPECT_NE(run.err.find("the base station does not answer on " + silent + " (port 3)"), std::string::npos)
+        << run.err;
+  }
+  ::close(master);
+}
+
+}  // namespace
+}  // namespace tabulo
