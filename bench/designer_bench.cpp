@@ -22,18 +22,12 @@ namespace {
 using tabulo::MainWindow;
 using tabulo::MenuDocument;
 
-// A maker folder holding the full menu's work copy, and the application the windows need.
+// A maker folder holding the full menu's work copy.
 struct Setting {
   tabulo::test::TempFolder home;
-  std::unique_ptr<QApplication> app;
 
   Setting() {
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
     ::setenv("VELT_HOME", (home / "velt").c_str(), 1);
-    static int argc = 1;
-    static char name[] = "designer_bench";
-    static char* argv[] = {name, nullptr};
-    app = std::make_unique<QApplication>(argc, argv);
     auto full = tabulo::test::FullMenu();
     tabulo::EnsureWorkFolders();
     full->ProjectBase = tabulo::WorkBase();
@@ -103,3 +97,16 @@ void BM_DesignerStartFullWorkCopy(benchmark::State& state) {
 BENCHMARK(BM_DesignerStartFullWorkCopy)->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+// The application outlives every window and is gone before the program's static objects are.
+int main(int argc, char** argv) {
+  ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  int qt_argc = 1;
+  char* qt_argv[] = {argv[0], nullptr};
+  QApplication app(qt_argc, qt_argv);
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

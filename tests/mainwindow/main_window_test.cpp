@@ -26,21 +26,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-QApplication& App() {
-  static int argc = 1;
-  static char name[] = "main_window_test";
-  static char* argv[] = {name, nullptr};
-  static QApplication app(argc, argv);
-  return app;
-}
-
 // A designer started in a maker folder of its own, optionally over a work copy left by a previous run.
 class Designer : public ::testing::Test {
  protected:
-  void SetUp() override {
-    App();
-    ::setenv("VELT_HOME", (home_ / "velt").c_str(), 1);
-  }
+  void SetUp() override { ::setenv("VELT_HOME", (home_ / "velt").c_str(), 1); }
   void TearDown() override {
     window_.reset();
     ::unsetenv("VELT_HOME");
@@ -446,3 +435,11 @@ TEST_F(Designer, ClickingALineSelectsItsPluAndEnterOpensTheEditor) {
 
 }  // namespace
 }  // namespace tabulo
+
+// The application outlives every window and is gone before the program's static objects are.
+int main(int argc, char** argv) {
+  testing::InitGoogleTest(&argc, argv);
+  ::setenv("QT_QPA_PLATFORM", "offscreen", 0);  // also when the test list is asked for without a display
+  QApplication app(argc, argv);
+  return RUN_ALL_TESTS();
+}
