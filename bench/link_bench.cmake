@@ -1,0 +1,6 @@
+# The upload over the pseudo-terminal: runs the built simulator and loads the built library.
+find_package(nlohmann_json REQUIRED)
+tabulo_bench(link_bench SOURCES link_bench.cpp ${PROJECT_SOURCE_DIR}/tests/kestrel/basesim_process.cpp
+             ${PROJECT_SOURCE_DIR}/tests/support/run_program.cpp LIBS nlohmann_json::nlohmann_json ${CMAKE_DL_LIBS})
+target_compile_definitions(link_bench PRIVATE TABULO_BINARY_DIR="${PROJECT_BINARY_DIR}")
+add_dependencies(link_bench kestrel kestrel-basesim)
