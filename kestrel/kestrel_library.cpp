@@ -492,7 +492,9 @@ int Send_Message_Without_Confirmation_devkit(int port, const char* name, const c
 const char* kestrel_last_error(void) {
   LibraryState& state = State();
   std::lock_guard<std::mutex> lock(state.mutex);
-  thread_local std::string copy;
+  // A copy that stays valid until the next call (the programs call from one thread). Not thread_local: a
+  // dynamically loaded library's thread storage is more trouble than one reason string is worth.
+  static std::string copy;
   copy = state.last_error;
   return copy.c_str();
 }

@@ -246,7 +246,7 @@ TEST_F(LinkEndToEnd, MissingLibraryDeviceOrBaseGiveClearErrors) {
     run = test::RunProgram(
         tabulo, {command, project, "--port", "3"},
         {library, "KESTREL_PORT_3=" + silent, "KESTREL_TIMEOUT_MS=40", "KESTREL_ATTEMPTS=2"});
-    EXPECT_EQ(run.exit_code, 2) << command;
+    EXPECT_EQ(run.exit_code, 2) << command << ": " << run.err;
     EXPECT_NE(run.err.find("the base station does not answer on " + silent + " (port 3)"), std::string::npos)
         << run.err;
   }
