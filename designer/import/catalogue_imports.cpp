@@ -26,10 +26,20 @@ std::string PointForFirstComma(std::string price) {
 
 // Lines for the interchange file converted from sheets, and the rows left out.
 struct Conversion {
-  std::vector<std::string> lines;
+  std::string text;  // the lines, each ended by CR LF
+  int lines = 0;
   std::vector<SkippedLine> skipped;
   std::string files;  // the files read, for the message when nothing is found
 
+  void Line(const std::string& line) {
+    text.append(line);
+    EndLine();
+  }
+  // Ends a line appended to `text` in place.
+  void EndLine() {
+    text.append("\r\n");
+    ++lines;
+  }
   void Skip(const std::string& file, int row, std::string reason) {
     skipped.push_back({file, SkippedLine::Unit::Row, row, std::move(reason)});
   }
@@ -45,7 +55,7 @@ ImportResult Failed(std::string message) {
 }
 
 // Stores staged entries as the new menu, or leaves the document when there are none.
-ImportResult Store(MenuDocument& doc, const StagedCatalogue& staged, std::vector<SkippedLine> skipped,
+ImportResult Store(MenuDocument& doc, StagedCatalogue staged, std::vector<SkippedLine> skipped,
                    const std::string& files, const ImportOptions& options) {
   ImportResult result;
   result.skipped = std::move(skipped);
@@ -63,15 +73,15 @@ ImportResult Store(MenuDocument& doc, const StagedCatalogue& staged, std::vector
 // The spreadsheet imports' common end: the interchange file written anew and read back as the last sent
 // list is read. Nothing is written when there is nothing to import, so the file keeps the last sent list.
 ImportResult ThroughInterchangeFile(MenuDocument& doc, Conversion& conversion, const ImportOptions& options) {
-  if (conversion.lines.empty()) return Failed(NothingImportedMessage(conversion.files, conversion.skipped));
+  if (conversion.lines == 0) return Failed(NothingImportedMessage(conversion.files, conversion.skipped));
   std::string path = InterchangePath(options);
-  InterchangeWrite written = WriteInterchangeFile(path, conversion.lines);
+  InterchangeWrite written = WriteInterchangeText(path, std::move(conversion.text));
   if (!written.ok) return Failed(written.error);
   StagedCatalogue staged;
   if (!ReadInterchangeFile(path, staged)) return Failed(CannotOpenMessage(path));
   std::vector<SkippedLine> skipped = std::move(conversion.skipped);
   skipped.insert(skipped.end(), staged.skipped.begin(), staged.skipped.end());
-  return Store(doc, staged, std::move(skipped), conversion.files, options);
+  return Store(doc, std::move(staged), std::move(skipped), conversion.files, options);
 }
 
 SheetRead ReadFamilies(const std::string& path, const ImportOptions& options) {
@@ -83,7 +93,15 @@ SheetRead ReadFamilies(const std::string& path, const ImportOptions& options) {
 
 std::string PluInterchangeLine(const std::string& code, const std::string& price,
                                const std::string& description) {
-  return "0, " + code + ",0, " + code + "," + price + "," + description;
+  std::string line;
+  AppendPluInterchangeLine(line, code, price, description);
+  return line;
+}
+
+void AppendPluInterchangeLine(std::string& text, const std::string& code, const std::string& price,
+                              const std::string& description) {
+  text.append("0, ").append(code).append(",0, ").append(code).append(",").append(price).append(",").append(
+      description);
 }
 
 std::string FamilyInterchangeLine(const std::string& numero, const std::string& comando,
@@ -101,35 +119,37 @@ ImportResult ImportFromDll(MenuDocument& doc, const ImportOptions& options) {
   std::string path = InterchangePath(options);
   StagedCatalogue staged;
   if (!ReadInterchangeFile(path, staged)) return Failed(CannotOpenMessage(path));
-  return Store(doc, staged, staged.skipped, FileNameOf(path), options);
+  std::vector<SkippedLine> skipped = staged.skipped;
+  return Store(doc, std::move(staged), std::move(skipped), FileNameOf(path), options);
 }
 
 ImportResult ImportCSV(MenuDocument& doc, const std::string& path, const ImportOptions& options) {
   std::string bytes;
   if (!ReadWholeFile(path, bytes)) return Failed(CannotOpenMessage(path));
-  StagedCatalogue staged = ParseCsvText(DecodeImportedText(bytes), FileNameOf(path));
-  return Store(doc, staged, staged.skipped, FileNameOf(path), options);
+  StagedCatalogue staged = ParseCsvText(DecodeImportedText(std::move(bytes)), FileNameOf(path));
+  std::vector<SkippedLine> skipped = staged.skipped;
+  return Store(doc, std::move(staged), std::move(skipped), FileNameOf(path), options);
 }
 
 ImportResult ImportFromXls(MenuDocument& doc, const std::string& path, const ImportOptions& options) {
-  SheetRead sheet =
-      ReadSheetColumns(path, options.kind, {kPluCodeHeader, kDescriptionHeader, kPriceHeader}, kMaxPlus);
-  if (!sheet.ok) return Failed(sheet.error);
   Conversion conversion;
   std::string file = FileNameOf(path);
   conversion.files = file;
-  for (const SheetRow& row : sheet.table.rows) {
-    const std::string& code = row.values[0];
-    const std::string& description = row.values[1];
-    const std::string& price = row.values[2];
-    if (HasComma(code)) {
-      conversion.Skip(file, row.number, SkipCommaIn(kPluCodeHeader));
-    } else if (HasComma(price)) {
-      conversion.Skip(file, row.number, SkipCommaIn(kPriceHeader));
-    } else {
-      conversion.lines.push_back(PluInterchangeLine(code, price, description));
-    }
-  }
+  SheetRead sheet = ReadSheetRows(path, options.kind, {kPluCodeHeader, kDescriptionHeader, kPriceHeader},
+                                  kMaxPlus, [&](const SheetRow& row) {
+                                    const std::string& code = row.values[0];
+                                    const std::string& description = row.values[1];
+                                    const std::string& price = row.values[2];
+                                    if (HasComma(code)) {
+                                      conversion.Skip(file, row.number, SkipCommaIn(kPluCodeHeader));
+                                    } else if (HasComma(price)) {
+                                      conversion.Skip(file, row.number, SkipCommaIn(kPriceHeader));
+                                    } else {
+                                      AppendPluInterchangeLine(conversion.text, code, price, description);
+                                      conversion.EndLine();
+                                    }
+                                  });
+  if (!sheet.ok) return Failed(sheet.error);
   conversion.SkipBeyond(file, sheet.table);
   return ThroughInterchangeFile(doc, conversion, options);
 }
@@ -158,11 +178,11 @@ ImportResult ImportMercatoXls(MenuDocument& doc, const std::string& families_pat
     } else if (HasComma(comando)) {
       conversion.Skip(families_file, row.number, SkipCommaIn(kFamilyComandoHeader));
     } else {
-      conversion.lines.push_back(FamilyInterchangeLine(numero, comando, nome));
+      conversion.Line(FamilyInterchangeLine(numero, comando, nome));
     }
   }
   conversion.SkipBeyond(families_file, families.table);
-  int family_lines = static_cast<int>(conversion.lines.size());
+  int family_lines = conversion.lines;
 
   SheetRead products = ReadSheetColumns(products_path, options.kind,
                                         {kProductNumeroHeader, kProductVendaHeader, kProductPluHeader},
@@ -177,7 +197,7 @@ ImportResult ImportMercatoXls(MenuDocument& doc, const std::string& families_pat
     } else if (HasComma(PointForFirstComma(venda))) {
       conversion.Skip(products_file, row.number, SkipCommaIn(kProductVendaHeader));
     } else {
-      conversion.lines.push_back(ProductInterchangeLine(numero, venda, plu));
+      conversion.Line(ProductInterchangeLine(numero, venda, plu));
     }
   }
   conversion.SkipBeyond(products_file, products.table);

@@ -44,6 +44,9 @@ std::string CheckMercatoFamilies(const std::string& families_path, const ImportO
 // "0, " + code + ",0, " + code + "," + price + "," + description
 std::string PluInterchangeLine(const std::string& code, const std::string& price,
                                const std::string& description);
+// The same appended to a text.
+void AppendPluInterchangeLine(std::string& text, const std::string& code, const std::string& price,
+                              const std::string& description);
 // NUMERO + ",0, " + COMANDO + ", y, x, " + NOME
 std::string FamilyInterchangeLine(const std::string& numero, const std::string& comando,
                                   const std::string& nome);

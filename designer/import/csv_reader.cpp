@@ -1,5 +1,6 @@
 #include "designer/import/csv_reader.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "designer/document/numbers.h"
@@ -7,10 +8,12 @@
 
 namespace tabulo {
 
-StagedCatalogue ParseCsvText(std::string_view text, const std::string& file_name) {
+StagedCatalogue ParseCsvText(std::string text, const std::string& file_name) {
   StagedCatalogue staged;
-  std::vector<std::string_view> lines = SplitLines(text);
+  staged.text = std::make_shared<const std::string>(std::move(text));
+  std::vector<std::string_view> lines = SplitLines(*staged.text);
   while (!lines.empty() && Trim(lines.back()).empty()) lines.pop_back();
+  staged.entries.reserve(std::min(lines.size(), static_cast<size_t>(kMaxPlus)));
   auto skip = [&](size_t index, const char* reason) {
     staged.skipped.push_back({file_name, SkippedLine::Unit::Line, static_cast<int>(index + 1), reason});
   };
@@ -41,9 +44,9 @@ StagedCatalogue ParseCsvText(std::string_view text, const std::string& file_name
       return line.substr(quotes[open] + 1, quotes[open + 1] - quotes[open] - 1);
     };
     CatalogueEntry& entry = staged.entries.emplace_back();
-    entry.PluNumber = std::string(between(0));
-    entry.PluDescription = std::string(Trim(between(2)));
-    entry.PluPrice = std::string(Trim(between(4)));
+    entry.PluNumber = between(0);
+    entry.PluDescription = Trim(between(2));
+    entry.PluPrice = Trim(between(4));
   }
   return staged;
 }

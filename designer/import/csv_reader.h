@@ -14,6 +14,6 @@ namespace tabulo {
 // trimmed. A header line is a record like any other. Lines with fewer than six double quotes are skipped
 // and reported, and so are empty lines (except at the end of the file) and lines past the catalogue's 10000
 // entries. PluField2 and PluField3 stay empty, as a new menu leaves them.
-StagedCatalogue ParseCsvText(std::string_view text, const std::string& file_name);
+StagedCatalogue ParseCsvText(std::string text, const std::string& file_name);
 
 }  // namespace tabulo

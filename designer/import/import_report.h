@@ -4,7 +4,9 @@
 // they had.
 
 #include <functional>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "designer/document/menu_document.h"
@@ -28,16 +30,19 @@ struct SkippedLine {
   std::string reason;
 };
 
-// One catalogue entry as an import stores it.
+// One catalogue entry as an import stores it: the fields are parts of the text of its catalogue.
 struct CatalogueEntry {
-  std::string PluNumber;
-  std::string PluField2;
-  std::string PluField3;
-  std::string PluPrice;
-  std::string PluDescription;
+  std::string_view PluNumber;
+  std::string_view PluField2;
+  std::string_view PluField3;
+  std::string_view PluPrice;
+  std::string_view PluDescription;
 };
 
+// Entries read from a text, which the catalogue keeps (behind a pointer, so that moving the catalogue keeps
+// the entries' fields valid). Nothing is copied until the entries are stored.
 struct StagedCatalogue {
+  std::shared_ptr<const std::string> text;
   std::vector<CatalogueEntry> entries;
   std::vector<SkippedLine> skipped;
 };

@@ -42,8 +42,8 @@ bool WellFormedUtf8(std::string_view bytes) {
 
 }  // namespace
 
-std::string DecodeImportedText(std::string_view bytes) {
-  bool has_mark = bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF";
+std::string DecodeImportedText(std::string bytes) {
+  bool has_mark = bytes.size() >= 3 && std::string_view(bytes).substr(0, 3) == "\xEF\xBB\xBF";
   if (!has_mark) {
     bool ascii = true;
     for (char c : bytes) {
@@ -52,9 +52,10 @@ std::string DecodeImportedText(std::string_view bytes) {
         break;
       }
     }
-    if (!ascii && WellFormedUtf8(bytes)) return std::string(bytes);
+    if (ascii || WellFormedUtf8(bytes)) return bytes;
   }
-  return DecodeFileText(bytes);
+  DecodeFileTextInPlace(bytes);
+  return bytes;
 }
 
 }  // namespace tabulo

@@ -1,5 +1,8 @@
 #include "designer/import/interchange_file.h"
 
+#include <algorithm>
+#include <utility>
+
 #include "designer/document/numbers.h"
 #include "designer/import/imported_text.h"
 #include "designer/storage/text_codec.h"
@@ -8,10 +11,12 @@
 
 namespace tabulo {
 
-StagedCatalogue ParseInterchangeText(std::string_view text, const std::string& file_name) {
+StagedCatalogue ParseInterchangeText(std::string text, const std::string& file_name) {
   StagedCatalogue staged;
-  std::vector<std::string_view> lines = SplitLines(text);
+  staged.text = std::make_shared<const std::string>(std::move(text));
+  std::vector<std::string_view> lines = SplitLines(*staged.text);
   while (!lines.empty() && Trim(lines.back()).empty()) lines.pop_back();
+  staged.entries.reserve(std::min(lines.size(), static_cast<size_t>(kMaxPlus)));
   auto skip = [&](size_t index, const char* reason) {
     staged.skipped.push_back({file_name, SkippedLine::Unit::Line, static_cast<int>(index + 1), reason});
   };
@@ -38,15 +43,13 @@ StagedCatalogue ParseInterchangeText(std::string_view text, const std::string& f
       skip(index, kSkipFewerFields);
       continue;
     }
-    auto field = [&](int k) {
-      return std::string(line.substr(commas[k - 1] + 1, commas[k] - commas[k - 1] - 1));
-    };
+    auto field = [&](int k) { return line.substr(commas[k - 1] + 1, commas[k] - commas[k - 1] - 1); };
     CatalogueEntry& entry = staged.entries.emplace_back();
     entry.PluNumber = field(1);
     entry.PluField2 = field(2);
     entry.PluField3 = field(3);
-    entry.PluPrice = std::string(Trim(field(4)));
-    entry.PluDescription = std::string(Trim(line.substr(commas[4] + 1)));
+    entry.PluPrice = Trim(field(4));
+    entry.PluDescription = Trim(line.substr(commas[4] + 1));
   }
   return staged;
 }
@@ -54,11 +57,20 @@ StagedCatalogue ParseInterchangeText(std::string_view text, const std::string& f
 bool ReadInterchangeFile(const std::string& path, StagedCatalogue& catalogue) {
   std::string bytes;
   if (!ReadWholeFile(path, bytes)) return false;
-  catalogue = ParseInterchangeText(DecodeImportedText(bytes), FileNameOf(path));
+  catalogue = ParseInterchangeText(DecodeImportedText(std::move(bytes)), FileNameOf(path));
   return true;
 }
 
 InterchangeWrite WriteInterchangeFile(const std::string& path, const std::vector<std::string>& lines) {
+  LineWriter text;
+  size_t bytes = 0;
+  for (const std::string& line : lines) bytes += line.size() + 2;
+  text.Reserve(bytes);
+  for (const std::string& line : lines) text.Line(line);
+  return WriteInterchangeText(path, std::move(text.Text()));
+}
+
+InterchangeWrite WriteInterchangeText(const std::string& path, std::string text) {
   InterchangeWrite result;
   size_t separator = path.find_last_of('/');
   if (separator != std::string::npos && separator > 0) {
@@ -70,13 +82,9 @@ InterchangeWrite WriteInterchangeFile(const std::string& path, const std::vector
       return result;
     }
   }
-  LineWriter text;
-  size_t bytes = 0;
-  for (const std::string& line : lines) bytes += line.size() + 2;
-  text.Reserve(bytes);
-  for (const std::string& line : lines) text.Line(line);
+  EncodeFileTextInPlace(text);
   FileBatch batch;
-  batch.Add(path, EncodeFileText(text.Text()));
+  batch.Add(path, std::move(text));
   FileBatch::Result written = batch.Commit();
   if (!written.ok) {
     result.ok = false;

@@ -15,7 +15,7 @@ namespace tabulo {
 // Entries of the file's text, from the first line on. Lines with fewer than five commas and empty lines are
 // skipped and reported (empty lines at the end of the file are not lines of the catalogue and are not
 // reported); lines past the catalogue's 10000 entries are reported as skipped.
-StagedCatalogue ParseInterchangeText(std::string_view text, const std::string& file_name);
+StagedCatalogue ParseInterchangeText(std::string text, const std::string& file_name);
 
 // The file read and parsed; false when it cannot be opened.
 bool ReadInterchangeFile(const std::string& path, StagedCatalogue& catalogue);
@@ -27,5 +27,7 @@ struct InterchangeWrite {
 // Writes the lines (CR LF ended, Windows-1252 or marked UTF-8), creating the folder when it is missing. The
 // earlier file is replaced whole, or kept when the new one cannot be written.
 InterchangeWrite WriteInterchangeFile(const std::string& path, const std::vector<std::string>& lines);
+// The same for lines already joined, each ended by CR LF.
+InterchangeWrite WriteInterchangeText(const std::string& path, std::string text);
 
 }  // namespace tabulo

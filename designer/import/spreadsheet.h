@@ -4,6 +4,7 @@
 // xls_reader, .xlsx files by xlsx_reader; both hand their cells to the same table builder, so the two
 // formats give the same rows for the same sheet.
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -27,7 +28,8 @@ class Worksheet {
   virtual int RowNumber(size_t row) const = 0;  // 1-based sheet row of a stored row
   // Every cell of a stored row with its column, in column order.
   virtual void RowCells(size_t row, std::vector<std::pair<int, std::string>>& cells) const = 0;
-  virtual std::string CellText(size_t row, int column) const = 0;
+  // The text of one cell into `text`, whose storage is reused from row to row.
+  virtual void CellText(size_t row, int column, std::string& text) const = 0;
 };
 
 class Workbook {
@@ -71,5 +73,13 @@ SheetRead ReadSheetColumns(Workbook& workbook, const std::string& file_name,
 // The same for a file on disk, its format found from its first bytes unless `kind` says it.
 SheetRead ReadSheetColumns(const std::string& path, SpreadsheetKind kind,
                            const std::vector<std::string>& headers, int row_limit);
+
+// The same rows handed one by one to `take` instead of collected in the table: the row's storage is reused,
+// so a large sheet is read without a copy of it.
+using SheetRowSink = std::function<void(const SheetRow&)>;
+SheetRead ReadSheetRows(Workbook& workbook, const std::string& file_name,
+                        const std::vector<std::string>& headers, int row_limit, const SheetRowSink& take);
+SheetRead ReadSheetRows(const std::string& path, SpreadsheetKind kind,
+                        const std::vector<std::string>& headers, int row_limit, const SheetRowSink& take);
 
 }  // namespace tabulo

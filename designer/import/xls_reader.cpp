@@ -2,6 +2,8 @@
 
 #include <freexl.h>
 
+#include <charconv>
+
 #include "designer/import/import_report.h"
 
 namespace tabulo {
@@ -17,32 +19,39 @@ class XlsWorksheet : public Worksheet {
 
   void RowCells(size_t row, std::vector<std::pair<int, std::string>>& cells) const override {
     cells.clear();
+    std::string text;
     for (int column = 0; column < columns_; ++column) {
-      std::string text = CellText(row, column);
-      if (!text.empty()) cells.emplace_back(column, std::move(text));
+      CellText(row, column, text);
+      if (!text.empty()) cells.emplace_back(column, text);
     }
   }
 
-  std::string CellText(size_t row, int column) const override {
-    if (row >= rows_ || column < 0 || column >= columns_) return "";
+  void CellText(size_t row, int column, std::string& text) const override {
+    text.clear();
+    if (row >= rows_ || column < 0 || column >= columns_) return;
     FreeXL_CellValue value;
     if (freexl_get_cell_value(handle_, static_cast<unsigned int>(row), static_cast<unsigned short>(column),
                               &value) != FREEXL_OK) {
-      return "";
+      return;
     }
     switch (value.type) {
-      case FREEXL_CELL_INT:
-        return std::to_string(value.value.int_value);
+      case FREEXL_CELL_INT: {
+        char digits[16];
+        text.assign(digits, std::to_chars(digits, digits + sizeof digits, value.value.int_value).ptr);
+        break;
+      }
       case FREEXL_CELL_DOUBLE:
-        return GeneralNumberText(value.value.double_value);
+        text = GeneralNumberText(value.value.double_value);
+        break;
       case FREEXL_CELL_TEXT:
       case FREEXL_CELL_SST_TEXT:
       case FREEXL_CELL_DATE:
       case FREEXL_CELL_DATETIME:
       case FREEXL_CELL_TIME:
-        return value.value.text_value ? value.value.text_value : "";
+        if (value.value.text_value) text.assign(value.value.text_value);
+        break;
       default:
-        return "";
+        break;
     }
   }
 

@@ -258,18 +258,23 @@ class XlsxWorksheet : public Worksheet {
 
   void RowCells(size_t row, std::vector<std::pair<int, std::string>>& cells) const override {
     cells.clear();
+    std::string text;
     for (size_t i = row_starts_[row]; i < row_starts_[row + 1]; ++i) {
-      std::string text = Text(cells_[i].node);
-      if (!text.empty()) cells.emplace_back(cells_[i].column, std::move(text));
+      Text(cells_[i].node, text);
+      if (!text.empty()) cells.emplace_back(cells_[i].column, text);
     }
   }
 
-  std::string CellText(size_t row, int column) const override {
+  void CellText(size_t row, int column, std::string& text) const override {
     auto begin = cells_.begin() + static_cast<std::ptrdiff_t>(row_starts_[row]);
     auto end = cells_.begin() + static_cast<std::ptrdiff_t>(row_starts_[row + 1]);
     auto found =
         std::lower_bound(begin, end, column, [](const Cell& cell, int c) { return cell.column < c; });
-    return found != end && found->column == column ? Text(found->node) : "";
+    if (found != end && found->column == column) {
+      Text(found->node, text);
+    } else {
+      text.clear();
+    }
   }
 
  private:
@@ -279,8 +284,12 @@ class XlsxWorksheet : public Worksheet {
     pugi::xml_node node;
   };
 
-  std::string Text(pugi::xml_node cell) const {
-    std::string_view type = cell.attribute("t").value();
+  void Text(pugi::xml_node cell, std::string& text) const {
+    std::string_view type;
+    for (pugi::xml_attribute attribute = cell.first_attribute(); attribute;
+         attribute = attribute.next_attribute()) {
+      if (attribute.name()[0] == 't' && attribute.name()[1] == '\0') type = attribute.value();
+    }
     pugi::xml_node value_node = Child(cell, "v");
     std::string_view value = value_node ? value_node.child_value() : "";
     if (type == "s") {
@@ -289,29 +298,30 @@ class XlsxWorksheet : public Worksheet {
       auto result = std::from_chars(digits.data(), digits.data() + digits.size(), index);
       if (result.ec != std::errc() || result.ptr != digits.data() + digits.size() ||
           index >= shared_.size()) {
-        return "";
+        text.clear();
+      } else {
+        text.assign(shared_[index]);
       }
-      return shared_[index];
-    }
-    if (type == "inlineStr") {
+    } else if (type == "inlineStr") {
       pugi::xml_node inline_string = Child(cell, "is");
-      return inline_string ? StringItemText(inline_string) : std::string(value);
-    }
-    if (type == "b") {
+      text = inline_string ? StringItemText(inline_string) : std::string(value);
+    } else if (type == "b") {
       std::string_view flag = Trim(value);
-      if (flag.empty()) return "";
-      return flag == "0" ? "FALSE" : "TRUE";
+      text = flag.empty() ? "" : flag == "0" ? "FALSE" : "TRUE";
+    } else if (type == "str" || type == "e" || type == "d") {
+      text.assign(value);
+    } else {
+      // A number (type "n" or none).
+      std::string_view number = Trim(value);
+      double parsed = 0;
+      auto result = std::from_chars(number.data(), number.data() + number.size(), parsed);
+      if (!number.empty() && result.ec == std::errc() && result.ptr == number.data() + number.size() &&
+          std::isfinite(parsed)) {
+        text = GeneralNumberText(parsed);
+      } else {
+        text.assign(number);
+      }
     }
-    if (type == "str" || type == "e" || type == "d") return std::string(value);
-    // A number (type "n" or none).
-    std::string_view number = Trim(value);
-    if (number.empty()) return "";
-    double parsed = 0;
-    auto result = std::from_chars(number.data(), number.data() + number.size(), parsed);
-    if (result.ec == std::errc() && result.ptr == number.data() + number.size() && std::isfinite(parsed)) {
-      return GeneralNumberText(parsed);
-    }
-    return std::string(number);
   }
 
   std::string xml_;  // parsed in place: the document points into it

@@ -4,6 +4,9 @@
 #include <freexl.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 
 #include "designer/import/csv_reader.h"
@@ -21,7 +24,8 @@ const std::string kFixtures = std::string(TABULO_FIXTURES) + "/import/";
 const std::vector<std::string> kPluHeaders = {"PLUCODE", "DESCRIPTION", "PRICE"};
 
 std::vector<std::string> Values(const CatalogueEntry& e) {
-  return {e.PluNumber, e.PluField2, e.PluField3, e.PluPrice, e.PluDescription};
+  return {std::string(e.PluNumber), std::string(e.PluField2), std::string(e.PluField3),
+          std::string(e.PluPrice), std::string(e.PluDescription)};
 }
 
 std::vector<std::vector<std::string>> Rows(const SheetTable& table) {
@@ -164,6 +168,39 @@ TEST(GeneralNumberText, FifteenSignificantDigitsWithoutTrailingZeros) {
   EXPECT_EQ(GeneralNumberText(1e20), "1E+20");
   EXPECT_EQ(GeneralNumberText(0.00001), "1E-05");
   EXPECT_EQ(GeneralNumberText(37), "37");
+  EXPECT_EQ(GeneralNumberText(0.001), "0.001");
+  EXPECT_EQ(GeneralNumberText(0.0001), "0.0001");
+  EXPECT_EQ(GeneralNumberText(-0.05), "-0.05");
+}
+
+// The fast paths agree with rounding to 15 significant digits as printf does it, over prices, fractions of
+// every size and arbitrary bit patterns.
+TEST(GeneralNumberText, AgreesWithFifteenDigitRounding) {
+  auto reference = [](double value) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.15g", value);
+    std::string text = buffer;
+    for (char& c : text) c = c == 'e' ? 'E' : c;
+    return text == "-0" ? std::string("0") : text;
+  };
+  std::vector<double> values;
+  for (int cents = -20000; cents <= 200000; cents += 7) values.push_back(cents / 100.0);
+  for (int i = 1; i < 5000; ++i) {
+    values.push_back(i / 3.0);
+    values.push_back(i / 1000.0);
+    values.push_back(i * 1234.5678);
+    values.push_back(1.0 / i);
+    values.push_back(i * 1e-5);
+    values.push_back(99999999999999.0 + i / 8.0);
+  }
+  uint64_t bits = 0x123456789ABCDEFull;
+  for (int i = 0; i < 20000; ++i) {
+    bits = bits * 6364136223846793005ull + 1442695040888963407ull;
+    double value;
+    std::memcpy(&value, &bits, sizeof value);
+    if (std::isfinite(value)) values.push_back(value);
+  }
+  for (double value : values) ASSERT_EQ(GeneralNumberText(value), reference(value)) << value;
 }
 
 // The same sheet written by three programs reads the same: trimmed, numbers in general format, text
