@@ -12,6 +12,7 @@
 #include <iostream>
 
 #include "designer/catalogue/catalogue_panel.h"
+#include "designer/catalogue/modifier_panel.h"
 #include "designer/mainwindow/designer_session.h"
 #include "designer/pages/page_grid_widget.h"
 #include "designer/pages/page_operations.h"
@@ -41,15 +42,6 @@ bool IsLeavingLine(QEvent* event) {
   if (event->type() != QEvent::FocusOut) return false;
   Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
   return reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason;
-}
-
-QListWidget* ModifierList(QWidget* parent, const char* name, const char* caption, const TwipsRect& rect) {
-  auto* label = new QLabel(caption, parent);
-  PlaceAt(label, {rect.left, rect.top - 300, rect.width, 285});
-  auto* list = new QListWidget(parent);
-  list->setObjectName(name);
-  PlaceAt(list, rect);
-  return list;
 }
 
 // Windows the main window closes when it closes, in this order; any other window follows.
@@ -87,6 +79,7 @@ MainWindow::MainWindow(MenuDocument& doc, UserPrompts& prompts, QWidget* parent)
   StopAutosave();
   StartDesigner(doc_);
   StartAutosave();
+  Frame2_->SyncModifierPanel = true;
   Refresh_Page();
   setWindowTitle(Q(WindowCaption()));
 }
@@ -126,15 +119,7 @@ void MainWindow::BuildMenus() {
 }
 
 void MainWindow::BuildModifierFrame(QWidget* parent) {
-  // The lists Refresh_Page and New fill and clear; the modifier editing works on them.
-  Frame2_ = new QFrame(parent);
-  Frame2_->setObjectName("Frame2");
-  List1_ = ModifierList(Frame2_, "List1", "Plus with modifiers", {120, 420, 3780, 4200});
-  Lista_def_complementos_ =
-      ModifierList(Frame2_, "Lista_def_complementos", "Modifiers Definition", {4020, 420, 3780, 4200});
-  Lista_Complementos_ = ModifierList(Frame2_, "Lista_Complementos", "Modifiers", {120, 5100, 3780, 4200});
-  Lista_Todos_Def_Comp_ =
-      ModifierList(Frame2_, "Lista_Todos_Def_Comp", "All Modifiers", {4020, 5100, 3780, 4200});
+  Frame2_ = new ModifierPanel(doc_, prompts_, *catalogue_, parent);
 }
 
 void MainWindow::ConnectGrid() {
@@ -156,6 +141,7 @@ void MainWindow::ConnectGrid() {
   connect(g.DeletePage, &QPushButton::clicked, this, &MainWindow::DeletePage_Click);
   connect(Expand_, &QPushButton::clicked, this, &MainWindow::Expand_Click);
   connect(catalogue_, &CataloguePanel::RefreshRequested, this, &MainWindow::Refresh_Page);
+  connect(Frame2_, &ModifierPanel::RefreshRequested, this, &MainWindow::Refresh_Page);
   connect(catalogue_, &CataloguePanel::RowActivated, this, [this] { NotAvailable("The line editor"); });
 }
 
@@ -187,19 +173,9 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 
 // ---- Lists and page ----
 
-void MainWindow::ShowModifierNames() {
-  List1_->clear();
-  for (int i = 0; i < doc_.NumModifiers && i < kMaxModifiers; ++i) List1_->addItem(Q(doc_.Modifiers[i].Name));
-}
-
 void MainWindow::Refresh_Page() {
-  Lista_def_complementos_->clear();
-  ShowModifierNames();
+  Frame2_->Fill();
   catalogue_->Fill();
-  Lista_Todos_Def_Comp_->clear();
-  for (int i = 0; i < doc_.NumModifierDefs && i < kMaxModifierDefs; ++i) {
-    Lista_Todos_Def_Comp_->addItem(Q(doc_.ModifierDefs[i].Name));
-  }
   Update_Page();
 }
 
@@ -218,11 +194,8 @@ void MainWindow::ShowPage(int page) {
 }
 
 void MainWindow::ClearLists() {
-  List1_->clear();
   catalogue_->Clear();
-  Lista_Todos_Def_Comp_->clear();
-  Lista_def_complementos_->clear();
-  Lista_Complementos_->clear();
+  Frame2_->Clear();
 }
 
 // ---- File menu and life cycle ----
@@ -362,9 +335,7 @@ void MainWindow::Linhas_Change(int k) {
   auto plu = LiveRename(doc_, grid_, k, text.toStdString());
   if (!plu) return;
   catalogue_->Relabel(*plu, text);
-  for (int j = 0; j < List1_->count() && j < doc_.NumModifiers; ++j) {
-    List1_->item(j)->setText(Q(doc_.Modifiers[j].Name));
-  }
+  Frame2_->RelabelRecords();
 }
 
 void MainWindow::Linhas_LostFocus(int k) {
@@ -375,11 +346,11 @@ void MainWindow::Linhas_LostFocus(int k) {
 }
 
 void MainWindow::Linhas_Click(int k) {
-  Lista_Complementos_->clear();
+  Frame2_->ClearMembers();
   int row = catalogue_->RowWithText(page_->Linhas[k]->text());
   if (row < 0) return;
   catalogue_->SelectRow(row);
-  if (Lista_def_complementos_->count() > 0) Lista_def_complementos_->setCurrentRow(0);
+  Frame2_->SelectFirstLevel();
 }
 
 void MainWindow::Linhas_DblClick(int k) {

@@ -1,6 +1,6 @@
 #pragma once
 // The designer's main window (`Form2`): the menu bar, the page area, the catalogue panel and the modifier
-// lists. It owns no rules: events become calls of core operations on the document, then the page is drawn
+// panel. It owns no rules: events become calls of core operations on the document, then the page is drawn
 // again from it. Start, autosave, Load, Save, New, Exit and closing follow the work-copy life cycle.
 
 #include <QListWidget>
@@ -21,6 +21,7 @@
 namespace tabulo {
 
 class CataloguePanel;
+class ModifierPanel;
 class PageGrid;
 
 class MainWindow : public QMainWindow {
@@ -87,7 +88,6 @@ class MainWindow : public QMainWindow {
   void DeletePage_Click();
   void Expand_Click();
   void ShowPage(int page);
-  void ShowModifierNames();
   void ClearLists();
   void NotAvailable(const QString& what);
 
@@ -97,11 +97,7 @@ class MainWindow : public QMainWindow {
   MainLayout layout_;
   std::unique_ptr<PageGrid> page_;
   CataloguePanel* catalogue_ = nullptr;
-  QWidget* Frame2_ = nullptr;
-  QListWidget* List1_ = nullptr;
-  QListWidget* Lista_def_complementos_ = nullptr;
-  QListWidget* Lista_Complementos_ = nullptr;
-  QListWidget* Lista_Todos_Def_Comp_ = nullptr;
+  ModifierPanel* Frame2_ = nullptr;
   QPushButton* Expand_ = nullptr;
   QTimer* Timer1_ = nullptr;
   QAction* upgrade_firmware_ = nullptr;
