@@ -14,6 +14,7 @@ namespace {
 namespace fs = std::filesystem;
 
 const std::string kFull = std::string(TABULO_FIXTURES) + "/projects/full/menu.TB1";
+const std::string kSmall = std::string(TABULO_FIXTURES) + "/projects/small/menu.TB1";
 
 test::ProgramRun Tabulo(const std::vector<std::string>& args) {
   return test::RunProgram(test::BuiltProgram("tabulo"), args);
@@ -39,7 +40,8 @@ TEST(TabuloInfo, JsonDescribesTheProject) {
 }
 
 TEST(TabuloCheck, ListsWhatTheReaderSkipped) {
-  EXPECT_EQ(Tabulo({"check", kFull}).exit_code, 0);
+  // The full project reads without a fault but holds a modifier level with a default over its maximum.
+  EXPECT_EQ(Tabulo({"check", kSmall}).exit_code, 0);
 
   test::TempFolder folder;
   for (const auto& entry : fs::directory_iterator(fs::path(kFull).parent_path())) {
@@ -51,6 +53,32 @@ TEST(TabuloCheck, ListsWhatTheReaderSkipped) {
   EXPECT_EQ(run.exit_code, 1);
   EXPECT_NE(run.out.find("menu_botoes.txt:3: not a number"), std::string::npos) << run.out;
   EXPECT_NE(run.out.find("menu_PagesVersion.txt: file missing"), std::string::npos) << run.out;
+}
+
+TEST(TabuloCheck, ReportsModifiersATerminalWouldTripOver) {
+  test::ProgramRun full = Tabulo({"check", kFull});
+  EXPECT_EQ(full.exit_code, 1);
+  EXPECT_EQ(full.out,
+            "modifiers: \"Dish 2, with sauce\" level 1 (\"Sides\"): 1 default choice but a maximum of 0\n");
+
+  test::TempFolder folder;
+  for (const auto& entry : fs::directory_iterator(fs::path(kSmall).parent_path())) {
+    fs::copy_file(entry.path(), folder / entry.path().filename().string());
+  }
+  test::WriteFile(folder / "menu_modifiers.txt",
+                  "Steak, well done\r\nSides\r\nminimo  3\r\nmaximo  2\r\nDrinks\r\n\r\n");
+  test::WriteFile(folder / "menu_modifiers_definitions.txt", "Sides\r\n 3 \r\n 44 \r\n\r\n");
+  const std::string before = test::ReadFile(folder / "menu_modifiers.txt");
+  test::ProgramRun run = Tabulo({"check", folder / "menu.TB1"});
+  EXPECT_EQ(run.exit_code, 1);
+  EXPECT_NE(
+      run.out.find("menu_modifiers_definitions.txt:3: member PLU 44 is not in the catalogue\n"
+                   "modifiers: \"Steak, well done\" level 1 (\"Sides\"): minimum 3 is above maximum 2\n"
+                   "modifiers: \"Steak, well done\" level 2 (\"Drinks\"): names no modifier definition\n"
+                   "modifiers: definition \"Sides\" member 2: PLU 44 is not in the catalogue\n"),
+      std::string::npos)
+      << run.out;
+  EXPECT_EQ(test::ReadFile(folder / "menu_modifiers.txt"), before) << "check changes nothing";
 }
 
 TEST(TabuloSaveAs, WritesTheSameProjectElsewhere) {
