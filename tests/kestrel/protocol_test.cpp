@@ -4,8 +4,13 @@
 #include "kestrel/protocol.h"
 
 #include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
 
 #include "kestrel/base_station.h"
+#include "kestrel/serial_port.h"
+#include "tests/support/temp_folder.h"
 
 namespace kestrel {
 namespace {
@@ -182,6 +187,28 @@ TEST(OrderReader, ReadsOrdersAsTyped) {
   OrderReader loose(base);
   EXPECT_FALSE(loose.Line("5 3", error)) << "a line before any order";
   EXPECT_NE(error.find("before any"), std::string::npos);
+}
+
+TEST(PortMapping, EnvironmentThenPortsFileThenTheNumberedDevice) {
+  tabulo::test::TempFolder folder;
+  std::filesystem::create_directories(folder / "kestrel");
+  tabulo::test::WriteFile(folder / "kestrel/ports.conf", "# ports\n 5 = /dev/ttyUSB0 \n6=\n7=/dev/a=b\n");
+  ::setenv("XDG_CONFIG_HOME", folder.Path().c_str(), 1);
+  ::setenv("KESTREL_PORT_5", "/tmp/overridden", 1);
+  EXPECT_EQ(DevicePathOfPort(5), "/tmp/overridden");
+  ::unsetenv("KESTREL_PORT_5");
+  EXPECT_EQ(DevicePathOfPort(5), "/dev/ttyUSB0");
+  EXPECT_EQ(DevicePathOfPort(6), "/dev/ttyS5") << "an empty entry falls through";
+  EXPECT_EQ(DevicePathOfPort(7), "/dev/a=b");
+  EXPECT_EQ(DevicePathOfPort(1), "/dev/ttyS0");
+  EXPECT_EQ(DevicePathOfPort(0), "");
+  EXPECT_EQ(DevicePathOfPort(-3), "");
+  ::unsetenv("XDG_CONFIG_HOME");
+  std::string error;
+  EXPECT_FALSE(SerialPort::Open(folder / "kestrel/ports.conf", 38400, error));
+  EXPECT_NE(error.find("is not a serial device"), std::string::npos) << error;
+  EXPECT_FALSE(SerialPort::Open("/dev/null", 12345, error));
+  EXPECT_NE(error.find("unsupported baud rate 12345"), std::string::npos) << error;
 }
 
 }  // namespace
