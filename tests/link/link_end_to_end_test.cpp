@@ -92,7 +92,6 @@ class LinkEndToEnd : public ::testing::Test {
                     std::vector<std::string> environment = {}) {
     std::vector<std::string> env = base.Environment();
     env.insert(env.end(), environment.begin(), environment.end());
-    env.push_back("KESTREL_TIMEOUT_MS=150");
     return test::RunProgram(test::BuiltProgram("tabulo"), args, env);
   }
 
