@@ -19,6 +19,8 @@ constexpr char32_t kHighControls[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
+}  // namespace
+
 void AppendUtf8(std::string& out, char32_t c) {
   if (c < 0x80) {
     out.push_back(static_cast<char>(c));
@@ -36,6 +38,8 @@ void AppendUtf8(std::string& out, char32_t c) {
     out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
   }
 }
+
+namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
 
@@ -103,6 +107,8 @@ size_t NextLineBreak(std::string_view text, size_t pos) {
   return pos;
 }
 
+}  // namespace
+
 bool IsValidUtf8(std::string_view text) {
   size_t pos = 0;
   while (pos < text.size()) {
@@ -113,6 +119,8 @@ bool IsValidUtf8(std::string_view text) {
   }
   return true;
 }
+
+namespace {
 
 int Windows1252Byte(char32_t c) {
   if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return static_cast<int>(c);
@@ -193,6 +201,10 @@ void DecodeFileTextInPlace(std::string& bytes) {
   size_t pos = 0;
   while (pos < utf8.size()) AppendUtf8(out, NextCodePoint(utf8, pos));
   bytes = std::move(out);
+}
+
+bool HasLineBreak(std::string_view text) {
+  return NextLineBreak(text, 0) != text.size();
 }
 
 std::vector<std::string_view> SplitLines(std::string_view text) {

@@ -25,14 +25,29 @@ std::string DecodeFileText(std::string_view bytes);
 // The same, turning `bytes` into their text without a copy when they are ASCII or valid UTF-8.
 void DecodeFileTextInPlace(std::string& bytes);
 
+// True when `text` is well-formed UTF-8.
+bool IsValidUtf8(std::string_view text);
+// Appends the UTF-8 form of one character.
+void AppendUtf8(std::string& out, char32_t c);
+
+// True when the text holds a CR or an LF.
+bool HasLineBreak(std::string_view text);
+
 // Lines ended by CR LF, LF or CR. A final line end does not start another line.
 std::vector<std::string_view> SplitLines(std::string_view text);
 
-// Joins lines, each followed by CR LF.
+// Joins lines, each followed by CR LF. A line break inside a value is written as a space: the files hold
+// one value per line, and a break would shift every value after it.
 class LineWriter {
  public:
   void Line(std::string_view text) {
+    size_t start = text_.size();
     text_.append(text);
+    if (HasLineBreak(text)) {
+      for (size_t i = start; i < text_.size(); ++i) {
+        if (text_[i] == '\r' || text_[i] == '\n') text_[i] = ' ';
+      }
+    }
     text_.append("\r\n");
   }
   const std::string& Text() const { return text_; }

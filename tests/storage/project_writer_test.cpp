@@ -83,6 +83,19 @@ TEST(ProjectWriter, FileFormsAndExports) {
   EXPECT_EQ(test::ReadFile(folder / "m_PagesVersion.txt"), "1\r\n");
 }
 
+TEST(ProjectWriter, ALineBreakInsideAValueCannotShiftTheFile) {
+  test::TempFolder folder;
+  auto doc = std::make_unique<MenuDocument>();
+  AppendPlu(*doc, "1", "2.50", "Soup\r\nof the day");
+  doc->Lang(1, 2) = "Soup\nof the day";
+  ASSERT_TRUE(SaveProjectAs(*doc, folder / "m.TB1").ok);
+  auto read = std::make_unique<MenuDocument>();
+  LoadProject(*read, folder / "m.TB1");
+  EXPECT_EQ(read->PluDescription[0], "Soup  of the day");
+  EXPECT_EQ(read->Lang(1, 2), "Soup of the day");
+  EXPECT_EQ(read->Lang(2, 1), "") << "the rows after it stay in place";
+}
+
 TEST(ProjectWriter, PathRules) {
   EXPECT_EQ(ProjectBaseOf("/d/menu.TB1"), "/d/menu");
   EXPECT_EQ(ProjectFolderOf("/d/menu.TB1"), "/d/");
