@@ -323,7 +323,8 @@ int RemoveLevels(MenuDocument& doc, const std::string& record_name, const std::s
 
 int32_t IntegerPart(std::string_view text) {
   double value = std::trunc(NumericValue(text));
-  if (!(value >= std::numeric_limits<int32_t>::min())) return std::numeric_limits<int32_t>::min();
+  if (std::isnan(value)) return 0;
+  if (value < std::numeric_limits<int32_t>::min()) return std::numeric_limits<int32_t>::min();
   if (value > std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
   return static_cast<int32_t>(value);
 }
