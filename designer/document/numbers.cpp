@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <limits>
 
 namespace tabulo {
@@ -124,9 +123,11 @@ std::string PlainNumber(int32_t value) {
 
 std::string PlainNumber(float value) {
   if (!std::isfinite(value)) value = 0;
+  // std::to_chars ignores the locale: a program whose locale writes decimal commas still writes a point.
   char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%.7g", static_cast<double>(std::fabs(value)));
-  std::string digits = buffer;
+  auto end =
+      std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value), std::chars_format::general, 7).ptr;
+  std::string digits(buffer, end);
   if (digits.rfind("0.", 0) == 0) digits.erase(0, 1);
   return (value < 0 ? "-" : " ") + digits + " ";
 }

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "designer/document/numbers.h"
+#include "designer/storage/catalogue_line.h"
 #include "designer/storage/text_codec.h"
 
 namespace tabulo {
@@ -28,15 +29,7 @@ StagedCatalogue ParseCsvText(std::string text, const std::string& file_name) {
       continue;
     }
     size_t quotes[6];
-    size_t pos = 0;
-    int found = 0;
-    for (; found < 6; ++found) {
-      size_t quote = line.find('"', pos);
-      if (quote == std::string_view::npos) break;
-      quotes[found] = quote;
-      pos = quote + 1;
-    }
-    if (found < 6) {
+    if (!FindFirst(line, '"', 6, quotes)) {
       skip(index, kSkipFewerQuotes);
       continue;
     }

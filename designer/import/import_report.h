@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "designer/document/menu_document.h"
+#include "designer/storage/catalogue_line.h"
 
 namespace tabulo {
 
@@ -28,15 +29,6 @@ struct SkippedLine {
   Unit unit = Unit::Line;
   int number = 0;  // 1-based line of a text file, or row of a sheet as the spreadsheet numbers it
   std::string reason;
-};
-
-// One catalogue entry as an import stores it: the fields are parts of the text of its catalogue.
-struct CatalogueEntry {
-  std::string_view PluNumber;
-  std::string_view PluField2;
-  std::string_view PluField3;
-  std::string_view PluPrice;
-  std::string_view PluDescription;
 };
 
 // Entries read from a text, which the catalogue keeps (behind a pointer, so that moving the catalogue keeps

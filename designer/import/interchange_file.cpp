@@ -5,6 +5,7 @@
 
 #include "designer/document/numbers.h"
 #include "designer/import/imported_text.h"
+#include "designer/storage/catalogue_line.h"
 #include "designer/storage/text_codec.h"
 #include "platform/files.h"
 #include "platform/folders.h"
@@ -30,26 +31,12 @@ StagedCatalogue ParseInterchangeText(std::string text, const std::string& file_n
       skip(index, kSkipCatalogueFull);
       continue;
     }
-    size_t commas[5];
-    size_t pos = 0;
-    int found = 0;
-    for (; found < 5; ++found) {
-      size_t comma = line.find(',', pos);
-      if (comma == std::string_view::npos) break;
-      commas[found] = comma;
-      pos = comma + 1;
-    }
-    if (found < 5) {
+    auto entry = SplitCatalogueLine(line);
+    if (!entry) {
       skip(index, kSkipFewerFields);
       continue;
     }
-    auto field = [&](int k) { return line.substr(commas[k - 1] + 1, commas[k] - commas[k - 1] - 1); };
-    CatalogueEntry& entry = staged.entries.emplace_back();
-    entry.PluNumber = field(1);
-    entry.PluField2 = field(2);
-    entry.PluField3 = field(3);
-    entry.PluPrice = Trim(field(4));
-    entry.PluDescription = Trim(line.substr(commas[4] + 1));
+    staged.entries.push_back(*entry);
   }
   return staged;
 }

@@ -4,6 +4,7 @@
 
 #include "designer/document/catalogue_lookup.h"
 #include "designer/document/numbers.h"
+#include "designer/storage/catalogue_line.h"
 #include "designer/storage/project_files.h"
 #include "designer/storage/project_layout.h"
 #include "designer/storage/text_codec.h"
@@ -85,27 +86,16 @@ void ReadPluData(MenuDocument& doc, const ProjectFileSource& source, ReadReport&
       in.NoteRestIgnored("catalogue full");
       break;
     }
-    size_t commas[5];
-    size_t pos = 0;
-    int found = 0;
-    for (; found < 5; ++found) {
-      size_t comma = line.find(',', pos);
-      if (comma == std::string_view::npos) break;
-      commas[found] = comma;
-      pos = comma + 1;
-    }
-    if (found < 5) {
+    auto entry = SplitCatalogueLine(line);
+    if (!entry) {
       in.NoteHere("fewer than six fields; line skipped");
       continue;
     }
-    auto field = [&](int k) {
-      return std::string(line.substr(commas[k - 1] + 1, commas[k] - commas[k - 1] - 1));
-    };
-    doc.PluNumber[n] = field(1);
-    doc.PluField2[n] = field(2);
-    doc.PluField3[n] = field(3);
-    doc.PluPrice[n] = std::string(Trim(field(4)));
-    doc.PluDescription[n] = std::string(Trim(line.substr(commas[4] + 1)));
+    doc.PluNumber[n].assign(entry->PluNumber);
+    doc.PluField2[n].assign(entry->PluField2);
+    doc.PluField3[n].assign(entry->PluField3);
+    doc.PluPrice[n].assign(entry->PluPrice);
+    doc.PluDescription[n].assign(entry->PluDescription);
     ++n;
   }
   doc.NumPlus = n;

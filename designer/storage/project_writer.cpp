@@ -77,7 +77,13 @@ std::string PluDataText(const MenuDocument& doc) {
     text.append("st1,");
     for (const std::string* field :
          {&doc.PluNumber[i], &doc.PluField2[i], &doc.PluField3[i], &doc.PluPrice[i]}) {
-      text.append(*field).push_back(',');
+      // Only the description may hold commas: one in a field before it would shift every later field when
+      // read back ("2,50" would become the price "2" and the description "50,Soup"). It is written as the
+      // decimal point it almost always is.
+      size_t start = text.size();
+      text.append(*field);
+      std::replace(text.begin() + static_cast<std::ptrdiff_t>(start), text.end(), ',', '.');
+      text.push_back(',');
     }
     out.Line(doc.PluDescription[i]);
   }

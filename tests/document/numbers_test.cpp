@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
+#include <string>
+
 namespace tabulo {
 namespace {
 
@@ -75,6 +78,18 @@ TEST(NumberForms, MatchWhatTheOriginalFilesHold) {
   for (float margin : {47.0f, 165.1f, 59.25f, 0.5f, 12.345f}) {
     EXPECT_FLOAT_EQ(static_cast<float>(*StrictNumber(PlainNumber(margin))), margin);
   }
+}
+
+TEST(NumberForms, IgnoreTheLocale) {
+  // A window program runs with the user's locale, which may write decimal commas.
+  const char* previous = std::setlocale(LC_NUMERIC, nullptr);
+  std::string saved = previous ? previous : "C";
+  if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8") && !std::setlocale(LC_NUMERIC, "fr_FR.UTF-8")) {
+    GTEST_SKIP() << "no locale with a decimal comma installed";
+  }
+  EXPECT_EQ(PlainNumber(47.5f), " 47.5 ");
+  EXPECT_EQ(StrictNumber("47.5"), 47.5);
+  std::setlocale(LC_NUMERIC, saved.c_str());
 }
 
 }  // namespace

@@ -96,6 +96,17 @@ TEST(ProjectWriter, ALineBreakInsideAValueCannotShiftTheFile) {
   EXPECT_EQ(read->Lang(2, 1), "") << "the rows after it stay in place";
 }
 
+TEST(ProjectWriter, ACommaBeforeTheDescriptionCannotShiftTheCatalogue) {
+  test::TempFolder folder;
+  auto doc = std::make_unique<MenuDocument>();
+  AppendPlu(*doc, "1", "2,50", "Soup, hot");
+  ASSERT_TRUE(SaveProjectAs(*doc, folder / "m.TB1").ok);
+  auto read = std::make_unique<MenuDocument>();
+  LoadProject(*read, folder / "m.TB1");
+  EXPECT_EQ(read->PluPrice[0], "2.50");
+  EXPECT_EQ(read->PluDescription[0], "Soup, hot");
+}
+
 TEST(ProjectWriter, PathRules) {
   EXPECT_EQ(ProjectBaseOf("/d/menu.TB1"), "/d/menu");
   EXPECT_EQ(ProjectFolderOf("/d/menu.TB1"), "/d/");
