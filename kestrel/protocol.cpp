@@ -277,19 +277,4 @@ bool DecodeOrder(std::string_view bytes, std::optional<Order>& order) {
   return true;
 }
 
-void FirmwareChecksum::Add(uint8_t byte) {
-  uint16_t c = static_cast<uint16_t>((byte + 1) & 0xFF);
-  sum2 = static_cast<uint16_t>((sum2 << 1) | (sum2 >> 15));
-  sum1 = static_cast<uint16_t>(sum1 + c);
-  sum2 = static_cast<uint16_t>(sum2 + c);
-}
-
-bool FirmwareMessageIntact(std::string_view message) {
-  if (message.size() < 4) return false;
-  FirmwareChecksum sums;
-  sums.Add(message.substr(0, message.size() - 4));
-  std::string_view tail = message.substr(message.size() - 4);
-  return Get16(tail, 0) == sums.sum1 && Get16(tail, 2) == sums.sum2;
-}
-
 }  // namespace kestrel

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "firmloader/transfer_message.h"
+
 namespace kestrel {
 
 inline constexpr uint8_t kStart0 = 0xA5;
@@ -153,17 +155,9 @@ struct Order {
 std::string EncodeOrder(const std::optional<Order>& order);
 bool DecodeOrder(std::string_view bytes, std::optional<Order>& order);
 
-// The two 16-bit sums that guard a firmware image sent by radio; the image travels followed by sum 1 and
-// sum 2, each low byte first.
-struct FirmwareChecksum {
-  uint16_t sum1 = 0;
-  uint16_t sum2 = 0;
-  void Add(uint8_t byte);
-  void Add(std::string_view bytes) {
-    for (char c : bytes) Add(static_cast<uint8_t>(c));
-  }
-};
-// True when the last four bytes of a radio firmware message are the sums of the bytes before them.
-bool FirmwareMessageIntact(std::string_view message);
+// The sums that guard a firmware image sent by radio live with the firmware tool's core, which builds the
+// message the base checks here.
+using tabulo::FirmwareChecksum;
+using tabulo::FirmwareMessageIntact;
 
 }  // namespace kestrel
