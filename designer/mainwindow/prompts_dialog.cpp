@@ -17,8 +17,16 @@ QWidget* Owner() {
   return QApplication::activeWindow();
 }
 
+// A pattern with a wildcard ("*.TB1") filters the list; a plain name ("DATA.XLS") is the file the dialog
+// starts on, with its extension as the filter.
 QString Filter(const std::string& pattern) {
-  return Q(pattern) + ";;*";
+  if (pattern.find('*') != std::string::npos) return Q(pattern) + ";;*";
+  size_t dot = pattern.rfind('.');
+  return dot == std::string::npos ? QString("*") : "*" + Q(pattern.substr(dot)) + ";;*";
+}
+
+QString StartName(const std::string& pattern) {
+  return pattern.find('*') != std::string::npos ? QString() : Q(pattern);
 }
 
 // The application's name stands in a box without a title of its own, as message boxes always showed it.
@@ -29,13 +37,13 @@ QString TitleOr(const std::string& title) {
 }  // namespace
 
 std::optional<std::string> QtPrompts::OpenFileName(const std::string& title, const std::string& pattern) {
-  QString chosen = QFileDialog::getOpenFileName(Owner(), Q(title), QString(), Filter(pattern));
+  QString chosen = QFileDialog::getOpenFileName(Owner(), Q(title), StartName(pattern), Filter(pattern));
   if (chosen.isEmpty()) return std::nullopt;
   return chosen.toStdString();
 }
 
 std::optional<std::string> QtPrompts::SaveFileName(const std::string& title, const std::string& pattern) {
-  QString chosen = QFileDialog::getSaveFileName(Owner(), Q(title), QString(), Filter(pattern));
+  QString chosen = QFileDialog::getSaveFileName(Owner(), Q(title), StartName(pattern), Filter(pattern));
   if (chosen.isEmpty()) return std::nullopt;
   return chosen.toStdString();
 }
