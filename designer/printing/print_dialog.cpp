@@ -1,0 +1,202 @@
+#include "designer/printing/print_dialog.h"
+
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPrintPreviewDialog>
+#include <QPrinterInfo>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+#include "designer/mainwindow/main_window.h"
+#include "designer/pages/page_layout.h"
+#include "designer/printing/painter_canvas_widget.h"
+#include "designer/printing/recording_canvas.h"
+
+namespace tabulo {
+namespace {
+
+QString Q(const std::string& text) {
+  return QString::fromStdString(text);
+}
+
+}  // namespace
+
+PrintDialog::PrintDialog(MenuDocument& doc, UserPrompts& prompts, Host host, QWidget* parent)
+    : QWidget(parent, Qt::Window), doc_(doc), prompts_(prompts), host_(std::move(host)) {
+  setObjectName("Form4");
+  setWindowTitle("Print");
+  setAttribute(Qt::WA_DeleteOnClose);
+  presenter_ = [this](QPrinter& printer, const std::function<void(QPrinter*)>& paint) {
+    PreviewAndPrint(printer, paint);
+  };
+  BuildForm();
+  Form_Load();
+}
+
+void PrintDialog::BuildForm() {
+  auto* form = new QVBoxLayout(this);
+
+  auto* margins = new QGroupBox("Margins", this);
+  auto* margin_grid = new QGridLayout(margins);
+  auto margin_box = [&](const char* name, const char* caption, int row) {
+    auto* box = new QLineEdit(margins);
+    box->setObjectName(name);
+    margin_grid->addWidget(new QLabel(caption, margins), row, 0);
+    margin_grid->addWidget(box, row, 1);
+    return box;
+  };
+  Text1_ = margin_box("Text1", "Margin X (Descr.)", 0);
+  Text4_ = margin_box("Text4", "Margin X (Price)", 1);
+  Text2_ = margin_box("Text2", "Margin Y", 2);
+  form->addWidget(margins);
+
+  Check1_ = new QCheckBox("Print lines", this);
+  Check1_->setObjectName("Check1");
+  form->addWidget(Check1_);
+
+  auto* options = new QGroupBox("Print Options", this);
+  auto* option_column = new QVBoxLayout(options);
+  const char* option_captions[] = {"Print current page", "Print all pages", "Print all front pages",
+                                   "Print all back pages"};
+  for (int i = 0; i < 4; ++i) {
+    Option_[i] = new QRadioButton(option_captions[i], options);
+    Option_[i]->setObjectName(QString("Option%1").arg(i + 1));
+    option_column->addWidget(Option_[i]);
+  }
+  form->addWidget(options);
+
+  auto* languages = new QGroupBox("Language to Print", this);
+  auto* language_column = new QVBoxLayout(languages);
+  for (int i = 0; i < kLanguages; ++i) {
+    LanguageP_[i] = new QCheckBox(languages);
+    LanguageP_[i]->setObjectName("LanguageP");
+    LanguageP_[i]->setProperty("Index", i);
+    language_column->addWidget(LanguageP_[i]);
+    connect(LanguageP_[i], &QCheckBox::clicked, this, [this, i] { LanguageP_Click(i); });
+  }
+  form->addWidget(languages);
+
+  auto* buttons = new QHBoxLayout;
+  Command1_ = new QPushButton("Print", this);
+  Command1_->setObjectName("Command1");
+  Command2_ = new QPushButton("Close Window", this);
+  Command2_->setObjectName("Command2");
+  buttons->addWidget(Command1_);
+  buttons->addWidget(Command2_);
+  form->addLayout(buttons);
+
+  connect(Text1_, &QLineEdit::textChanged, this, [this] { Text_Change(doc_.MarginXDescr, Text1_); });
+  connect(Text2_, &QLineEdit::textChanged, this, [this] { Text_Change(doc_.MarginY, Text2_); });
+  connect(Text4_, &QLineEdit::textChanged, this, [this] { Text_Change(doc_.MarginXPrice, Text4_); });
+  connect(Check1_, &QCheckBox::clicked, this, &PrintDialog::Check1_Click);
+  connect(Command1_, &QPushButton::clicked, this, &PrintDialog::Command1_Click);
+  connect(Command2_, &QPushButton::clicked, this, &QWidget::close);
+}
+
+void PrintDialog::Form_Load() {
+  Text1_->setText(Q(MarginText(doc_.MarginXDescr)));
+  Text2_->setText(Q(MarginText(doc_.MarginY)));
+  Text4_->setText(Q(MarginText(doc_.MarginXPrice)));
+  Check1_->setChecked(doc_.PrintLines == 1);
+  Option_[0]->setChecked(true);
+  for (int i = 0; i < kLanguages; ++i) LanguageP_[i]->setText(Q(doc_.Lang(0, i + 1)));
+  languages_ = LanguageBoxes::Initial();
+  ShowLanguages();
+}
+
+void PrintDialog::Text_Change(float& margin, QLineEdit* box) {
+  SetMarginFromText(margin, box->text().toStdString());
+}
+
+void PrintDialog::Check1_Click() {
+  doc_.PrintLines = Check1_->isChecked() ? 1 : 0;
+}
+
+void PrintDialog::LanguageP_Click(int k) {
+  languages_.checked[k] = LanguageP_[k]->isChecked();
+  ClickLanguageBox(languages_, k);
+  ShowLanguages();
+}
+
+void PrintDialog::ShowLanguages() {
+  for (int i = 0; i < kLanguages; ++i) {
+    QSignalBlocker quiet(LanguageP_[i]);
+    LanguageP_[i]->setChecked(languages_.checked[i]);
+    QFont font = LanguageP_[i]->font();
+    font.setBold(languages_.bold[i]);
+    LanguageP_[i]->setFont(font);
+  }
+}
+
+PrintSettings PrintDialog::Settings() const {
+  PrintSettings settings;
+  for (int i = 0; i < 4; ++i) {
+    if (Option_[i]->isChecked()) settings.option = static_cast<PrintOption>(i + 1);
+  }
+  settings.languages = LanguagesOf(languages_);
+  settings.backs_shown = host_.backs_shown ? host_.backs_shown() : true;
+  return settings;
+}
+
+void PrintDialog::Command1_Click() {
+  const PrintSettings settings = Settings();
+  const int page = host_.current_page ? host_.current_page() : 1;
+  if (auto message = InsertPagesMessage(settings.option)) prompts_.Message(*message);
+
+  // No printer is troubled for a job that would leave every sheet blank.
+  RecordingCanvas dry_run;
+  if (PrintCards(doc_, page, settings, dry_run).sheets == 0) {
+    prompts_.Message(kNothingToPrint);
+    return;
+  }
+  if (QPrinterInfo::availablePrinters().isEmpty()) prompts_.Message(kNoPrinter);
+
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setDocName("Menu cards");
+  bool failed = false;
+  auto paint = [&](QPrinter* target) {
+    PainterCanvas canvas(*target);
+    if (canvas.Ok()) PrintCards(doc_, page, settings, canvas);
+    if (!canvas.Finish() || target->printerState() == QPrinter::Error) failed = true;
+  };
+  presenter_(printer, paint);
+  if (failed) prompts_.Message(kPrintFailed);
+}
+
+void PrintDialog::PreviewAndPrint(QPrinter& printer, const std::function<void(QPrinter*)>& paint) {
+  QPrintPreviewDialog preview(&printer, this);
+  preview.setWindowTitle("Print preview");
+  connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
+          [&paint](QPrinter* target) { paint(target); });
+  preview.exec();
+}
+
+void PrintDialog::closeEvent(QCloseEvent* event) {
+  // Form_Unload: the main window shows its page again. The closed dialog is deleted later; a new Print
+  // command meanwhile must open a fresh one.
+  setObjectName(QString());
+  if (host_.refresh) host_.refresh();
+  event->accept();
+}
+
+void ShowPrintDialog(MainWindow& window) {
+  auto* dialog = window.findChild<PrintDialog*>("Form4");
+  if (!dialog) {
+    PrintDialog::Host host;
+    host.current_page = [&window] { return window.CurrentPage(); };
+    host.backs_shown = [&window] {
+      auto* expand = window.findChild<QPushButton*>("Expand");
+      return expand && expand->text() == kModifiersCaption;
+    };
+    host.refresh = [&window] { window.Refresh_Page(); };
+    dialog = new PrintDialog(window.Document(), window.Prompts(), std::move(host), &window);
+  }
+  dialog->show();
+  dialog->raise();
+  dialog->activateWindow();
+}
+
+}  // namespace tabulo

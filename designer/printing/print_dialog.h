@@ -1,0 +1,83 @@
+#pragma once
+// The print dialog (`Form4`, "Print"): margins and "Print lines" edited straight into the document, the
+// print option and the print languages, and the print job on a printer the user chooses (or a PDF file),
+// shown in a preview first. The cards themselves are drawn by the card layout.
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPrinter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QWidget>
+#include <array>
+#include <functional>
+
+#include "designer/document/menu_document.h"
+#include "designer/printing/card_layout.h"
+#include "designer/printing/print_options.h"
+#include "platform/user_prompts.h"
+
+namespace tabulo {
+
+class MainWindow;
+
+inline constexpr const char* kNothingToPrint =
+    "There is nothing to print: the chosen pages have no text in the chosen language.";
+inline constexpr const char* kNoPrinter =
+    "No printer is installed. The menu cards can still be printed to a PDF file.";
+inline constexpr const char* kPrintFailed =
+    "The menu cards could not be printed. Check the printer and try again.";
+
+class PrintDialog : public QWidget {
+  Q_OBJECT
+
+ public:
+  // What the dialog needs of the main window.
+  struct Host {
+    std::function<int()> current_page;
+    std::function<bool()> backs_shown;  // the page-design view is shown
+    std::function<void()> refresh;      // the page drawn again when the dialog closes
+  };
+  // Presents a print job on `printer`: `paint` draws the cards on the printer it is given and may be called
+  // more than once. The default shows a preview, from which the user chooses the printer or a PDF file.
+  using Presenter = std::function<void(QPrinter& printer, const std::function<void(QPrinter*)>& paint)>;
+
+  PrintDialog(MenuDocument& doc, UserPrompts& prompts, Host host, QWidget* parent = nullptr);
+
+  void SetPresenter(Presenter presenter) { presenter_ = std::move(presenter); }
+  const LanguageBoxes& Languages() const { return languages_; }
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void BuildForm();
+  void Form_Load();
+  void Text_Change(float& margin, QLineEdit* box);
+  void Check1_Click();
+  void LanguageP_Click(int k);
+  void Command1_Click();
+  void ShowLanguages();
+  PrintSettings Settings() const;
+  void PreviewAndPrint(QPrinter& printer, const std::function<void(QPrinter*)>& paint);
+
+  MenuDocument& doc_;
+  UserPrompts& prompts_;
+  Host host_;
+  Presenter presenter_;
+  LanguageBoxes languages_ = LanguageBoxes::Initial();
+
+  QLineEdit* Text1_ = nullptr;  // Margin X (Descr.)
+  QLineEdit* Text2_ = nullptr;  // Margin Y
+  QLineEdit* Text4_ = nullptr;  // Margin X (Price)
+  QCheckBox* Check1_ = nullptr;
+  std::array<QRadioButton*, 4> Option_{};
+  std::array<QCheckBox*, kLanguages> LanguageP_{};
+  QPushButton* Command1_ = nullptr;
+  QPushButton* Command2_ = nullptr;
+};
+
+// The main window's Print command: the one print dialog, created on first use and shown modeless.
+void ShowPrintDialog(MainWindow& window);
+
+}  // namespace tabulo
