@@ -14,6 +14,9 @@
 #include "designer/catalogue/catalogue_panel.h"
 #include "designer/catalogue/modifier_panel.h"
 #include "designer/mainwindow/designer_session.h"
+#include "designer/pages/background_dialog.h"
+#include "designer/pages/default_colors_dialog.h"
+#include "designer/pages/line_order_dialog.h"
 #include "designer/pages/page_grid_widget.h"
 #include "designer/pages/page_operations.h"
 #include "designer/pages/page_view.h"
@@ -47,6 +50,18 @@ bool IsLeavingLine(QEvent* event) {
 // Windows the main window closes when it closes, in this order; any other window follows.
 constexpr const char* kOwnedWindows[] = {"Form1", "Form3", "Form4", "Form5",
                                          "Form6", "Form7", "Form8", "Form9"};
+
+// What the page dialogs reach of the main window.
+PageDialogHost DialogHost(MainWindow& window) {
+  PageDialogHost host;
+  host.doc = &window.Document();
+  host.prompts = &window.Prompts();
+  host.owner = &window;
+  host.current_page = [&window] { return window.CurrentPage(); };
+  host.update_page = [&window] { window.Update_Page(); };
+  host.refresh_page = [&window] { window.Refresh_Page(); };
+  return host;
+}
 
 }  // namespace
 
@@ -82,6 +97,7 @@ MainWindow::MainWindow(MenuDocument& doc, UserPrompts& prompts, QWidget* parent)
   Frame2_->SyncModifierPanel = true;
   Refresh_Page();
   setWindowTitle(Q(WindowCaption()));
+  SetMenuHandler("Colors", [this] { ShowDefaultColorsDialog(DialogHost(*this)); });
 }
 
 MainWindow::~MainWindow() = default;
@@ -384,12 +400,12 @@ void MainWindow::LinhasVerso_DblClick(int k) {
 
 void MainWindow::Remove_Click(int k) {
   doc_.Hand.CurrentLine = k;
-  NotAvailable("The line order editor");
+  ShowLineOrderDialog(DialogHost(*this));
 }
 
 void MainWindow::Picture_Click(int side) {
   doc_.Hand.BackgroundSide = side;
-  NotAvailable("The background editor");
+  ShowBackgroundDialog(DialogHost(*this));
 }
 
 void MainWindow::Command14_Click() {

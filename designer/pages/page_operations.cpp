@@ -1,9 +1,6 @@
 #include "designer/pages/page_operations.h"
 
 namespace tabulo {
-namespace {
-
-constexpr int kLastShiftedSlot = kPageSlots - kLinesPerPage;  // 312, the first slot of page 14
 
 void CopySlot(MenuDocument& doc, int from, int to) {
   doc.LineLayout[to] = doc.LineLayout[from];
@@ -13,6 +10,10 @@ void CopySlot(MenuDocument& doc, int from, int to) {
     doc.Lang(kLangRowTitleText + to, col) = doc.Lang(kLangRowTitleText + from, col);
   }
 }
+
+namespace {
+
+constexpr int kLastShiftedSlot = kPageSlots - kLinesPerPage;  // 312, the first slot of page 14
 
 void CopyPage(MenuDocument& doc, int from, int to) {
   doc.PagePictureA[to] = doc.PagePictureA[from];

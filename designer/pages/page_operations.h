@@ -16,6 +16,10 @@ void InsertPage(MenuDocument& doc, int page);
 // Deletes `page`: the pages after it move one down and page 14 becomes empty.
 void DeletePage(MenuDocument& doc, int page);
 
+// Copies the content of slot `from` onto slot `to`: its PLU, its whole line record and both its rows of
+// translated texts.
+void CopySlot(MenuDocument& doc, int from, int to);
+
 // Empties slot `slot`: no PLU, an empty line without group title, colours or picture, and no texts in any
 // language. The line's `Text` and `TitleForeColor` stay; nothing shows them once the line is empty.
 void ClearSlot(MenuDocument& doc, int slot);

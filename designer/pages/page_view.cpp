@@ -14,10 +14,6 @@ constexpr const char* kPlaqueLettersFromLastPage = "ABCDEFGHIJKL ";
 constexpr const char* kPlaqueLettersFixed = "DEFGHIJKLABC ";
 constexpr int kPlaquePages = 12;
 
-// Built-in style colours, used when a style colour itself holds no usable colour.
-constexpr int32_t kBuiltinStyleBack[3] = {33023, 0, 15724527};
-constexpr int32_t kBuiltinStyleFore[3] = {0, 16777215, 0};
-
 bool HasSeparator(const std::string& path) {
   return path.find_first_of("\\/") != std::string::npos;
 }

@@ -19,6 +19,9 @@ inline constexpr int32_t kPageDefaultColor = 14745599;  // pale yellow
 inline constexpr const char* kPageDefaultColorText = "14745599";
 inline constexpr int32_t kWhite = 16777215;
 inline constexpr int32_t kBlack = 0;
+// The colours of the three line styles when a setting holds no usable colour.
+inline constexpr int32_t kBuiltinStyleBack[3] = {33023, 0, 15724527};
+inline constexpr int32_t kBuiltinStyleFore[3] = {0, 16777215, 0};
 
 // Geometry of the page grid in twips, as the grid and the group-picture cells are laid out.
 inline constexpr int kTwipsPerPixel = 15;

@@ -1,0 +1,108 @@
+#include "designer/pages/background_dialog.h"
+
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QPointer>
+
+#include "designer/pages/default_colors_dialog.h"
+#include "designer/pages/page_settings.h"
+
+namespace tabulo {
+namespace {
+
+constexpr const char* kPictureDialogTitle = "Background picture";
+
+QLabel* Caption(QWidget* parent, const char* name, const char* text) {
+  auto* label = new QLabel(text, parent);
+  label->setObjectName(name);
+  return label;
+}
+
+QPushButton* Button(QWidget* parent, const char* name, const char* caption) {
+  auto* button = new QPushButton(caption, parent);
+  button->setObjectName(name);
+  return button;
+}
+
+}  // namespace
+
+BackgroundDialog::BackgroundDialog(const PageDialogHost& host, QWidget* owner)
+    : QWidget(owner, Qt::Window), host_(host) {
+  setObjectName("Form8");
+  setWindowTitle("Background effects");
+  auto* grid = new QGridLayout(this);
+  Command1 = Button(this, "Command1", "");
+  Command1->setMinimumWidth(60);
+  grid->addWidget(Caption(this, "Label1", "Backgound Color"), 0, 0);
+  grid->addWidget(Command1, 0, 1);
+  Text1 = new QLineEdit(this);
+  Text1->setObjectName("Text1");
+  grid->addWidget(Caption(this, "Label2", "BackGround Picture"), 1, 0);
+  grid->addWidget(Text1, 1, 1);
+  Command2 = Button(this, "Command2", "Browse");
+  grid->addWidget(Command2, 1, 2);
+  Label3 = Caption(this, "Label3", "Resolution ( 465*516 px)");
+  grid->addWidget(Label3, 2, 0, 1, 3);
+  Command3 = Button(this, "Command3", "Close Windows");
+  grid->addWidget(Command3, 3, 0, 1, 3);
+
+  connect(Text1, &QLineEdit::textChanged, this, &BackgroundDialog::Text1_Change);
+  connect(Command1, &QPushButton::clicked, this, &BackgroundDialog::Command1_Click);
+  connect(Command2, &QPushButton::clicked, this, &BackgroundDialog::Command2_Click);
+  connect(Command3, &QPushButton::clicked, this, &QWidget::close);
+}
+
+void BackgroundDialog::Form_Load() {
+  const MenuDocument& doc = *host_.doc;
+  const int page = host_.current_page();
+  const int side = doc.Hand.BackgroundSide;
+  ShowButtonColour(Command1, SideColour(doc, page, side));
+  Text1->setText(QString::fromStdString(SidePicture(doc, page, side)));
+}
+
+void BackgroundDialog::Text1_Change(const QString& text) {
+  StoreSidePicture(*host_.doc, host_.current_page(), host_.doc->Hand.BackgroundSide, text.toStdString());
+}
+
+void BackgroundDialog::Command1_Click() {
+  MenuDocument& doc = *host_.doc;
+  const int page = host_.current_page();
+  const int side = doc.Hand.BackgroundSide;
+  // The picker starts at what the side shows now, which after a page change is the new page's colour.
+  std::optional<int32_t> colour = host_.prompts->Colour(SideColour(doc, page, side));
+  if (!colour) return;
+  StoreSideColour(doc, page, side, *colour);
+  ShowButtonColour(Command1, *colour);
+  // The side takes the colour at once, not only when the window closes.
+  if (host_.update_page) host_.update_page();
+}
+
+void BackgroundDialog::Command2_Click() {
+  // A cancelled file dialog stores nothing; storing the "*.JPG" it started with would name no picture.
+  std::optional<std::string> chosen =
+      host_.prompts->OpenFileName(kPictureDialogTitle, kBackgroundPicturePattern);
+  if (!chosen) return;
+  const std::string field = BackgroundPictureField(*chosen, host_.doc->ProjectFolder);
+  Text1->setText(QString::fromStdString(field));
+  StoreSidePicture(*host_.doc, host_.current_page(), host_.doc->Hand.BackgroundSide, field);
+}
+
+void BackgroundDialog::closeEvent(QCloseEvent* event) {
+  // "Close Windows" and the close box both draw what was changed; a window closed while hidden (the main
+  // window closing everything) has nothing to draw.
+  if (isVisible() && host_.update_page) host_.update_page();
+  event->accept();
+}
+
+BackgroundDialog* ShowBackgroundDialog(const PageDialogHost& host) {
+  static QPointer<BackgroundDialog> instance;
+  if (!instance) instance = new BackgroundDialog(host, host.owner);
+  instance->SetHost(host);
+  instance->Form_Load();
+  instance->show();
+  instance->raise();
+  instance->activateWindow();
+  return instance;
+}
+
+}  // namespace tabulo

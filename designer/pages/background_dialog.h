@@ -1,0 +1,45 @@
+#pragma once
+// `Form8` "Background effects": the background colour and picture of one side of the current page. The
+// side and the page are read again by every handler, so after a page change on the main window the
+// window's next change goes to the page now shown.
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QWidget>
+
+#include "designer/pages/page_dialog_host.h"
+
+namespace tabulo {
+
+class BackgroundDialog : public QWidget {
+  Q_OBJECT
+
+ public:
+  BackgroundDialog(const PageDialogHost& host, QWidget* owner);
+  void SetHost(const PageDialogHost& host) { host_ = host; }
+
+  // Fills the controls from the side of the current page.
+  void Form_Load();
+
+  QPushButton* Command1 = nullptr;  // background colour
+  QLineEdit* Text1 = nullptr;       // picture file
+  QPushButton* Command2 = nullptr;  // "Browse"
+  QLabel* Label3 = nullptr;         // the picture size that fills a side
+  QPushButton* Command3 = nullptr;  // "Close Windows"
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void Text1_Change(const QString& text);
+  void Command1_Click();
+  void Command2_Click();
+
+  PageDialogHost host_;
+};
+
+// Shows the shared "Background effects" window, created on first use and owned by `host.owner`.
+BackgroundDialog* ShowBackgroundDialog(const PageDialogHost& host);
+
+}  // namespace tabulo

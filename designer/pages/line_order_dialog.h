@@ -1,0 +1,36 @@
+#pragma once
+// `Form9`: "DELETE", "MOVE UP" and "MOVE DOWN" on the line whose `Remove` button opened it. Every button
+// acts on the current page and `CurrentLine` as they are when it is pressed, redraws the page and closes.
+
+#include <QPushButton>
+#include <QWidget>
+
+#include "designer/pages/page_dialog_host.h"
+
+namespace tabulo {
+
+class LineOrderDialog : public QWidget {
+  Q_OBJECT
+
+ public:
+  LineOrderDialog(const PageDialogHost& host, QWidget* owner);
+  void SetHost(const PageDialogHost& host) { host_ = host; }
+
+  QPushButton* Command1 = nullptr;  // "DELETE"
+  QPushButton* Command2 = nullptr;  // "MOVE UP"
+  QPushButton* Command3 = nullptr;  // "MOVE DOWN"
+
+ private:
+  void Command1_Click();
+  void Command2_Click();
+  void Command3_Click();
+  template <class Move>
+  void Apply(Move move);
+
+  PageDialogHost host_;
+};
+
+// Shows the shared line order window, created on first use and owned by `host.owner`.
+LineOrderDialog* ShowLineOrderDialog(const PageDialogHost& host);
+
+}  // namespace tabulo

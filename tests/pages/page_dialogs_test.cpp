@@ -1,0 +1,245 @@
+// The line order, default colours and background windows driven through their widgets.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFontDatabase>
+#include <QTest>
+#include <cstdlib>
+#include <memory>
+
+#include "designer/pages/background_dialog.h"
+#include "designer/pages/default_colors_dialog.h"
+#include "designer/pages/line_order_dialog.h"
+#include "designer/pages/page_settings.h"
+#include "designer/pages/page_view.h"
+#include "tests/support/temp_folder.h"
+
+namespace tabulo {
+namespace {
+
+class PageDialogs : public ::testing::Test {
+ protected:
+  PageDialogs() {
+    ApplyDefaultSettings(*doc_);
+    host_.doc = doc_.get();
+    host_.prompts = &prompts_;
+    host_.owner = owner_.get();
+    host_.current_page = [this] { return page_; };
+    host_.update_page = [this] { ++updates_; };
+    host_.refresh_page = [this] { ++refreshes_; };
+  }
+
+  void Click(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
+
+  std::unique_ptr<MenuDocument> doc_ = std::make_unique<MenuDocument>();
+  ScriptedPrompts prompts_;
+  std::unique_ptr<QWidget> owner_ = std::make_unique<QWidget>();
+  PageDialogHost host_;
+  int page_ = 1;
+  int updates_ = 0;
+  int refreshes_ = 0;
+};
+
+TEST_F(PageDialogs, LineOrderActsOnTheLineAndPageOfTheMomentThenRedrawsAndCloses) {
+  for (int k = 0; k < kLinesPerPage; ++k) doc_->Botoes[SlotOf(2, k)] = 100 + k;
+  doc_->Hand.CurrentLine = 3;
+  page_ = 2;
+  LineOrderDialog* form = ShowLineOrderDialog(host_);
+  EXPECT_EQ(form->objectName(), "Form9");
+  EXPECT_EQ(form->Command1->text(), "DELETE");
+  EXPECT_EQ(form->Command2->text(), "MOVE UP");
+  EXPECT_EQ(form->Command3->text(), "MOVE DOWN");
+  ASSERT_TRUE(form->isVisible());
+
+  Click(form->Command3);
+  EXPECT_EQ(doc_->Botoes[SlotOf(2, 3)], 0);
+  EXPECT_EQ(doc_->Botoes[SlotOf(2, 4)], 103);
+  EXPECT_EQ(doc_->Botoes[SlotOf(2, 23)], 122);
+  EXPECT_EQ(updates_, 1);
+  EXPECT_FALSE(form->isVisible());
+
+  // The same shared window, opened again for another line.
+  doc_->Hand.CurrentLine = 4;
+  EXPECT_EQ(ShowLineOrderDialog(host_), form);
+  Click(form->Command2);
+  EXPECT_EQ(doc_->Botoes[SlotOf(2, 4)], 104);
+  EXPECT_EQ(doc_->Botoes[SlotOf(2, 23)], 0);
+  doc_->Hand.CurrentLine = 0;
+  ShowLineOrderDialog(host_);
+  Click(form->Command1);
+  EXPECT_EQ(doc_->Botoes[SlotOf(2, 0)], 0);
+  EXPECT_EQ(doc_->LineLayout[SlotOf(2, 0)].Kind, kKindPlu);
+  EXPECT_EQ(updates_, 3);
+  EXPECT_EQ(doc_->Botoes[SlotOf(1, 0)], 0);
+  EXPECT_EQ(doc_->Botoes[SlotOf(3, 0)], 0);
+}
+
+TEST_F(PageDialogs, TitleStyleColourRecoloursOnlyTitleLinesWithoutTheirOwnColour) {
+  doc_->LineLayout[SlotOf(1, 0)].Kind = kKindTitle;
+  doc_->LineLayout[SlotOf(1, 1)].Kind = kKindTitle;
+  doc_->LineLayout[SlotOf(1, 1)].LineBackColor = "255";
+  doc_->LineLayout[SlotOf(1, 2)].Kind = kKindNote;
+  DefaultColorsDialog* form = ShowDefaultColorsDialog(host_);
+  EXPECT_EQ(form->objectName(), "Form7");
+  EXPECT_EQ(form->windowTitle(), "Default Colors");
+  EXPECT_EQ(form->Label1->text(), "Font test. FONT TEST");
+  EXPECT_EQ(ButtonColour(form->Command3[1]), 0) << "the title style's back colour";
+  EXPECT_EQ(ButtonColour(form->Command4[1]), 16777215);
+  EXPECT_EQ(ButtonColour(form->Command5), 15724527);
+
+  prompts_.colours.push_back(65280);
+  Click(form->Command3[1]);
+  EXPECT_EQ(doc_->StyleBackColor[kStyleTitle], "65280");
+  EXPECT_EQ(ButtonColour(form->Command3[1]), 65280);
+  EXPECT_EQ(refreshes_, 0);
+  Click(form->Command1);
+  EXPECT_FALSE(form->isVisible());
+  EXPECT_EQ(refreshes_, 1) << "closing redraws the main window";
+
+  PageView view = BuildPageView(*doc_, 1);
+  ASSERT_TRUE(view.lines[0].style && view.lines[1].style && view.lines[2].style);
+  EXPECT_EQ(view.lines[0].style->back_color, 65280);
+  EXPECT_EQ(view.lines[1].style->back_color, 255) << "a line's own colour wins";
+  EXPECT_EQ(view.lines[2].style->back_color, 15724527) << "note lines keep their style";
+}
+
+TEST_F(PageDialogs, CancelledColourPickersStoreNothing) {
+  doc_->StyleForeColor[kStyleNote] = "";
+  DefaultColorsDialog* form = ShowDefaultColorsDialog(host_);
+  const int32_t shown = ButtonColour(form->Command4[2]);
+  Click(form->Command4[2]);
+  Click(form->Command5);
+  EXPECT_EQ(prompts_.questions.size(), 2u);
+  EXPECT_EQ(doc_->StyleForeColor[kStyleNote], "") << "the style default still applies";
+  EXPECT_EQ(doc_->DefaultPageColor, "15724527");
+  EXPECT_EQ(ButtonColour(form->Command4[2]), shown);
+  prompts_.colours.push_back(123);
+  Click(form->Command5);
+  EXPECT_EQ(doc_->DefaultPageColor, "123");
+  EXPECT_EQ(doc_->PageColorA[1], "") << "the open menu's pages keep their colours";
+  form->close();
+}
+
+TEST_F(PageDialogs, CurrencyIsStoredAtEveryKeystrokeAndMayBeErased) {
+  DefaultColorsDialog* form = ShowDefaultColorsDialog(host_);
+  EXPECT_EQ(form->Text3->text(), QString::fromUtf8("\u20ac"));
+  form->Text3->selectAll();
+  QTest::keyClick(form->Text3, Qt::Key_Backspace);
+  EXPECT_EQ(doc_->Currency, "");
+  const std::string typed = "US$";
+  for (size_t i = 0; i < typed.size(); ++i) {
+    QTest::keyClick(form->Text3, typed[i]);
+    EXPECT_EQ(doc_->Currency, typed.substr(0, i + 1));
+  }
+  for (int i = 0; i < 3; ++i) QTest::keyClick(form->Text3, Qt::Key_Backspace);
+  EXPECT_EQ(doc_->Currency, "");
+  form->close();
+}
+
+TEST_F(PageDialogs, FontsComeFromThePrinterAndOnlyAChosenOneIsStored) {
+  host_.printer_fonts = [] { return std::vector<std::string>{"Alpha Sans", "Beta Serif", "Gamma Mono"}; };
+  DefaultColorsDialog* form = ShowDefaultColorsDialog(host_);
+  ASSERT_EQ(form->Combo1->count(), 3);
+  EXPECT_EQ(form->Combo1->itemText(0), "Alpha Sans");
+  EXPECT_EQ(form->Combo1->itemText(2), "Gamma Mono");
+  EXPECT_EQ(form->Combo1->currentText(), "Arial") << "the stored font is shown even when not offered";
+
+  form->Combo1->lineEdit()->selectAll();
+  QTest::keyClicks(form->Combo1->lineEdit(), "Typed Font");
+  QTest::keyClick(form->Combo1->lineEdit(), Qt::Key_Return);
+  EXPECT_EQ(doc_->FontName, "Arial") << "a typed name is not a choice";
+
+  form->Combo1->setCurrentIndex(0);
+  QTest::keyClick(form->Combo1, Qt::Key_Down);
+  EXPECT_EQ(doc_->FontName, "Beta Serif");
+  EXPECT_EQ(form->Label1->font().family(), "Beta Serif");
+  form->close();
+
+  host_.printer_fonts = nullptr;
+  form = ShowDefaultColorsDialog(host_);
+  EXPECT_EQ(form->Combo1->count(), QFontDatabase::families().size())
+      << "without a printer: the system's fonts";
+  form->close();
+}
+
+TEST_F(PageDialogs, BrowseStoresPicturesInsideTheProjectFolderByName) {
+  test::TempFolder project;
+  doc_->ProjectFolder = project.Path() + "/";
+  test::WriteFile(project / "back.jpg", "picture");
+  doc_->Hand.BackgroundSide = kSideBack;
+  page_ = 3;
+  BackgroundDialog* form = ShowBackgroundDialog(host_);
+  EXPECT_EQ(form->objectName(), "Form8");
+  EXPECT_EQ(form->windowTitle(), "Background effects");
+  EXPECT_EQ(form->Label3->text(), "Resolution ( 465*516 px)");
+
+  prompts_.file_names.push_back(project / "back.jpg");
+  Click(form->Command2);
+  EXPECT_EQ(prompts_.questions.back(), "open Background picture *.JPG");
+  EXPECT_EQ(form->Text1->text(), "back.jpg");
+  EXPECT_EQ(doc_->PagePictureB[3], "back.jpg");
+  EXPECT_EQ(doc_->PagePictureA[3], "");
+
+  Click(form->Command3);
+  EXPECT_FALSE(form->isVisible());
+  EXPECT_EQ(updates_, 1);
+  EXPECT_EQ(BuildPageView(*doc_, 3).back.picture, project / "back.jpg") << "the page side shows it";
+
+  doc_->PagePictureB[3] = "back.jpg";  // as stored, not as the view resolved it
+  form = ShowBackgroundDialog(host_);
+  EXPECT_EQ(form->Text1->text(), "back.jpg");
+  prompts_.file_names.push_back("/elsewhere/pictures/front.jpg");
+  Click(form->Command2);
+  EXPECT_EQ(doc_->PagePictureB[3], "/elsewhere/pictures/front.jpg");
+
+  Click(form->Command2);  // cancelled
+  EXPECT_EQ(doc_->PagePictureB[3], "/elsewhere/pictures/front.jpg");
+  EXPECT_EQ(form->Text1->text(), "/elsewhere/pictures/front.jpg");
+
+  form->Text1->selectAll();
+  QTest::keyClick(form->Text1, Qt::Key_Backspace);
+  EXPECT_EQ(doc_->PagePictureB[3], "") << "clearing the path removes the picture";
+  form->close();
+}
+
+TEST_F(PageDialogs, APageChangeWhileTheBackgroundWindowIsOpenSendsLaterChangesToTheNewPage) {
+  doc_->PageColorA[2] = "255";
+  doc_->PageColorA[5] = "65280";
+  doc_->PagePictureA[2] = "two.jpg";
+  doc_->Hand.BackgroundSide = kSideFront;
+  page_ = 2;
+  BackgroundDialog* form = ShowBackgroundDialog(host_);
+  EXPECT_EQ(ButtonColour(form->Command1), 255);
+  EXPECT_EQ(form->Text1->text(), "two.jpg");
+
+  Click(form->Command1);  // cancelled
+  EXPECT_EQ(doc_->PageColorA[2], "255");
+  EXPECT_EQ(ButtonColour(form->Command1), 255);
+  EXPECT_EQ(updates_, 0);
+
+  page_ = 5;
+  prompts_.colours.push_back(16711680);
+  Click(form->Command1);
+  EXPECT_EQ(doc_->PageColorA[5], "16711680");
+  EXPECT_EQ(doc_->PageColorA[2], "255");
+  EXPECT_EQ(doc_->PageColorB[5], "");
+  EXPECT_EQ(ButtonColour(form->Command1), 16711680);
+  EXPECT_EQ(updates_, 1) << "the side takes the colour at once";
+
+  QTest::keyClick(form->Text1, 'x');
+  EXPECT_EQ(doc_->PagePictureA[5], "two.jpgx");
+  EXPECT_EQ(doc_->PagePictureA[2], "two.jpg");
+  form->close();
+}
+
+}  // namespace
+}  // namespace tabulo
+
+// The application outlives every window and is gone before the program's static objects are.
+int main(int argc, char** argv) {
+  testing::InitGoogleTest(&argc, argv);
+  ::setenv("QT_QPA_PLATFORM", "offscreen", 0);  // also when the test list is asked for without a display
+  QApplication app(argc, argv);
+  return RUN_ALL_TESTS();
+}
