@@ -20,6 +20,7 @@
 #include "designer/pages/page_grid_widget.h"
 #include "designer/pages/page_operations.h"
 #include "designer/pages/page_view.h"
+#include "designer/printing/print_dialog.h"
 #include "platform/folders.h"
 
 namespace tabulo {
@@ -97,6 +98,7 @@ MainWindow::MainWindow(MenuDocument& doc, UserPrompts& prompts, QWidget* parent)
   Frame2_->SyncModifierPanel = true;
   Refresh_Page();
   setWindowTitle(Q(WindowCaption()));
+  SetMenuHandler("Print", [this] { ShowPrintDialog(*this); });
   SetMenuHandler("Colors", [this] { ShowDefaultColorsDialog(DialogHost(*this)); });
 }
 
