@@ -1,0 +1,242 @@
+#include "designer/pages/group_title_dialog.h"
+
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QVBoxLayout>
+
+namespace tabulo {
+namespace {
+
+QString Q(const std::string& text) {
+  return QString::fromStdString(text);
+}
+
+template <class W>
+W* Named(W* widget, const char* name) {
+  widget->setObjectName(name);
+  return widget;
+}
+
+bool IsEnterKey(int key) {
+  return key == Qt::Key_Return || key == Qt::Key_Enter;
+}
+
+}  // namespace
+
+GroupTitleDialog::GroupTitleDialog(MenuDocument& doc, UserPrompts& prompts, PageHost host,
+                                   TextTranslator* translator, QWidget* owner)
+    : QWidget(owner, Qt::Window),
+      Languages(this, "Command8"),
+      doc_(doc),
+      prompts_(prompts),
+      host_(std::move(host)),
+      translator_(translator) {
+  if (!translator_) {
+    own_translator_ = DesignerTranslator();
+    translator_ = own_translator_.get();
+  }
+  setObjectName("Form6");
+  setWindowTitle("Group Title");
+
+  Label1 = Named(new QLabel(this), "Label1");
+  Label1->setMinimumHeight(24);
+  Command1 = Named(new QPushButton(this), "Command1");
+  Command2 = Named(new QPushButton(this), "Command2");
+  VisibleOnLeft = Named(new QCheckBox("Visible on left page also.", this), "VisibleOnLeft");
+  Text1 = Named(new QLineEdit(this), "Text1");
+  Command5 = Named(new QPushButton("Browse", this), "Command5");
+  Command3 = Named(new QPushButton("Create group title", this), "Command3");
+  Command7 = Named(new QPushButton("Remove group title", this), "Command7");
+  Command6 = Named(new QPushButton("Close Window", this), "Command6");
+
+  auto* colours = new QHBoxLayout;
+  colours->addWidget(Named(new QLabel("Back Color", this), "Label3"));
+  colours->addWidget(Command1);
+  colours->addWidget(Named(new QLabel("Text Color", this), "Label2"));
+  colours->addWidget(Command2);
+  colours->addStretch();
+  colours->addWidget(VisibleOnLeft);
+  auto* picture = new QHBoxLayout;
+  picture->addWidget(Named(new QLabel("Background picture", this), "Label4"));
+  picture->addWidget(Text1, 1);
+  picture->addWidget(Command5);
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(Command3);
+  buttons->addWidget(Command7);
+  buttons->addStretch();
+  buttons->addWidget(Command6);
+  auto* form = new QVBoxLayout(this);
+  form->addWidget(Label1);
+  form->addLayout(colours);
+  form->addLayout(picture);
+  form->addWidget(Languages.Frame4);
+  form->addLayout(buttons);
+  resize(520, 400);
+
+  connect(Text1, &QLineEdit::textChanged, this, &GroupTitleDialog::Text1_Change);
+  connect(Command1, &QPushButton::clicked, this, &GroupTitleDialog::Command1_Click);
+  connect(Command2, &QPushButton::clicked, this, &GroupTitleDialog::Command2_Click);
+  connect(Command3, &QPushButton::clicked, this, &GroupTitleDialog::Command3_Click);
+  connect(Command5, &QPushButton::clicked, this, &GroupTitleDialog::Command5_Click);
+  connect(Command6, &QPushButton::clicked, this, &GroupTitleDialog::Command6_Click);
+  connect(Command7, &QPushButton::clicked, this, &GroupTitleDialog::Command7_Click);
+  for (int i = 0; i < kLanguages; ++i) {
+    connect(Languages.Text3[i], &QLineEdit::textChanged, this, [this, i] { Text3_Change(i); });
+    connect(Languages.Lingua[i], &QComboBox::editTextChanged, this, [this, i] { Lingua_Change(i); });
+    connect(Languages.Command4[i], &QPushButton::clicked, this, [this, i] { Command4_Click(i); });
+  }
+  connect(Languages.TranslateAll, &QPushButton::clicked, this, &GroupTitleDialog::Command8_Click);
+  connect(Languages.Check1, &QCheckBox::clicked, this, [this] { Languages.LockNames(); });
+  for (QWidget* child : findChildren<QWidget*>()) child->installEventFilter(this);
+}
+
+GroupTitleDialog::~GroupTitleDialog() = default;
+
+int GroupTitleDialog::Page() const {
+  return host_.current_page ? host_.current_page() : 1;
+}
+
+GroupTitleFields GroupTitleDialog::Fields() const {
+  return {Label1->text().toStdString(), back_color_, fore_color_, VisibleOnLeft->isChecked(),
+          Text1->text().toStdString()};
+}
+
+void GroupTitleDialog::ShowColours() {
+  PaintButton(Command1, back_color_);
+  PaintButton(Command2, fore_color_);
+  PaintPreview(Label1, back_color_, fore_color_);
+}
+
+void GroupTitleDialog::Form_Load() {
+  GroupTitleLoad load = LoadGroupTitle(doc_, Page());
+  Label1->setText(Q(load.title));
+  back_color_ = load.back_color;
+  fore_color_ = load.fore_color;
+  ShowColours();
+  VisibleOnLeft->setChecked(true);
+  Text1->setText(Q(load.picture));
+  Languages.Text3[0]->setText(Q(load.title));
+  for (int i = 0; i < kLanguages; ++i) {
+    Languages.Lingua[i]->setEditText(Q(load.languages.names[i]));
+    if (i > 0) Languages.Text3[i]->setText(Q(load.languages.texts[i]));
+  }
+  Languages.Check1->setChecked(false);
+  Languages.LockNames();
+  loaded_ = true;
+}
+
+void GroupTitleDialog::Text1_Change() {
+  StoreGroupPicture(doc_, Page(), Text1->text().toStdString());
+}
+
+void GroupTitleDialog::Text3_Change(int i) {
+  const QString text = Languages.Text3[i]->text();
+  // The preview follows the title as it is typed, so Create and Remove keep the text the user sees rather
+  // than the one the window was opened with.
+  if (i == 0) Label1->setText(text);
+  StoreGroupTitleText(doc_, Page(), i, text.toStdString());
+}
+
+// The names belong to the whole menu; a name typed here is kept as the line editor keeps it, instead of
+// being dropped while the window shows it as changed.
+void GroupTitleDialog::Lingua_Change(int i) {
+  StoreLanguageName(doc_, i, Languages.Lingua[i]->currentText().toStdString());
+}
+
+void GroupTitleDialog::Command1_Click() {
+  auto colour = prompts_.Colour(back_color_);
+  if (!colour) return;
+  back_color_ = *colour;
+  ShowColours();
+  StoreGroupColour(doc_, Page(), true, *colour, VisibleOnLeft->isChecked());
+}
+
+void GroupTitleDialog::Command2_Click() {
+  // The picker starts at the preview's background colour for both buttons.
+  auto colour = prompts_.Colour(back_color_);
+  if (!colour) return;
+  fore_color_ = *colour;
+  ShowColours();
+  StoreGroupColour(doc_, Page(), false, *colour, VisibleOnLeft->isChecked());
+}
+
+void GroupTitleDialog::Command3_Click() {
+  CreateGroupTitle(doc_, Page(), Fields());
+  close();
+}
+
+void GroupTitleDialog::Command4_Click(int i) {
+  RowTranslation result = TranslateRow(Languages.Rows(), i, *translator_);
+  Languages.Text3[i]->setText(Q(result.text));
+  if (!result.message.empty()) prompts_.Message(result.message);
+}
+
+void GroupTitleDialog::Command5_Click() {
+  // A cancelled file dialog stores nothing; its starting name "*.JPG" is no picture.
+  auto chosen = prompts_.OpenFileName(kPictureDialogTitle, kPicturePattern);
+  if (!chosen) return;
+  Text1->setText(Q(PictureFieldFor(*chosen, doc_.ProjectFolder)));
+  StoreGroupPicture(doc_, Page(), Text1->text().toStdString());
+}
+
+void GroupTitleDialog::Command6_Click() {
+  close();
+}
+
+void GroupTitleDialog::Command7_Click() {
+  RemoveGroupTitle(doc_, Page(), Label1->text().toStdString());
+  close();
+}
+
+void GroupTitleDialog::Command8_Click() {
+  LanguageRows rows = Languages.Rows();
+  for (const std::string& message : TranslateAllRows(
+           rows, *translator_,
+           [this](int row, const std::string&text) { Languages.Text3[row]->setText(Q(text)); })) {
+    prompts_.Message(message);
+  }
+}
+
+void GroupTitleDialog::Form_KeyPress(int key_ascii) {
+  if (key_ascii == 13) close();
+}
+
+// Every way of closing redraws the page; nothing is written beyond what the handlers stored already.
+void GroupTitleDialog::closeEvent(QCloseEvent* event) {
+  if (loaded_) {
+    loaded_ = false;
+    if (host_.update_page) host_.update_page();
+  }
+  event->accept();
+}
+
+bool GroupTitleDialog::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress && IsEnterKey(static_cast<QKeyEvent*>(event)->key())) {
+    Form_KeyPress(13);
+    return true;
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+void GroupTitleDialog::keyPressEvent(QKeyEvent* event) {
+  if (IsEnterKey(event->key())) {
+    Form_KeyPress(13);
+    return;
+  }
+  QWidget::keyPressEvent(event);
+}
+
+GroupTitleDialog* ShowGroupTitle(QWidget& owner, MenuDocument& doc, UserPrompts& prompts,
+                                 const PageHost& host, TextTranslator* translator) {
+  auto* dialog = owner.findChild<GroupTitleDialog*>("Form6", Qt::FindDirectChildrenOnly);
+  if (!dialog) dialog = new GroupTitleDialog(doc, prompts, host, translator, &owner);
+  if (!dialog->isVisible() || !dialog->Loaded()) dialog->Form_Load();
+  dialog->show();
+  dialog->raise();
+  dialog->activateWindow();
+  return dialog;
+}
+
+}  // namespace tabulo

@@ -1,0 +1,151 @@
+#pragma once
+// The rules of the line editor ("Edit Line"): what loading, typing, the colour buttons, the translation
+// buttons and closing do to the document. The dialog keeps no state beyond its controls, so every operation
+// takes the control values it needs and the current page, and computes the line slot from that page and
+// `CurrentLine` at the moment it writes: paging on the main window, or opening another line while the
+// dialog is open, sends the later writes to that line. The language area and the translator are shared with
+// the group title dialog.
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "designer/document/menu_document.h"
+#include "designer/translate/web_translator.h"
+
+namespace tabulo {
+
+inline constexpr const char* kNoLanguageRowMessage =
+    "The texts of a PLU are kept in the languages only when \"Plu Number\" is a whole number from 1 to "
+    "9999; these texts were not stored.";
+inline constexpr const char* kPluKeepsNumberMessage =
+    "\"Plu Number\" must be a whole number above 0: the PLU keeps its number.";
+inline constexpr const char* kPluNotCreatedMessage =
+    "\"Plu Number\" must be a whole number above 0: no PLU was created.";
+
+// ---- Translation as the dialogs use it ----
+
+// One translation: the text, the names of its language and of the wanted one. Tests give their own.
+class TextTranslator {
+ public:
+  virtual ~TextTranslator() = default;
+  virtual Translation Translate(const std::string& text, const std::string& source_name,
+                                const std::string& target_name) = 0;
+};
+
+// The web translation page, at the address configured for the designer (read at every request, so a
+// changed setting or environment applies at once).
+class WebTextTranslator : public TextTranslator {
+ public:
+  explicit WebTextTranslator(std::string configured_base = "") : configured_(std::move(configured_base)) {}
+  Translation Translate(const std::string& text, const std::string& source_name,
+                        const std::string& target_name) override;
+
+ private:
+  std::string configured_;
+};
+
+// ---- The language area (`Frame4`) ----
+
+// The names each `Lingua` box offers.
+inline constexpr std::array<const char*, 7> kLanguageChoices = {"English", "Portugues", "Espanol", "Italiano",
+                                                                "Frances", "Deutsch",   "Note!"};
+
+struct LanguageRows {
+  std::array<std::string, kLanguages> names;  // `Lingua`(i)
+  std::array<std::string, kLanguages> texts;  // `Text3`(i)
+};
+
+// The row "Auto" translates row `target` from: the first other row named exactly "English" with a text, else
+// the first other row with a text; nothing when every other row is empty.
+std::optional<int> SourceRow(const LanguageRows& rows, int target);
+
+struct RowTranslation {
+  std::string text;     // what `Text3`(row) shows afterwards
+  std::string message;  // what to tell the user; "" for nothing
+};
+
+// "Auto" on row `row`. Without a source row the row ends empty. A failed translation never becomes the
+// row's text: the row keeps what it had and the message says why.
+RowTranslation TranslateRow(const LanguageRows& rows, int row, TextTranslator& translator);
+
+// "Translate All": rows 1..4 in order, each result shown (and stored) through `set_row` before the next row
+// is translated, so a later row may take an earlier result as its source; row 0 is never translated.
+// Returns what to tell the user, each message once however many rows failed.
+std::vector<std::string> TranslateAllRows(
+    LanguageRows& rows, TextTranslator& translator,
+    const std::function<void(int row, const std::string& text)>& set_row);
+
+// `Lingua_Change` / `Lingua_Click`: a language name belongs to the whole menu.
+void StoreLanguageName(MenuDocument& doc, int row, const std::string& name);
+
+// ---- The line editor ----
+
+enum class LineOption { kNone, kPluCode, kTitle, kNote };
+
+// What the main window's grid shows on the edited line.
+struct PageLine {
+  std::string text;  // `Linhas`(k) text
+  std::string tag;   // catalogue index of the PLU shown, "" for none
+};
+
+// The number in "Plu Number" when it is a whole number above 0.
+std::optional<int32_t> PluNumberOf(const std::string& text);
+// The language row of a PLU: its number, when that is within 1..9999.
+std::optional<int> LanguageRowOfPlu(int32_t number);
+
+// The double click on a catalogue row: the hand-over for the line editor opened from the catalogue.
+void HandOverCatalogueRow(MenuDocument& doc, int row, int32_t plu_number);
+
+// What `Form_Load` puts into the controls.
+struct LineEditorLoad {
+  std::string text1;  // "Plu Number"
+  std::string text2;  // "Price"
+  LineOption option = LineOption::kNone;
+  std::optional<int32_t> back_color;  // `Command1`; nothing keeps the button's own colour
+  std::optional<int32_t> fore_color;  // `Command2`
+  bool colours_enabled = false;
+  LanguageRows languages;
+};
+
+// Loads the dialog for `CurrentLine` of `page` (or the catalogue PLU handed over); a title or note line
+// makes `EditPluNumber` its language row.
+LineEditorLoad LoadLineEditor(MenuDocument& doc, int page, const PageLine& line);
+
+// A click on an option: the option that ends up selected. A PLU opened from the catalogue can only be one.
+LineOption ChooseLineOption(const MenuDocument& doc, LineOption wanted);
+
+struct LineTextStore {
+  bool stored = false;                 // the text went into a language row
+  bool no_language_row = false;        // a PLU whose number has no language row: nothing stored
+  std::optional<int32_t> renamed_plu;  // the PLU renamed live: the catalogue and modifier lists follow
+};
+
+// `Text3_Change`(row): the text into the language row of the title or note line, or of the PLU numbered by
+// `text1`; row 0 of a PLU renames it as typing on the grid does.
+LineTextStore StoreLineText(MenuDocument& doc, int page, LineOption option, const std::string& text1, int row,
+                            const std::string& text);
+
+// The colour a colour button starts the picker at when the line has no colour of its own: the one the page
+// shows it in.
+int32_t ShownLineColour(const MenuDocument& doc, int page, bool back);
+// `Command1_Click` / `Command2_Click`: the chosen colour of the line, stored at once.
+void StoreLineColour(MenuDocument& doc, int page, bool back, int32_t colour);
+
+// The controls closing reads.
+struct LineEditorFields {
+  LineOption option = LineOption::kNone;
+  std::string text1;
+  std::string text2;
+  LanguageRows languages;
+};
+
+// `Form_Unload`: the kind, number and price committed for the line now current (or the catalogue PLU).
+// Returns what to tell the user.
+std::vector<std::string> CloseLineEditor(MenuDocument& doc, int page, const LineEditorFields& fields,
+                                         const PageLine& line);
+
+}  // namespace tabulo

@@ -1,0 +1,121 @@
+#pragma once
+// The line editor window (`Form5`, "Edit Line") and the language area (`Frame4`) it shares with the group
+// title window. One instance per main window, shown modeless; the rules are line_editor.h's, and the window
+// only turns its controls' events into those calls. Every way of closing commits.
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QWidget>
+#include <array>
+#include <memory>
+#include <optional>
+
+#include "designer/document/menu_document.h"
+#include "designer/pages/line_editor.h"
+#include "designer/pages/page_host.h"
+#include "platform/user_prompts.h"
+
+namespace tabulo {
+
+// `Frame4`: five rows of a language name (`Lingua`), a text (`Text3`) and "Auto" (`Command4`), then
+// "Translate All" and "Edit language names" (`Check1`). Control arrays share one object name and keep their
+// index in the property "Index".
+class LanguageFrame {
+ public:
+  LanguageFrame(QWidget* parent, const char* translate_all_name);
+
+  QGroupBox* Frame4 = nullptr;
+  std::array<QComboBox*, kLanguages> Lingua{};
+  std::array<QLineEdit*, kLanguages> Text3{};
+  std::array<QPushButton*, kLanguages> Command4{};
+  QPushButton* TranslateAll = nullptr;
+  QCheckBox* Check1 = nullptr;
+
+  LanguageRows Rows() const;
+  // `Check1_Click`: the names can be changed only while "Edit language names" is ticked.
+  void LockNames();
+};
+
+// The translator the designer's dialogs use: the web page at the configured address.
+std::unique_ptr<TextTranslator> DesignerTranslator();
+
+class LineEditorDialog : public QWidget {
+  Q_OBJECT
+
+ public:
+  // `translator` may be null: the dialog then translates through the web page itself.
+  LineEditorDialog(MenuDocument& doc, UserPrompts& prompts, PageHost host, TextTranslator* translator,
+                   QWidget* owner);
+  ~LineEditorDialog() override;
+
+  // Reads the hand-over variables into the controls.
+  void Form_Load();
+  bool Loaded() const { return loaded_; }
+
+  QRadioButton* Option1 = nullptr;  // "PLU Code"
+  QRadioButton* Option2 = nullptr;  // "Title"
+  QRadioButton* Option3 = nullptr;  // "Note"
+  QGroupBox* Frame1 = nullptr;      // "PLU Code"
+  QGroupBox* Frame2 = nullptr;      // "Group title"
+  QGroupBox* Frame3 = nullptr;      // "PLU Note"
+  QLineEdit* Text1 = nullptr;       // "Plu Number"
+  QLineEdit* Text2 = nullptr;       // "Price"
+  QLabel* Label1 = nullptr;         // previews
+  QLabel* Label4 = nullptr;
+  QLabel* Label5 = nullptr;
+  QPushButton* Command1 = nullptr;  // back colour
+  QPushButton* Command2 = nullptr;  // text colour
+  QPushButton* Command3 = nullptr;  // "Close Window"
+  LanguageFrame Languages;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  void Form_Unload();
+  void Form_KeyPress(int key_ascii);
+  void Option1_Click();
+  void Option2_Click();
+  void Option3_Click();
+  void ShowOption(LineOption option);
+  void Text3_Change(int i);
+  void Lingua_Change(int i);
+  void Command1_Click();
+  void Command2_Click();
+  void Command4_Click(int i);
+  void Command5_Click();
+  void ShowColours();
+  LineOption SelectedOption() const;
+  PageLine CurrentPageLine() const;
+  int Page() const;
+  void Tell(const std::vector<std::string>& messages);
+
+  MenuDocument& doc_;
+  UserPrompts& prompts_;
+  PageHost host_;
+  std::unique_ptr<TextTranslator> own_translator_;
+  TextTranslator* translator_ = nullptr;
+  std::optional<int32_t> back_color_;  // `Command1`'s colour; nothing: the button's own
+  std::optional<int32_t> fore_color_;
+  bool loaded_ = false;
+  bool loading_ = false;
+  std::optional<std::string> warned_number_;  // the "Plu Number" already told to have no language row
+};
+
+// Shows the line editor of `owner`, creating it on first use. A window that is open already is only
+// brought to the front: it keeps its controls, and its later writes go to the line handed over now.
+LineEditorDialog* ShowLineEditor(QWidget& owner, MenuDocument& doc, UserPrompts& prompts,
+                                 const PageHost& host, TextTranslator* translator = nullptr);
+
+// A Windows RGB value painted as a button's or label's background (and a label's text colour).
+void PaintButton(QPushButton* button, std::optional<int32_t> colour);
+void PaintPreview(QLabel* label, std::optional<int32_t> back, std::optional<int32_t> fore);
+
+}  // namespace tabulo
