@@ -2,6 +2,7 @@
 // draws, so the only one that needs Qt (its Gui part, without a window); a build without Qt says so.
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <iostream>
 #include <string>
@@ -65,7 +66,7 @@ std::string ParseRequest(const Arguments& args, PrintRequest& request) {
   request.settings.option = PrintOption::kAllPages;
   if (options.Has("--page")) {
     auto page = StrictNumber(options.Value("--page"));
-    if (!page || *page != static_cast<int>(*page) || *page < 1 || *page > kPages) {
+    if (!page || *page < 1 || *page > kPages || *page != std::floor(*page)) {
       return "--page needs a page number 1.." + std::to_string(kPages);
     }
     request.settings.option = PrintOption::kCurrentPage;

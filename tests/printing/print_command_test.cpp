@@ -101,8 +101,12 @@ TEST_F(PrintCommand, NothingToPrintAndBadRequests) {
   EXPECT_EQ(run.exit_code, 1);
   EXPECT_FALSE(std::filesystem::exists(pdf_));
 
-  for (std::vector<std::string> bad : std::vector<std::vector<std::string>>{
-           {"--languages", "1,1"}, {"--page", "15"}, {"--all", "--backs"}, {"--colour"}}) {
+  for (std::vector<std::string> bad : std::vector<std::vector<std::string>>{{"--languages", "1,1"},
+                                                                            {"--page", "15"},
+                                                                            {"--page", "2.5"},
+                                                                            {"--page", "1e300"},
+                                                                            {"--all", "--backs"},
+                                                                            {"--colour"}}) {
     run = Print(bad);
     EXPECT_EQ(run.exit_code, 2) << bad[0];
     EXPECT_NE(run.err.find("tabulo: "), std::string::npos);
