@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <set>
 
+#include "firmloader/start_up.h"
 #include "tests/support/temp_folder.h"
 
 namespace tabulo {
@@ -21,6 +22,7 @@ class FakeBase : public KestrelApi {
   int clears_to_stop = -1;  // clearing calls after which the program is gone; -1: never
   bool upload_starts_program = true;
   bool noisy = false;  // the line never goes quiet
+  std::set<int> missing_ports;
   std::string name = "VELT1";
   int khz = 91700;
   int baud = 19200;
@@ -33,8 +35,9 @@ class FakeBase : public KestrelApi {
     return static_cast<int>(std::count(calls.begin(), calls.end(), call));
   }
 
-  int IO_Open(int, int rate) override {
+  int IO_Open(int port, int rate) override {
     calls.push_back("IO_Open " + std::to_string(rate));
+    if (missing_ports.count(port)) return 0;
     open_baud_ = rate;
     pending_.clear();
     return 1;
@@ -308,6 +311,31 @@ TEST_F(FlashingTest, TheClickSetsRadioAndNameOnlyAfterASend) {
   EXPECT_EQ(base_.name, "NEWNM");
   EXPECT_EQ(base_.Count("B_Rs232UploadProgram"), 1);
   EXPECT_EQ(console_.log.back(), "Done!");
+}
+
+TEST(StartUp, ThePortAnswerIsCheckedByOpeningIt) {
+  EXPECT_EQ(PortNumberFromAnswer("com4"), 4);
+  EXPECT_EQ(PortNumberFromAnswer("4"), 4);
+  EXPECT_EQ(PortNumberFromAnswer(" COM12 "), 12);  // taken whole
+  EXPECT_EQ(PortNumberFromAnswer("Com3"), 3);
+  EXPECT_EQ(PortNumberFromAnswer("abc"), 0);
+
+  FakeBase base;
+  base.missing_ports = {9};
+  ScriptedPrompts prompts;
+  prompts.inputs = {std::string("abc"), std::string("com9"), std::string("COM12")};
+  EXPECT_EQ(AskComPort(prompts, base), 12);
+  EXPECT_EQ(prompts.questions,
+            std::vector<std::string>(3, "Witch serial port the Base or Cradle are connected?"));
+  EXPECT_EQ(base.calls, (std::vector<std::string>{"IO_Open 19200", "IO_Open 19200", "IO_Close"}));
+  for (std::optional<std::string> answer : {std::optional<std::string>(""), std::optional<std::string>()}) {
+    prompts.inputs = {answer};
+    EXPECT_EQ(AskComPort(prompts, base), std::nullopt);
+  }
+  prompts.yes_no = {true};
+  EXPECT_TRUE(AskInternetConexion(prompts));
+  EXPECT_FALSE(AskInternetConexion(prompts));
+  EXPECT_EQ(prompts.questions.back(), "Are you connected to Internet ?");
 }
 
 }  // namespace
