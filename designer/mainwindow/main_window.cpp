@@ -13,6 +13,7 @@
 
 #include "designer/catalogue/catalogue_panel.h"
 #include "designer/catalogue/modifier_panel.h"
+#include "designer/link/send_dialog.h"
 #include "designer/mainwindow/designer_session.h"
 #include "designer/pages/background_dialog.h"
 #include "designer/pages/default_colors_dialog.h"
@@ -100,6 +101,7 @@ MainWindow::MainWindow(MenuDocument& doc, UserPrompts& prompts, QWidget* parent)
   setWindowTitle(Q(WindowCaption()));
   SetMenuHandler("Print", [this] { ShowPrintDialog(*this); });
   SetMenuHandler("Colors", [this] { ShowDefaultColorsDialog(DialogHost(*this)); });
+  InstallLinkCommands(*this);
 }
 
 MainWindow::~MainWindow() = default;
