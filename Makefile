@@ -47,7 +47,7 @@ test-asan: deps
 
 run: build
 	@if [ -x $(BUILD)/designer/mainwindow/tabulodesk ]; then \
-	  exec tools/run-designer $(BUILD); \
+	  exec tools/run-designer $(BUILD) $(ORDERS); \
 	else $(BUILD)/cli/tabulo --help; fi
 
 bench: deps
