@@ -17,6 +17,8 @@
 #include "designer/mainwindow/designer_session.h"
 #include "designer/pages/background_dialog.h"
 #include "designer/pages/default_colors_dialog.h"
+#include "designer/pages/group_title_dialog.h"
+#include "designer/pages/line_editor_dialog.h"
 #include "designer/pages/line_order_dialog.h"
 #include "designer/pages/page_grid_widget.h"
 #include "designer/pages/page_operations.h"
@@ -62,6 +64,23 @@ PageDialogHost DialogHost(MainWindow& window) {
   host.current_page = [&window] { return window.CurrentPage(); };
   host.update_page = [&window] { window.Update_Page(); };
   host.refresh_page = [&window] { window.Refresh_Page(); };
+  return host;
+}
+
+// What the line editor and the group title window reach of the main window and its grid.
+PageHost EditorHost(MainWindow& window, PageGrid& page, const GridState& grid, CataloguePanel& catalogue,
+                    ModifierPanel& modifiers) {
+  PageHost host;
+  host.current_page = [&window] { return window.CurrentPage(); };
+  host.line_text = [&page](int k) { return page.Linhas[k]->text().toStdString(); };
+  host.line_tag = [&grid](int k) { return grid.tags[k]; };
+  host.refresh_page = [&window] { window.Refresh_Page(); };
+  host.update_page = [&window] { window.Update_Page(); };
+  host.select_list_row = [&catalogue](int row) { catalogue.SelectRow(row); };
+  host.plu_renamed = [&catalogue, &modifiers](int32_t plu, const std::string& text) {
+    catalogue.Relabel(plu, Q(text));
+    modifiers.RelabelRecords();
+  };
   return host;
 }
 
@@ -162,7 +181,12 @@ void MainWindow::ConnectGrid() {
   connect(Expand_, &QPushButton::clicked, this, &MainWindow::Expand_Click);
   connect(catalogue_, &CataloguePanel::RefreshRequested, this, &MainWindow::Refresh_Page);
   connect(Frame2_, &ModifierPanel::RefreshRequested, this, &MainWindow::Refresh_Page);
-  connect(catalogue_, &CataloguePanel::RowActivated, this, [this] { NotAvailable("The line editor"); });
+  connect(catalogue_, &CataloguePanel::RowActivated, this, [this](int row) {
+    const auto& rows = catalogue_->List().Rows();
+    if (row < 0 || row >= static_cast<int>(rows.size())) return;
+    HandOverCatalogueRow(doc_, row, rows[row].plu);
+    ShowLineEditor(*this, doc_, prompts_, EditorHost(*this, *page_, grid_, *catalogue_, *Frame2_));
+  });
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
@@ -377,7 +401,7 @@ void MainWindow::Linhas_DblClick(int k) {
   if (page_->Linhas[k]->text().trimmed().isEmpty()) return;
   if (grid_.tags[k].empty()) Linhas_LostFocus(k);
   HandOverLine(doc_, grid_, k, catalogue_->List().Selected());
-  NotAvailable("The line editor");
+  ShowLineEditor(*this, doc_, prompts_, EditorHost(*this, *page_, grid_, *catalogue_, *Frame2_));
 }
 
 void MainWindow::Price_Change(int k) {
@@ -399,7 +423,7 @@ void MainWindow::LinhasVerso_Change(int k) {
 void MainWindow::LinhasVerso_DblClick(int k) {
   doc_.Hand.CurrentLine = k;
   doc_.Hand.EditTitleText = page_->LinhasVerso[k]->text().toStdString();
-  NotAvailable("The group title editor");
+  ShowGroupTitle(*this, doc_, prompts_, EditorHost(*this, *page_, grid_, *catalogue_, *Frame2_));
 }
 
 void MainWindow::Remove_Click(int k) {
