@@ -13,6 +13,7 @@
 
 #include "designer/catalogue/catalogue_panel.h"
 #include "designer/catalogue/modifier_panel.h"
+#include "designer/import/import_menu.h"
 #include "designer/link/send_dialog.h"
 #include "designer/mainwindow/designer_session.h"
 #include "designer/pages/background_dialog.h"
@@ -121,6 +122,22 @@ MainWindow::MainWindow(MenuDocument& doc, UserPrompts& prompts, QWidget* parent)
   SetMenuHandler("Print", [this] { ShowPrintDialog(*this); });
   SetMenuHandler("Colors", [this] { ShowDefaultColorsDialog(DialogHost(*this)); });
   InstallLinkCommands(*this);
+  InstallImportCommands();
+}
+
+void MainWindow::InstallImportCommands() {
+  const std::pair<const char*, ImportMenuCommand> commands[] = {
+      {"ImportFromDll", ImportMenuCommand::kFromLastSent},
+      {"ImportMercatoXls", ImportMenuCommand::kFromMercato},
+      {"ImportFromXls", ImportMenuCommand::kFromXls},
+      {"ImportCSV", ImportMenuCommand::kFromCsv}};
+  for (const auto& [name, command] : commands) {
+    SetMenuHandler(name, [this, command = command] {
+      ImportOptions options;
+      options.new_menu = [this](MenuDocument&) { New_Click(); };  // New also empties the work folder
+      if (RunImportCommand(command, doc_, prompts_, options)) Refresh_Page();
+    });
+  }
 }
 
 MainWindow::~MainWindow() = default;

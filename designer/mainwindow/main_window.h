@@ -61,6 +61,7 @@ class MainWindow : public QMainWindow {
 
  private:
   void BuildMenus();
+  void InstallImportCommands();
   void BuildModifierFrame(QWidget* parent);
   void ConnectGrid();
   void MenuCommand(const QString& item_name, const QString& caption);
