@@ -268,6 +268,38 @@ TEST_F(PageDialogs, TranslateAllLeavesRowZeroAndAFailureKeepsTheRow) {
   EXPECT_EQ(prompts_.messages, (std::vector<std::string>{"Could  not  translate  the  text,  sorry "}));
 }
 
+TEST_F(PageDialogs, AnOpenWindowWritesToTheLineHandedOverLast) {
+  doc_->LineLayout[SlotOf(1, 2)].Kind = kKindTitle;
+  doc_->LineLayout[SlotOf(1, 2)].Text = "Starters";
+  LineEditorDialog* dialog = OpenLine(2);
+  page_.page = 3;
+  doc_->LineLayout[SlotOf(3, 7)].Kind = kKindTitle;
+  EXPECT_EQ(OpenLine(7), dialog);
+  EXPECT_EQ(dialog->Languages.Text3[0]->text(), "Starters") << "shown again, not loaded again";
+  Type(dialog->Languages.Text3[2], "Antipasti");
+  EXPECT_EQ(doc_->Lang(10000 + SlotOf(3, 7), 3), "Antipasti");
+  EXPECT_EQ(doc_->Lang(10000 + SlotOf(1, 2), 3), "");
+  dialog->close();
+  EXPECT_EQ(doc_->LineLayout[SlotOf(3, 7)].Text, "Starters");
+}
+
+TEST_F(PageDialogs, APluNumberWithoutALanguageRowIsToldOnce) {
+  doc_->Botoes[SlotOf(1, 0)] = 12;
+  LineEditorDialog* dialog = OpenLine(0);
+  Type(dialog->Text1, "10001");
+  Type(dialog->Languages.Text3[1], "Fish");
+  Type(dialog->Languages.Text3[3], "Poisson");
+  EXPECT_EQ(prompts_.messages, (std::vector<std::string>{kNoLanguageRowMessage}));
+  EXPECT_EQ(doc_->Lang(10001, 2), "") << "the rows of lines are not touched";
+  EXPECT_EQ(dialog->Languages.Text3[1]->text(), "Fish") << "the texts stay in the window";
+  Type(dialog->Text1, "abc");
+  Type(dialog->Languages.Text3[1], "Fish!");
+  EXPECT_EQ(prompts_.messages.size(), 2u) << "told again for another number";
+  dialog->close();
+  EXPECT_EQ(doc_->PluNumber[1], "12");
+  EXPECT_EQ(prompts_.messages.back(), kPluKeepsNumberMessage);
+}
+
 TEST_F(PageDialogs, LanguageNamesAreEditedOnlyWhenTicked) {
   doc_->Botoes[SlotOf(1, 0)] = 5;
   LineEditorDialog* dialog = OpenLine(0);
