@@ -1,5 +1,6 @@
 #include "designer/pages/page_settings.h"
 
+#include "designer/pages/group_title.h"
 #include "designer/pages/page_view.h"
 
 namespace tabulo {
@@ -24,13 +25,6 @@ auto SidePictureField(Doc& doc, int page, int side) -> decltype(&doc.PagePicture
   if (side == kSideFront) return &doc.PagePictureA[page];
   if (side == kSideBack) return &doc.PagePictureB[page];
   return nullptr;
-}
-
-std::string Slashes(std::string path) {
-  for (char& c : path) {
-    if (c == '\\') c = '/';
-  }
-  return path;
 }
 
 }  // namespace
@@ -77,18 +71,7 @@ void StoreSidePicture(MenuDocument& doc, int page, int side, const std::string& 
 }
 
 std::string BackgroundPictureField(const std::string& chosen, const std::string& project_folder) {
-  const std::string folder = Slashes(project_folder);
-  const std::string path = Slashes(chosen);
-  if (folder.empty() || folder.back() != '/' || path.size() <= folder.size() ||
-      path.compare(0, folder.size(), folder) != 0) {
-    return chosen;
-  }
-  // The page takes only a bare name relative to the project folder; a path into a sub-folder would be
-  // looked for elsewhere and then replaced by its file name, losing the sub-folder. Such a picture keeps
-  // its full path.
-  std::string rest = chosen.substr(folder.size());
-  if (rest.find_first_of("\\/") != std::string::npos) return chosen;
-  return rest;
+  return PictureFieldFor(chosen, project_folder);  // one rule for every picture the designer stores
 }
 
 }  // namespace tabulo
