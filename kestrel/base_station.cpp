@@ -308,6 +308,10 @@ std::string BaseStation::Answer(const Frame& frame, uint32_t line_baud) {
       return Reply(frame.sequence, kOk);
     case kClearProgram:
       if (!running) return Reply(frame.sequence, kRefused);
+      if (settings_.keeps_program) {
+        Event(json{{"event", "clear-ignored"}}.dump());
+        return Reply(frame.sequence, kOk);
+      }
       settings_.program_running = false;
       download_mode_ = false;
       Event(json{{"event", "cleared"}}.dump());

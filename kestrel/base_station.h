@@ -18,11 +18,12 @@ struct BaseSettings {
   uint32_t radio_khz = 43392;
   uint32_t baud = 38400;
   bool program_running = true;
-  std::string menu_out;    // where each menu that arrived whole is stored as JSON ("" = nowhere)
-  std::string events_out;  // where each event is appended as one JSON line ("" = nowhere)
-  int drop_every = 0;      // ignore every Nth frame received
-  int corrupt_every = 0;   // damage every Nth frame sent
-  int silent_after = 0;    // answer nothing after this many frames received
+  bool keeps_program = false;  // clearing is acknowledged but the program keeps running
+  std::string menu_out;        // where each menu that arrived whole is stored as JSON ("" = nowhere)
+  std::string events_out;      // where each event is appended as one JSON line ("" = nowhere)
+  int drop_every = 0;          // ignore every Nth frame received
+  int corrupt_every = 0;       // damage every Nth frame sent
+  int silent_after = 0;        // answer nothing after this many frames received
 };
 
 inline constexpr uint32_t kBootLoaderBaud = 115200;

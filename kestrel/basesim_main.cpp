@@ -44,6 +44,7 @@ constexpr const char* kHelp =
     "  --cleared          start with the program cleared: no answer to the probe \"+\", the boot loader "
     "waits\n"
     "                     for \"!DOWN\" and a program at 115200 baud\n"
+    "  --never-clears     acknowledge clearing the program but keep running it (a base that needs help)\n"
     "  --drop N           ignore every Nth frame received, as if lost on the line\n"
     "  --corrupt N        damage one byte of every Nth frame sent\n"
     "  --delay MS         wait MS milliseconds before each answer\n"
@@ -123,6 +124,8 @@ int main(int argc, char** argv) {
       return 0;
     } else if (arg == "--cleared") {
       settings.program_running = false;
+    } else if (arg == "--never-clears") {
+      settings.keeps_program = true;
     } else if (arg == "--link" || arg == "--menu-out" || arg == "--orders" || arg == "--events" ||
                arg == "--name") {
       const char* text = value();

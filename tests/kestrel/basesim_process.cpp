@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <stdexcept>
 #include <thread>
 
@@ -56,6 +57,14 @@ BaseSimulator::~BaseSimulator() {
   ::kill(pid_, SIGTERM);
   int status = 0;
   ::waitpid(pid_, &status, 0);
+}
+
+std::vector<nlohmann::json> SimulatorEvents(const std::string& path) {
+  std::vector<nlohmann::json> events;
+  std::ifstream in(path);
+  std::string line;
+  while (std::getline(in, line)) events.push_back(nlohmann::json::parse(line));
+  return events;
 }
 
 std::vector<std::string> BaseSimulator::Environment() const {

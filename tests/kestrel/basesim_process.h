@@ -3,6 +3,7 @@
 
 #include <sys/types.h>
 
+#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
@@ -28,5 +29,8 @@ class BaseSimulator {
 
 // The built libkestrel.so.
 std::string BuiltLibrary();
+
+// The events the simulator wrote with --events FILE, in order; none when the file is missing.
+std::vector<nlohmann::json> SimulatorEvents(const std::string& path);
 
 }  // namespace tabulo::test

@@ -6,7 +6,6 @@
 #include <stdlib.h>
 
 #include <nlohmann/json.hpp>
-#include <sstream>
 
 #include "designer/link/kestrel_binding.h"
 #include "kestrel/protocol.h"
@@ -43,14 +42,6 @@ std::string RadioMessage(const std::string& image, bool intact) {
     message += static_cast<char>(sum >> 8);
   }
   return message;
-}
-
-std::vector<nlohmann::json> Events(const std::string& path) {
-  std::vector<nlohmann::json> events;
-  std::istringstream in(test::ReadFile(path));
-  std::string line;
-  while (std::getline(in, line)) events.push_back(nlohmann::json::parse(line));
-  return events;
 }
 
 TEST(FirmwareCalls, DriveTheSimulatedBaseThroughItsStates) {
@@ -115,7 +106,7 @@ TEST(FirmwareCalls, DriveTheSimulatedBaseThroughItsStates) {
   EXPECT_TRUE(BaseAnswersProbe(api, 38400));
   EXPECT_EQ(api.B_Rs232UploadProgram(folder / "missing.bin", 1), 0);
 
-  std::vector<nlohmann::json> seen = Events(events);
+  std::vector<nlohmann::json> seen = test::SimulatorEvents(events);
   std::vector<nlohmann::json> expected = {
       {{"event", "name"}, {"name", "BAR"}},
       {{"event", "radio"}, {"khz", 86900}},
