@@ -35,6 +35,31 @@ void InitialiseCurlOnce() {
   std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
+// curl_easy_perform, with `while_waiting` called between short polls of the transfer.
+CURLcode Perform(CURL* curl, const std::function<void()>& while_waiting) {
+  if (!while_waiting) return curl_easy_perform(curl);
+  CURLM* multi = curl_multi_init();
+  if (!multi || curl_multi_add_handle(multi, curl) != CURLM_OK) {
+    if (multi) curl_multi_cleanup(multi);
+    return CURLE_FAILED_INIT;
+  }
+  CURLcode code = CURLE_FAILED_INIT;
+  for (int running = 1; running;) {
+    if (curl_multi_perform(multi, &running) != CURLM_OK) break;
+    if (running) {
+      curl_multi_poll(multi, nullptr, 0, 100, nullptr);
+      while_waiting();
+    }
+  }
+  int left = 0;
+  while (CURLMsg* message = curl_multi_info_read(multi, &left)) {
+    if (message->msg == CURLMSG_DONE) code = message->data.result;
+  }
+  curl_multi_remove_handle(multi, curl);
+  curl_multi_cleanup(multi);
+  return code;
+}
+
 // A plain file of the tool's folder such as "Conf.xml": one name, never a way out of the folder.
 bool IsPlainFileName(std::string_view name) {
   if (name.empty() || name == "." || name == "..") return false;
@@ -106,7 +131,7 @@ Download FetchAddress(const std::string& address, const DownloadOptions& options
   curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(options.max_bytes));
   curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, CollectBody);
   curl_easy_setopt(curl, CURLOPT_WRITEDATA, &sink);
-  CURLcode code = curl_easy_perform(curl);
+  CURLcode code = Perform(curl, options.while_waiting);
   curl_easy_cleanup(curl);
 
   if (code != CURLE_OK) {

@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -33,6 +34,8 @@ struct DownloadOptions {
   std::chrono::milliseconds total_timeout{120000};
   // Firmware images are a few hundred kilobytes; anything far beyond is not one of them.
   size_t max_bytes = 64u << 20;
+  // Called about every 100 ms while a transfer runs, so that a window keeps answering.
+  std::function<void()> while_waiting;
 };
 
 // One file from an address. Fails on a transfer error, an HTTP error status, a timeout, an empty body or a

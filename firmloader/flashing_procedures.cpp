@@ -216,7 +216,15 @@ bool FlashingProcedures::ProbeBaseAtSpeed(int baud) {
 }
 
 bool FlashingProcedures::ProbeBase() {
-  return ProbeBaseAtSpeed(kBaseCommandBaud) || ProbeBaseAtSpeed(kBaseFastBaud);
+  for (int baud : {kBaseCommandBaud, kBaseFastBaud}) {
+    // The speed the base answered at is the one to talk to it at: a radio transfer sent at another speed
+    // reaches nobody, and the user would be asked again and again whether the terminal received it.
+    if (ProbeBaseAtSpeed(baud)) {
+      base_baud_rate_ = baud;
+      return true;
+    }
+  }
+  return false;
 }
 
 bool FlashingProcedures::ReadStatus(std::string& status) {

@@ -30,7 +30,8 @@ class FlashingProcedures {
   bool UpdateBase(const std::string& name);
 
   // True when the base answers the probe, i.e. its program is running. (The original named the result
-  // "failed", the other way round.) ProbeBase tries 19200 baud, then 38400.
+  // "failed", the other way round.) ProbeBase tries 19200 baud, then 38400, and keeps the speed that
+  // answered as the base's.
   bool ProbeBase();
   bool ProbeBaseAtSpeed(int baud);
 

@@ -3,80 +3,19 @@
 #include "firmloader/firmware_files.h"
 
 #include <gtest/gtest.h>
-#include <httplib.h>
 #include <stdlib.h>
 
-#include <atomic>
-#include <condition_variable>
 #include <filesystem>
-#include <map>
-#include <mutex>
-#include <thread>
 
+#include "tests/firmloader/download_server.h"
 #include "tests/support/temp_folder.h"
 
 namespace tabulo {
 namespace {
 
+using test::DownloadServer;
 using test::ReadFile;
 using test::WriteFile;
-
-// A firmware folder on a port of its own, serving `files` under "/fw/"; a missing file answers 404.
-class FakeServer {
- public:
-  FakeServer() {
-    server_.Get(R"(/fw/(.*))", [this](const httplib::Request& request, httplib::Response& response) {
-      std::string name = request.matches[1];
-      std::unique_lock<std::mutex> lock(mutex_);
-      requests_.push_back(name);
-      if (hang_) released_.wait_for(lock, std::chrono::seconds(10), [this] { return !hang_; });
-      auto file = files_.find(name);
-      if (file == files_.end()) {
-        response.status = 404;
-        response.set_content("no such file", "text/plain");
-        return;
-      }
-      response.set_content(file->second, "application/octet-stream");
-    });
-    port_ = server_.bind_to_any_port("127.0.0.1");
-    thread_ = std::thread([this] { server_.listen_after_bind(); });
-    // stop() does nothing to a server that has not started listening yet, and the join would then wait.
-    while (!server_.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  ~FakeServer() {
-    Release();
-    server_.stop();
-    thread_.join();
-  }
-
-  std::string Folder() const { return "http://127.0.0.1:" + std::to_string(port_) + "/fw"; }
-  void Put(const std::string& name, const std::string& bytes) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    files_[name] = bytes;
-  }
-  void Hang() { hang_ = true; }
-  void Release() {
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      hang_ = false;
-    }
-    released_.notify_all();
-  }
-  std::vector<std::string> Requests() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return requests_;
-  }
-
- private:
-  httplib::Server server_;
-  int port_ = 0;
-  std::thread thread_;
-  std::mutex mutex_;
-  std::condition_variable released_;
-  std::map<std::string, std::string> files_;
-  std::vector<std::string> requests_;
-  bool hang_ = false;
-};
 
 // Every byte value, line ends of both kinds and a NUL: a download must keep them all.
 std::string Image(char tag) {
@@ -103,7 +42,7 @@ class FirmwareFilesTest : public ::testing::Test {
   }
 
   test::TempFolder folder_;
-  FakeServer server_;
+  DownloadServer server_;
   RecordingConsole console_;
 };
 
@@ -147,7 +86,7 @@ TEST_F(FirmwareFilesTest, AMissingOrEmptyFileSetsNetErrorAndLeavesNothingToSend)
                         Case{"empty body", true, true, ""}}) {
     SCOPED_TRACE(c.what);
     test::TempFolder folder;
-    FakeServer server;
+    DownloadServer server;
     if (c.body) server.Put("fw2.bin", c.body_bytes);
     if (c.header) server.Put("fw2.hea", "header");
     WriteFile(folder / "firmware.bin", "previous firmware");
@@ -207,6 +146,23 @@ TEST_F(FirmwareFilesTest, AServerThatHangsTimesOut) {
   nobody.SetInternetConexion(true);
   EXPECT_FALSE(nobody.DownloadProgramFile("fw3"));
   EXPECT_EQ(console.log, (std::vector<std::string>{kNotAvailableMessage}));
+}
+
+TEST_F(FirmwareFilesTest, TheWindowIsCalledBackWhileAServerIsSlow) {
+  server_.Put("fw5.bin", Image('5'));
+  server_.Put("fw5.hea", Image('h'));
+  server_.Hang();
+  DownloadOptions options;
+  int calls = 0;
+  options.while_waiting = [&] {
+    if (++calls == 3) server_.Release();
+  };
+  FirmwareFiles files(folder_.Path(), server_.Folder(), console_, options);
+  files.SetInternetConexion(true);
+  ASSERT_TRUE(files.DownloadProgramFile("fw5")) << files.LastError();
+  EXPECT_GE(calls, 3);
+  EXPECT_EQ(Local("firmware.bin"), Image('5'));
+  EXPECT_EQ(Local("fw5.hea"), Image('h'));
 }
 
 TEST_F(FirmwareFilesTest, OfflineCacheHitAndMiss) {
