@@ -2,6 +2,7 @@
 
 #include <dlfcn.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <vector>
@@ -230,6 +231,15 @@ int KestrelBinding::Send_Message_Without_Confirmation_devkit(int port, const std
   return Load() ? fn_->Send_Message_Without_Confirmation_devkit(port, name.c_str(), data.data(),
                                                                 static_cast<int>(data.size()), mode, wait)
                 : 0;
+}
+
+bool RadioLibraryLoaded(KestrelApi& api, UserPrompts& prompts) {
+  auto* binding = dynamic_cast<KestrelBinding*>(&api);
+  if (!binding || binding->Load()) return true;
+  std::string reason = binding->LastError();
+  if (!reason.empty()) reason[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(reason[0])));
+  prompts.Message(reason + ".");
+  return false;
 }
 
 }  // namespace tabulo

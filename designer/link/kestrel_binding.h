@@ -7,6 +7,7 @@
 #include <string>
 
 #include "designer/link/kestrel_api.h"
+#include "platform/user_prompts.h"
 
 namespace tabulo {
 
@@ -59,5 +60,9 @@ class KestrelBinding : public KestrelApi {
   bool tried_ = false;
   std::string load_error_;
 };
+
+// True when the radio library is at hand; otherwise the user is told why it cannot be loaded. A library
+// that is not our binding (a test's) is always at hand.
+bool RadioLibraryLoaded(KestrelApi& api, UserPrompts& prompts);
 
 }  // namespace tabulo

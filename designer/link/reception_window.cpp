@@ -5,6 +5,7 @@
 #include <QGridLayout>
 #include <iostream>
 
+#include "designer/link/kestrel_binding.h"
 #include "designer/link/menu_send.h"
 #include "designer/link/received_order.h"
 #include "designer/link/send_dialog.h"

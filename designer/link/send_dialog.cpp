@@ -3,7 +3,6 @@
 #include <QGridLayout>
 #include <QPointer>
 #include <QSettings>
-#include <cctype>
 #include <iostream>
 
 #include "designer/link/button_numbers.h"
@@ -87,15 +86,6 @@ QString ComPortSetting() {
 void StoreComPortSetting(const QString& port) {
   QSettings settings(kSettingsName, kSettingsName);
   settings.setValue(kPortKey, port);
-}
-
-bool RadioLibraryLoaded(KestrelApi& api, UserPrompts& prompts) {
-  auto* binding = dynamic_cast<KestrelBinding*>(&api);
-  if (!binding || binding->Load()) return true;
-  std::string reason = binding->LastError();
-  if (!reason.empty()) reason[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(reason[0])));
-  prompts.Message(reason + ".");
-  return false;
 }
 
 SendDialog::SendDialog(MainWindow& main, KestrelApi& api) : QDialog(&main), main_(main), api_(api) {

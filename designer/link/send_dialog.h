@@ -25,10 +25,6 @@ class MainWindow;
 QString ComPortSetting();
 void StoreComPortSetting(const QString& port);
 
-// True when the radio library is at hand; otherwise the user is told why it cannot be loaded. A library
-// that is not our binding (a test's) is always at hand.
-bool RadioLibraryLoaded(KestrelApi& api, UserPrompts& prompts);
-
 class SendDialog : public QDialog {
   Q_OBJECT
 
