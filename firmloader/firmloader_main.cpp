@@ -1,0 +1,29 @@
+// firmloader: the firmware tool, started by the designer's "Upgrade Firmware".
+
+#include <QApplication>
+#include <QSettings>
+
+#include "designer/link/kestrel_binding.h"
+#include "designer/mainwindow/prompts_dialog.h"
+#include "firmloader/firmware_window.h"
+#include "platform/folders.h"
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  // The designer's settings store: a site names its firmware server folder there once for both programs.
+  QSettings settings("TABULO", "TABULO");
+  std::string server =
+      tabulo::FirmwareServerFolder(settings.value("Firmware/ServerFolder").toString().toStdString());
+  std::string folder = tabulo::FirmloaderHome();
+
+  tabulo::KestrelBinding api;
+  tabulo::QtPrompts prompts;
+  tabulo::FirmwareWindow window(api, prompts, folder, server);
+  window.show();
+  if (!tabulo::EnsureFolder(folder)) {
+    prompts.Message("The firmware tool's folder " + folder + " cannot be created.");
+    return 1;
+  }
+  if (!window.Form_Load()) return 0;
+  return app.exec();
+}

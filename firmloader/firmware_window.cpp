@@ -1,0 +1,148 @@
+#include "firmloader/firmware_window.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QLabel>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <filesystem>
+
+#include "designer/link/kestrel_binding.h"
+#include "firmloader/program_catalogue.h"
+#include "firmloader/start_up.h"
+
+namespace tabulo {
+namespace {
+
+DownloadOptions WindowDownloads() {
+  DownloadOptions options;
+  options.while_waiting = [] { QCoreApplication::processEvents(QEventLoop::AllEvents, 50); };
+  return options;
+}
+
+}  // namespace
+
+FirmwareWindow::FirmwareWindow(KestrelApi& api, UserPrompts& prompts, const std::string& folder,
+                               const std::string& server_folder, QWidget* parent)
+    : QWidget(parent), api_(api), prompts_(prompts), files_(folder, server_folder, *this, WindowDownloads()) {
+  setObjectName("Form1");
+  setWindowTitle("Velt - Upgrade Firmware 2");
+
+  auto* list_label = new QLabel("Select the program you wish to send.", this);
+  List1 = new QListWidget(this);
+  List1->setObjectName("List1");
+  list_label->setBuddy(List1);
+  auto* log_label = new QLabel("Log", this);
+  Text1 = new QPlainTextEdit(this);
+  Text1->setObjectName("Text1");
+  Text1->setReadOnly(true);
+  log_label->setBuddy(Text1);
+  Command1 = new QPushButton("Update all the software to use Offline.", this);
+  Command1->setObjectName("Command1");
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(list_label);
+  layout->addWidget(List1, 2);
+  layout->addWidget(log_label);
+  layout->addWidget(Text1, 1);
+  layout->addWidget(Command1);
+  resize(520, 480);
+
+  // A program is sent on a click or on Enter, never on a mere change of selection: moving through the list
+  // with the arrow keys must not start a procedure.
+  connect(List1, &QListWidget::itemClicked, this,
+          [this](QListWidgetItem* item) { List1_Click(List1->row(item)); });
+  connect(List1, &QListWidget::itemActivated, this,
+          [this](QListWidgetItem* item) { List1_Click(List1->row(item)); });
+  connect(Command1, &QPushButton::clicked, this, &FirmwareWindow::Command1_Click);
+}
+
+bool FirmwareWindow::Form_Load() {
+  LoadProgramList();
+  files_.ClearNetError();
+  unsetCursor();
+  bool online = AskInternetConexion(prompts_);
+  files_.SetInternetConexion(online);
+  Command1->setVisible(online);
+  // Without the radio library no port can be opened, and the port question would only come back.
+  if (!RadioLibraryLoaded(api_, prompts_)) return false;
+  std::optional<int> port = AskComPort(prompts_, api_);
+  if (!port) return false;
+  procedures_.emplace(api_, files_, prompts_, *this, *port);
+  return true;
+}
+
+void FirmwareWindow::LoadProgramList() {
+  List1->clear();
+  ProgramKeys.clear();
+  std::string path = files_.PathOf(kCatalogueFile);
+  if (!catalogue_.Load(path)) {
+    AddLog("There is no program list in " + files_.Folder() +
+           " yet: \"Update all the software to use Offline.\" fetches it.");
+    return;
+  }
+  for (ProgramRow& row : tabulo::LoadProgramList(catalogue_)) {
+    List1->addItem(QString::fromStdString(row.description));
+    ProgramKeys.push_back(std::move(row.key));
+  }
+}
+
+void FirmwareWindow::Command1_Click() {
+  if (busy_) return;
+  SetBusy(true);
+  // Pressing the button again is a new try: a download that failed before must not stop this one.
+  files_.ClearNetError();
+  AddLog("Reading all the files from internet...");
+  files_.DownloadProgramFile(kCatalogueFile);
+  LoadProgramList();
+  for (const std::string& key : ProgramKeys) {
+    if (std::optional<std::string> name = FirmwareNameOf(ReadProgram(catalogue_, key), key, *this)) {
+      files_.DownloadProgramFile(*name);
+    }
+  }
+  AddLog("Done!");
+  SetBusy(false);
+}
+
+void FirmwareWindow::List1_Click(int row) {
+  if (busy_ || !procedures_ || row < 0 || static_cast<size_t>(row) >= ProgramKeys.size()) return;
+  SetBusy(true);
+  procedures_->List1_Click(catalogue_, ProgramKeys[static_cast<size_t>(row)]);
+  SetBusy(false);
+}
+
+void FirmwareWindow::AddLog(const std::string& text) {
+  Text1->moveCursor(QTextCursor::End);
+  Text1->insertPlainText(QString::fromStdString(text) + "\n");
+  Text1->ensureCursorVisible();
+}
+
+void FirmwareWindow::WaitMilliseconds(int ms) {
+  // The events flow all the time, not only every 100 ms, and the wait ends on time.
+  QEventLoop loop;
+  QTimer::singleShot(ms > 0 ? ms : 0, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+  loop.exec();
+}
+
+void FirmwareWindow::closeEvent(QCloseEvent* event) {
+  if (busy_) {
+    event->ignore();
+    AddLog("Please wait until the current step ends.");
+    return;
+  }
+  event->accept();
+}
+
+void FirmwareWindow::SetBusy(bool busy) {
+  busy_ = busy;
+  List1->setEnabled(!busy);
+  Command1->setEnabled(!busy);
+  if (busy) {
+    setCursor(Qt::BusyCursor);
+  } else {
+    unsetCursor();
+  }
+}
+
+}  // namespace tabulo

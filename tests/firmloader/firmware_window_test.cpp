@@ -1,0 +1,232 @@
+// The firmware tool's window as the user meets it: the start-up questions, the program list, the offline
+// update against a download server on 127.0.0.1, and a program sent to kestrel-basesim on a pseudo-terminal
+// through the built library by a click on the list.
+
+#include "firmloader/firmware_window.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTest>
+#include <QTimer>
+#include <algorithm>
+#include <filesystem>
+
+#include "designer/link/kestrel_binding.h"
+#include "tests/firmloader/download_server.h"
+#include "tests/kestrel/basesim_process.h"
+#include "tests/support/temp_folder.h"
+
+namespace tabulo {
+namespace {
+
+// The window with its waits recorded instead of slept, and what the window looked like during them.
+class QuickWindow : public FirmwareWindow {
+ public:
+  using FirmwareWindow::FirmwareWindow;
+
+  std::vector<int> waits;
+  std::vector<bool> list_enabled_during_waits;
+  bool close_during_waits = false;
+
+  void WaitMilliseconds(int ms) override {
+    waits.push_back(ms);
+    list_enabled_during_waits.push_back(List1->isEnabled() || Command1->isEnabled());
+    if (close_during_waits) close();
+    QApplication::processEvents();
+  }
+};
+
+std::string Program(const std::string& key, const std::string& description, const std::string& hardware,
+                    const std::string& filename) {
+  return "<" + key + ">\r\n  <Descricao>" + description + "</Descricao>\r\n  <Hardware>" + hardware +
+         "</Hardware>\r\n  <Filename>" + filename + "</Filename>\r\n</" + key + ">\r\n";
+}
+
+std::vector<std::string> LogLines(const FirmwareWindow& window) {
+  std::vector<std::string> lines;
+  for (const QString& line : window.Text1->toPlainText().split('\n', Qt::SkipEmptyParts)) {
+    lines.push_back(line.toStdString());
+  }
+  return lines;
+}
+
+bool Logged(const FirmwareWindow& window, const std::string& line) {
+  std::vector<std::string> lines = LogLines(window);
+  return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+void ClickRow(QListWidget* list, int row) {
+  QApplication::processEvents();  // laid out, so that the row has its place
+  QRect rect = list->visualItemRect(list->item(row));
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
+}
+
+class FirmwareWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ::setenv("KESTREL_LIBRARY", test::BuiltLibrary().c_str(), 1);
+    ::setenv("KESTREL_TIMEOUT_MS", "60", 1);
+    ::setenv("KESTREL_ATTEMPTS", "2", 1);
+    ::setenv("KESTREL_PORT_9", (folder_ / "no-such-device").c_str(), 1);
+  }
+  void TearDown() override {
+    window_.reset();
+    for (const char* name :
+         {"KESTREL_LIBRARY", "KESTREL_TIMEOUT_MS", "KESTREL_ATTEMPTS", "KESTREL_PORT_1", "KESTREL_PORT_9"}) {
+      ::unsetenv(name);
+    }
+  }
+
+  void StartBase() {
+    base_ = std::make_unique<test::BaseSimulator>(
+        folder_.Path(), std::vector<std::string>{"--events", folder_ / "events.jsonl"});
+    ::setenv("KESTREL_PORT_1", base_->Link().c_str(), 1);
+  }
+  // Opens the window on the tool folder and answers the start-up questions.
+  bool Open(bool online, std::deque<std::optional<std::string>> ports = {"COM1"}) {
+    window_ = std::make_unique<QuickWindow>(api_, prompts_, tool_.Path(), server_.Folder());
+    window_->show();
+    prompts_.yes_no = {online};
+    prompts_.inputs = std::move(ports);
+    return window_->Form_Load();
+  }
+  std::vector<std::string> Rows() {
+    std::vector<std::string> rows;
+    for (int i = 0; i < window_->List1->count(); ++i)
+      rows.push_back(window_->List1->item(i)->text().toStdString());
+    return rows;
+  }
+
+  test::TempFolder folder_;
+  test::TempFolder tool_;
+  test::DownloadServer server_;
+  std::unique_ptr<test::BaseSimulator> base_;
+  KestrelBinding api_;
+  ScriptedPrompts prompts_;
+  std::unique_ptr<QuickWindow> window_;
+};
+
+TEST_F(FirmwareWindowTest, StartUpListsTheLocalCatalogueAndAsksForAPortThatOpens) {
+  StartBase();
+  test::WriteFile(tool_ / "Conf.xml", Program("MENU", "Menu terminal", "Ementa", "menu7") +
+                                          Program("BASE", "Base station", "Antena", "base3"));
+  ASSERT_TRUE(Open(true, {"com9", "COM1"})) << "port 9 cannot be opened; the question comes again";
+  EXPECT_EQ(window_->windowTitle(), "Velt - Upgrade Firmware 2");
+  EXPECT_EQ(Rows(), (std::vector<std::string>{"Menu terminal", "Base station"}));
+  EXPECT_TRUE(window_->Command1->isVisible());
+  EXPECT_EQ(prompts_.questions,
+            (std::vector<std::string>{"Are you connected to Internet ?",
+                                      "Witch serial port the Base or Cradle are connected?",
+                                      "Witch serial port the Base or Cradle are connected?"}));
+  EXPECT_TRUE(window_->Files().InternetConexion());
+}
+
+TEST_F(FirmwareWindowTest, OfflineHidesTheUpdateButtonAndNoPortEndsTheProgram) {
+  ASSERT_FALSE(Open(false, {""}));
+  EXPECT_FALSE(window_->Command1->isVisible());
+  EXPECT_FALSE(window_->Files().InternetConexion());
+  EXPECT_TRUE(window_->List1->count() == 0);
+  EXPECT_NE(window_->Text1->toPlainText().indexOf("There is no program list"), -1);
+  ASSERT_FALSE(Open(false, {std::nullopt})) << "a cancelled question ends it too";
+}
+
+TEST_F(FirmwareWindowTest, UpdateForOfflineFetchesTheCatalogueAndEveryFirmwareIntoTheCache) {
+  StartBase();
+  server_.Put("Conf.xml", Program("MENU", "Menu terminal", "Ementa", "menu7") +
+                              Program("TERM", "Order terminal", "Terminal", "term2") +
+                              Program("EVIL", "Elsewhere", "Terminal", "..\\..\\evil"));
+  for (const char* name : {"menu7.bin", "menu7.hea", "term2.bin", "term2.hea"}) server_.Put(name, name);
+  ASSERT_TRUE(Open(true));
+  EXPECT_TRUE(Rows().empty());
+
+  QTest::mouseClick(window_->Command1, Qt::LeftButton);
+  EXPECT_EQ(Rows(), (std::vector<std::string>{"Menu terminal", "Order terminal", "Elsewhere"}));
+  for (const char* name : {"menu7.bin", "menu7.hea", "term2.bin", "term2.hea"}) {
+    EXPECT_EQ(test::ReadFile(tool_ / name), name);
+  }
+  std::vector<std::string> log = LogLines(*window_);
+  EXPECT_EQ(log[1], "Reading all the files from internet...");
+  EXPECT_EQ(log.back(), "Done!");
+  EXPECT_TRUE(Logged(*window_,
+                     "The file name \"..\\..\\evil\" of program EVIL is not a plain name and is not used."));
+  for (const std::string& request : server_.Requests()) EXPECT_EQ(request.find("evil"), std::string::npos);
+  EXPECT_TRUE(window_->List1->isEnabled());
+  EXPECT_TRUE(window_->Command1->isEnabled());
+
+  // A later run without the internet sends from that cache.
+  ASSERT_TRUE(Open(false));
+  EXPECT_EQ(Rows().size(), 3u);
+  prompts_.yes_no = {true};  // received
+  ClickRow(window_->List1, 0);
+  std::vector<nlohmann::json> firmware;
+  for (const auto& event : test::SimulatorEvents(folder_ / "events.jsonl")) {
+    if (event["event"] == "firmware") firmware.push_back(event);
+  }
+  ASSERT_EQ(firmware.size(), 2u);
+  EXPECT_EQ(firmware[0]["bytes"], std::string("menu7.bin").size());
+  EXPECT_TRUE(firmware[0]["checksum_ok"]);
+}
+
+TEST_F(FirmwareWindowTest, AClickSendsTheProgramWithTheWindowLockedUntilItEnds) {
+  StartBase();
+  test::WriteFile(tool_ / "Conf.xml", Program("MENU", "Menu terminal", "Ementa", "menu7"));
+  test::WriteFile(tool_ / "menu7.bin", std::string(5000, 'x'));
+  test::WriteFile(tool_ / "menu7.hea", "header");
+  ASSERT_TRUE(Open(false));
+  window_->close_during_waits = true;
+  prompts_.yes_no = {false, true};  // received on the second try
+  ClickRow(window_->List1, 0);
+
+  EXPECT_TRUE(window_->isVisible()) << "closing is refused while a program is sent";
+  EXPECT_TRUE(Logged(*window_, "Please wait until the current step ends."));
+  ASSERT_FALSE(window_->list_enabled_during_waits.empty());
+  for (bool enabled : window_->list_enabled_during_waits) EXPECT_FALSE(enabled);
+  EXPECT_EQ(window_->waits, (std::vector<int>{10000, 1000, 8000, 1000, 8000, 3000, 1000, 8000, 1000, 8000}));
+  EXPECT_EQ(LogLines(*window_).back(), "Done!");
+  EXPECT_TRUE(window_->List1->isEnabled());
+  EXPECT_EQ(window_->Files().NetError(), false);
+
+  window_->close_during_waits = false;
+  EXPECT_TRUE(window_->close()) << "and allowed once it ended";
+}
+
+TEST_F(FirmwareWindowTest, AMissingFirmwareIsReportedAndNothingIsSent) {
+  StartBase();
+  test::WriteFile(tool_ / "Conf.xml", Program("MENU", "Menu terminal", "Ementa", "menu7"));
+  ASSERT_TRUE(Open(false));
+  ClickRow(window_->List1, 0);
+  EXPECT_TRUE(Logged(*window_, "File is not available at the moment!"));
+  EXPECT_TRUE(window_->waits.empty()) << "the procedure stops before any step on the device";
+  EXPECT_FALSE(std::filesystem::exists(folder_ / "events.jsonl"));
+}
+
+TEST(FirmwareWindowWaits, EventsFlowWhileTheWindowWaits) {
+  test::TempFolder tool;
+  KestrelBinding api;
+  ScriptedPrompts prompts;
+  FirmwareWindow window(api, prompts, tool.Path(), "http://127.0.0.1:9/");
+  bool fired = false;
+  QTimer::singleShot(20, [&] { fired = true; });
+  QElapsedTimer clock;
+  clock.start();
+  window.WaitMilliseconds(250);
+  EXPECT_TRUE(fired);
+  EXPECT_GE(clock.elapsed(), 240);
+}
+
+TEST(FirmwareTool, IsBuiltBesideTheDesignerThatStartsIt) {
+  EXPECT_TRUE(std::filesystem::exists(std::string(TABULO_BINARY_DIR) + "/designer/mainwindow/firmloader"));
+}
+
+}  // namespace
+}  // namespace tabulo
+
+int main(int argc, char** argv) {
+  testing::InitGoogleTest(&argc, argv);
+  ::setenv("QT_QPA_PLATFORM", "offscreen", 0);  // also when the test list is asked for without a display
+  QApplication app(argc, argv);
+  return RUN_ALL_TESTS();
+}
