@@ -223,10 +223,3 @@ TEST(FirmwareTool, IsBuiltBesideTheDesignerThatStartsIt) {
 
 }  // namespace
 }  // namespace tabulo
-
-int main(int argc, char** argv) {
-  testing::InitGoogleTest(&argc, argv);
-  ::setenv("QT_QPA_PLATFORM", "offscreen", 0);  // also when the test list is asked for without a display
-  QApplication app(argc, argv);
-  return RUN_ALL_TESTS();
-}

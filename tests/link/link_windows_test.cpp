@@ -417,10 +417,3 @@ TEST_F(LinkWindows, ReceptionLinkFollowsTheButtonsAndTheWindow) {
 
 }  // namespace
 }  // namespace tabulo
-
-int main(int argc, char** argv) {
-  testing::InitGoogleTest(&argc, argv);
-  ::setenv("QT_QPA_PLATFORM", "offscreen", 0);  // also when the test list is asked for without a display
-  QApplication app(argc, argv);
-  return RUN_ALL_TESTS();
-}

@@ -463,11 +463,3 @@ TEST_F(Designer, ClickingALineSelectsItsPluAndEnterOpensTheEditor) {
 
 }  // namespace
 }  // namespace tabulo
-
-// The application outlives every window and is gone before the program's static objects are.
-int main(int argc, char** argv) {
-  testing::InitGoogleTest(&argc, argv);
-  ::setenv("QT_QPA_PLATFORM", "offscreen", 0);  // also when the test list is asked for without a display
-  QApplication app(argc, argv);
-  return RUN_ALL_TESTS();
-}

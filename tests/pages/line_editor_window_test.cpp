@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 #include <httplib.h>
 
-#include <QApplication>
 #include <QListWidget>
 #include <QTest>
 #include <cstdlib>
@@ -466,11 +465,3 @@ TEST_F(FromMainWindow, LinesTitlesAndCatalogueRowsOpenTheirWindows) {
 
 }  // namespace
 }  // namespace tabulo
-
-// The application outlives every window and is gone before the program's static objects are.
-int main(int argc, char** argv) {
-  testing::InitGoogleTest(&argc, argv);
-  ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  QApplication app(argc, argv);
-  return RUN_ALL_TESTS();
-}

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QFontDatabase>
 #include <QTest>
 #include <cstdlib>
@@ -235,11 +234,3 @@ TEST_F(PageDialogs, APageChangeWhileTheBackgroundWindowIsOpenSendsLaterChangesTo
 
 }  // namespace
 }  // namespace tabulo
-
-// The application outlives every window and is gone before the program's static objects are.
-int main(int argc, char** argv) {
-  testing::InitGoogleTest(&argc, argv);
-  ::setenv("QT_QPA_PLATFORM", "offscreen", 0);  // also when the test list is asked for without a display
-  QApplication app(argc, argv);
-  return RUN_ALL_TESTS();
-}

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
-#include <QApplication>
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QTest>
@@ -216,7 +215,7 @@ TEST_F(PrintWindow, NothingToPrintAndAFailedJobAreMessagesAndTheDesignerGoesOn) 
   prompts_.messages.clear();
   Control<QCheckBox>(dialog, "LanguageP", 0)->click();
   Control<QCheckBox>(dialog, "LanguageP", 4)->click();  // back to the designer's language alone
-  pdf_ = home_ / "no/such/folder/cards.pdf";  // the job cannot be written
+  pdf_ = home_ / "no/such/folder/cards.pdf";            // the job cannot be written
   Press(dialog, "Command1");
   EXPECT_EQ(jobs_, 1);
   EXPECT_EQ(Messages(), std::vector<std::string>{kPrintFailed});
@@ -236,10 +235,3 @@ TEST_F(PrintWindow, ClosingTheMainWindowClosesTheDialog) {
 
 }  // namespace
 }  // namespace tabulo
-
-int main(int argc, char** argv) {
-  testing::InitGoogleTest(&argc, argv);
-  ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
-  QApplication app(argc, argv);
-  return RUN_ALL_TESTS();
-}
