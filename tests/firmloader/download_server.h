@@ -1,52 +1,32 @@
 #pragma once
 // A download server on 127.0.0.1 for the firmware tool's tests.
 
-#include <httplib.h>
-
 #include <chrono>
 #include <condition_variable>
 #include <map>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
+
+#include "tests/support/local_http_server.h"
 
 namespace tabulo::test {
 
-// A firmware folder on a port of its own, serving `files` under "/fw/"; a missing file answers 404.
+// A firmware folder serving the files it is given under "/fw/"; a missing file answers 404. Hang() holds
+// every answer until Release().
 class DownloadServer {
  public:
-  DownloadServer() {
-    server_.Get(R"(/fw/(.*))", [this](const httplib::Request& request, httplib::Response& response) {
-      std::string name = request.matches[1];
-      std::unique_lock<std::mutex> lock(mutex_);
-      requests_.push_back(name);
-      if (hang_) released_.wait_for(lock, std::chrono::seconds(10), [this] { return !hang_; });
-      auto file = files_.find(name);
-      if (file == files_.end()) {
-        response.status = 404;
-        response.set_content("no such file", "text/plain");
-        return;
-      }
-      response.set_content(file->second, "application/octet-stream");
-    });
-    port_ = server_.bind_to_any_port("127.0.0.1");
-    thread_ = std::thread([this] { server_.listen_after_bind(); });
-    // stop() does nothing to a server that has not started listening yet, and the join would then wait.
-    while (!server_.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  ~DownloadServer() {
-    Release();
-    server_.stop();
-    thread_.join();
-  }
+  ~DownloadServer() { Release(); }
 
-  std::string Folder() const { return "http://127.0.0.1:" + std::to_string(port_) + "/fw"; }
+  std::string Folder() const { return http_.Base() + "/fw"; }
   void Put(const std::string& name, const std::string& bytes) {
     std::lock_guard<std::mutex> lock(mutex_);
     files_[name] = bytes;
   }
-  void Hang() { hang_ = true; }
+  void Hang() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    hang_ = true;
+  }
   void Release() {
     {
       std::lock_guard<std::mutex> lock(mutex_);
@@ -60,14 +40,30 @@ class DownloadServer {
   }
 
  private:
-  httplib::Server server_;
-  int port_ = 0;
-  std::thread thread_;
+  void Answer(const httplib::Request& request, httplib::Response& response) {
+    std::string name = request.matches[1];
+    std::unique_lock<std::mutex> lock(mutex_);
+    requests_.push_back(name);
+    released_.wait_for(lock, std::chrono::seconds(10), [this] { return !hang_; });
+    auto file = files_.find(name);
+    if (file == files_.end()) {
+      response.status = 404;
+      response.set_content("no such file", "text/plain");
+      return;
+    }
+    response.set_content(file->second, "application/octet-stream");
+  }
+
   std::mutex mutex_;
   std::condition_variable released_;
   std::map<std::string, std::string> files_;
   std::vector<std::string> requests_;
   bool hang_ = false;
+  LocalHttpServer http_{[this](httplib::Server& server) {
+    server.Get(R"(/fw/(.*))", [this](const httplib::Request& request, httplib::Response& response) {
+      Answer(request, response);
+    });
+  }};
 };
 
 }  // namespace tabulo::test

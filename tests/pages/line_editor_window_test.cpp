@@ -2,7 +2,6 @@
 // page served on 127.0.0.1, and opened from the main window.
 
 #include <gtest/gtest.h>
-#include <httplib.h>
 
 #include <QListWidget>
 #include <QTest>
@@ -10,7 +9,6 @@
 #include <map>
 #include <memory>
 #include <mutex>
-#include <thread>
 
 #include "designer/document/catalogue_lookup.h"
 #include "designer/mainwindow/main_window.h"
@@ -18,6 +16,7 @@
 #include "designer/pages/line_editor_dialog.h"
 #include "designer/storage/project_files.h"
 #include "platform/folders.h"
+#include "tests/support/local_http_server.h"
 #include "tests/support/temp_folder.h"
 
 namespace tabulo {
@@ -27,30 +26,7 @@ namespace {
 // markers. Records the requests as "sl>tl:text".
 class FakeService {
  public:
-  FakeService() {
-    server_.Get("/translate_t", [this](const httplib::Request& request, httplib::Response& response) {
-      const std::string tl = request.get_param_value("tl");
-      std::string page = "<html><body>busy</body></html>";
-      {
-        std::lock_guard<std::mutex> lock(mutex_);
-        requests_.push_back(request.get_param_value("sl") + ">" + tl + ":" + request.get_param_value("text"));
-        auto found = answers.find(tl);
-        if (found != answers.end()) {
-          page = "<div id=result_box><span title=\"x\">" + found->second + "</span></div>";
-        }
-      }
-      response.set_content(page, "text/html; charset=utf-8");
-    });
-    port_ = server_.bind_to_any_port("127.0.0.1");
-    thread_ = std::thread([this] { server_.listen_after_bind(); });
-    while (!server_.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  ~FakeService() {
-    server_.stop();
-    thread_.join();
-  }
-
-  std::string Base() const { return "http://127.0.0.1:" + std::to_string(port_); }
+  std::string Base() const { return http_.Base(); }
   std::vector<std::string> Requests() {
     std::lock_guard<std::mutex> lock(mutex_);
     return requests_;
@@ -59,11 +35,27 @@ class FakeService {
   std::map<std::string, std::string> answers;  // set before the first request
 
  private:
-  httplib::Server server_;
-  int port_ = 0;
-  std::thread thread_;
+  void Answer(const httplib::Request& request, httplib::Response& response) {
+    const std::string tl = request.get_param_value("tl");
+    std::string page = "<html><body>busy</body></html>";
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      requests_.push_back(request.get_param_value("sl") + ">" + tl + ":" + request.get_param_value("text"));
+      auto found = answers.find(tl);
+      if (found != answers.end()) {
+        page = "<div id=result_box><span title=\"x\">" + found->second + "</span></div>";
+      }
+    }
+    response.set_content(page, "text/html; charset=utf-8");
+  }
+
   std::mutex mutex_;
   std::vector<std::string> requests_;
+  test::LocalHttpServer http_{[this](httplib::Server& server) {
+    server.Get("/translate_t", [this](const httplib::Request& request, httplib::Response& response) {
+      Answer(request, response);
+    });
+  }};
 };
 
 // The main window's side of the dialogs: a page of 24 lines as the grid shows them.

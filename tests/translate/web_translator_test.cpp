@@ -3,12 +3,12 @@
 #include "designer/translate/web_translator.h"
 
 #include <gtest/gtest.h>
-#include <httplib.h>
 
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
-#include <thread>
+
+#include "tests/support/local_http_server.h"
 
 namespace tabulo {
 namespace {
@@ -21,41 +21,17 @@ std::string ResultPage(const std::string& result) {
 // A translation page on a port of its own; records the last request and answers with `page`.
 class FakeService {
  public:
-  FakeService() {
-    server_.Get("/translate_t", [this](const httplib::Request& request, httplib::Response& response) {
-      {
-        std::lock_guard<std::mutex> lock(mutex_);
-        sl_ = request.get_param_value("sl");
-        tl_ = request.get_param_value("tl");
-        text_ = request.get_param_value("text");
-        target_ = request.target;
-        agent_ = request.get_header_value("User-Agent");
-      }
-      if (hang_) {
-        std::unique_lock<std::mutex> lock(mutex_);
-        released_.wait_for(lock, std::chrono::seconds(10), [this] { return !hang_; });
-      }
-      response.status = status_;
-      response.set_content(page_, "text/html; charset=utf-8");
-    });
-    port_ = server_.bind_to_any_port("127.0.0.1");
-    thread_ = std::thread([this] { server_.listen_after_bind(); });
-    // stop() does nothing to a server that has not started listening yet, and the join would then wait.
-    while (!server_.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
   ~FakeService() {
     {
       std::lock_guard<std::mutex> lock(mutex_);
       hang_ = false;
     }
     released_.notify_all();
-    server_.stop();
-    thread_.join();
   }
 
   TranslatorOptions Options() const {
     TranslatorOptions options;
-    options.base_address = "http://127.0.0.1:" + std::to_string(port_) + "/";
+    options.base_address = http_.Base() + "/";
     options.connect_timeout = std::chrono::milliseconds(2000);
     options.total_timeout = std::chrono::milliseconds(hang_ ? 300 : 5000);
     return options;
@@ -67,11 +43,30 @@ class FakeService {
   std::string sl_, tl_, text_, target_, agent_;
 
  private:
-  httplib::Server server_;
-  int port_ = 0;
-  std::thread thread_;
+  void Answer(const httplib::Request& request, httplib::Response& response) {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      sl_ = request.get_param_value("sl");
+      tl_ = request.get_param_value("tl");
+      text_ = request.get_param_value("text");
+      target_ = request.target;
+      agent_ = request.get_header_value("User-Agent");
+    }
+    if (hang_) {
+      std::unique_lock<std::mutex> lock(mutex_);
+      released_.wait_for(lock, std::chrono::seconds(10), [this] { return !hang_; });
+    }
+    response.status = status_;
+    response.set_content(page_, "text/html; charset=utf-8");
+  }
+
   std::mutex mutex_;
   std::condition_variable released_;
+  test::LocalHttpServer http_{[this](httplib::Server& server) {
+    server.Get("/translate_t", [this](const httplib::Request& request, httplib::Response& response) {
+      Answer(request, response);
+    });
+  }};
 };
 
 Translation Translate(FakeService& service, const std::string& text, std::string source,
