@@ -162,7 +162,7 @@ TEST_F(FirmwareWindowTest, UpdateForOfflineFetchesTheCatalogueAndEveryFirmwareIn
   prompts_.yes_no = {true};  // received
   ClickRow(window_->List1, 0);
   std::vector<nlohmann::json> firmware;
-  for (const auto& event : test::SimulatorEvents(folder_ / "events.jsonl")) {
+  for (const auto& event : test::JsonLines(folder_ / "events.jsonl")) {
     if (event["event"] == "firmware") firmware.push_back(event);
   }
   ASSERT_EQ(firmware.size(), 2u);

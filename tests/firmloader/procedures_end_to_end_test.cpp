@@ -44,7 +44,7 @@ class ProceduresEndToEnd : public ::testing::Test {
   std::string Events() { return folder_ / "events.jsonl"; }
   std::vector<json> EventsOf(const std::string& kind) {
     std::vector<json> found;
-    for (const json& event : test::SimulatorEvents(Events())) {
+    for (const json& event : test::JsonLines(Events())) {
       if (event["event"] == kind) found.push_back(event);
     }
     return found;

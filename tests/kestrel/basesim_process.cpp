@@ -59,7 +59,17 @@ BaseSimulator::~BaseSimulator() {
   ::waitpid(pid_, &status, 0);
 }
 
-std::vector<nlohmann::json> SimulatorEvents(const std::string& path) {
+nlohmann::json WithoutRawTexts(nlohmann::json node) {
+  if (node.is_array()) {
+    for (auto& child : node) child = WithoutRawTexts(child);
+  } else if (node.is_object()) {
+    node.erase("text");
+    for (auto& [key, value] : node.items()) value = WithoutRawTexts(value);
+  }
+  return node;
+}
+
+std::vector<nlohmann::json> JsonLines(const std::string& path) {
   std::vector<nlohmann::json> events;
   std::ifstream in(path);
   std::string line;

@@ -30,7 +30,11 @@ class BaseSimulator {
 // The built libkestrel.so.
 std::string BuiltLibrary();
 
-// The events the simulator wrote with --events FILE, in order; none when the file is missing.
-std::vector<nlohmann::json> SimulatorEvents(const std::string& path);
+// The values of a file of one JSON value a line (the simulator's --events, the library's KESTREL_TRACE), in
+// order; none when the file is missing.
+std::vector<nlohmann::json> JsonLines(const std::string& path);
+
+// A menu tree the simulator stored, without the raw block texts (their five parts are compared instead).
+nlohmann::json WithoutRawTexts(nlohmann::json node);
 
 }  // namespace tabulo::test

@@ -106,7 +106,7 @@ TEST(FirmwareCalls, DriveTheSimulatedBaseThroughItsStates) {
   EXPECT_TRUE(BaseAnswersProbe(api, 38400));
   EXPECT_EQ(api.B_Rs232UploadProgram(folder / "missing.bin", 1), 0);
 
-  std::vector<nlohmann::json> seen = test::SimulatorEvents(events);
+  std::vector<nlohmann::json> seen = test::JsonLines(events);
   std::vector<nlohmann::json> expected = {
       {{"event", "name"}, {"name", "BAR"}},
       {{"event", "radio"}, {"khz", 86900}},

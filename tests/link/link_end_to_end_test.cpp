@@ -8,7 +8,6 @@
 
 #include <filesystem>
 #include <nlohmann/json.hpp>
-#include <sstream>
 
 #include "designer/link/menu_send.h"
 #include "designer/storage/project_files.h"
@@ -27,25 +26,7 @@ namespace {
 using nlohmann::json;
 using test::BaseSimulator;
 using test::ProgramRun;
-
-std::vector<json> TraceLines(const std::string& path) {
-  std::vector<json> lines;
-  std::istringstream in(test::ReadFile(path));
-  std::string line;
-  while (std::getline(in, line)) lines.push_back(json::parse(line));
-  return lines;
-}
-
-// The menu JSON without the raw block texts (their five parts are compared instead).
-json WithoutRawTexts(json node) {
-  if (node.is_array()) {
-    for (auto& child : node) child = WithoutRawTexts(child);
-  } else if (node.is_object()) {
-    node.erase("text");
-    for (auto& [key, value] : node.items()) value = WithoutRawTexts(value);
-  }
-  return node;
-}
+using test::WithoutRawTexts;
 
 // The menu records the recorded calls describe, as the library collects them.
 std::vector<kestrel::MenuOp> OpsOf(const std::vector<json>& calls) {
@@ -127,7 +108,7 @@ TEST_F(LinkEndToEnd, SendStoresTheWholeMenuWithBothPageSchemes) {
       {"menu_upload"},
       {"menu_close"},
   };
-  EXPECT_EQ(TraceLines(trace), expected);
+  EXPECT_EQ(test::JsonLines(trace), expected);
   EXPECT_NE(
       test::ReadFile(trace).find("[\"menu_item\", 1, \"\\u0006\\n\\u0011\\u0011\\u0011\\u0011SoupSoup EN\", "
                                  "\"2.50\", 145]\n"),

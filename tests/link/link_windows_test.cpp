@@ -14,7 +14,6 @@
 #include <filesystem>
 #include <memory>
 #include <nlohmann/json.hpp>
-#include <sstream>
 
 #include "designer/link/reception_window.h"
 #include "designer/link/send_dialog.h"
@@ -32,30 +31,12 @@ namespace {
 
 using nlohmann::json;
 using test::BaseSimulator;
-
-std::vector<json> TraceLines(const std::string& path) {
-  std::vector<json> lines;
-  std::istringstream in(test::ReadFile(path));
-  std::string line;
-  while (std::getline(in, line)) lines.push_back(json::parse(line));
-  return lines;
-}
+using test::WithoutRawTexts;
 
 std::vector<std::string> TraceNames(const std::string& path) {
   std::vector<std::string> names;
-  for (const json& call : TraceLines(path)) names.push_back(call[0]);
+  for (const json& call : test::JsonLines(path)) names.push_back(call[0]);
   return names;
-}
-
-// The menu JSON without the raw block texts (their five parts are compared instead).
-json WithoutRawTexts(json node) {
-  if (node.is_array()) {
-    for (auto& child : node) child = WithoutRawTexts(child);
-  } else if (node.is_object()) {
-    node.erase("text");
-    for (auto& [key, value] : node.items()) value = WithoutRawTexts(value);
-  }
-  return node;
 }
 
 // What the dialog looked like at each caption change.
@@ -186,7 +167,7 @@ TEST_F(LinkWindows, SendWritesTheWorkCopyAndTheBaseStoresTheMenu) {
   EXPECT_TRUE(AutosaveRunning());
   EXPECT_TRUE(prompts_.messages.empty());
 
-  std::vector<json> calls = TraceLines(trace_);
+  std::vector<json> calls = test::JsonLines(trace_);
   ASSERT_FALSE(calls.empty());
   EXPECT_EQ(calls.front(), json({"menu_init", 1, 1, 65535}));
   EXPECT_EQ(calls.back(), json({"menu_close"}));
@@ -264,13 +245,13 @@ TEST_F(LinkWindows, PortSettingIsStoredAndSharedAndABadPortSendsNothing) {
   dialog->Text2->clear();
   QTest::keyClicks(dialog->Text2, "3");
   QTest::keyClick(dialog->Text2, Qt::Key_Return);
-  EXPECT_TRUE(TraceLines(trace_).empty()) << "Enter in the port box does not send";
+  EXPECT_TRUE(test::JsonLines(trace_).empty()) << "Enter in the port box does not send";
 
   std::vector<CaptionSeen> seen = PressSend(dialog);
   EXPECT_TRUE(seen.empty()) << "a link that does not open leaves the caption";
   EXPECT_EQ(dialog->windowTitle(), "Send");
   EXPECT_TRUE(AutosaveRunning());
-  EXPECT_EQ(TraceLines(trace_), std::vector<json>{json({"menu_init", 3, 1, 65535})})
+  EXPECT_EQ(test::JsonLines(trace_), std::vector<json>{json({"menu_init", 3, 1, 65535})})
       << "no other library call";
   EXPECT_EQ(QSettings("TABULO", "TABULO").value("COM/ComPort").toString(), "3");
   std::string stored = test::ReadFile(home_ / "config/TABULO/TABULO.conf");
@@ -292,7 +273,7 @@ TEST_F(LinkWindows, PortSettingIsStoredAndSharedAndABadPortSendsNothing) {
   QTest::mouseClick(reception->Command1, Qt::LeftButton);
   dialog->Text2->setText(" 2.6");
   PressSend(dialog);
-  std::vector<json> calls = TraceLines(trace_);
+  std::vector<json> calls = test::JsonLines(trace_);
   ASSERT_EQ(calls.size(), 3u);
   EXPECT_EQ(calls[1], json({"radio_init", 0, 1, 65000, 0}));
   EXPECT_EQ(calls[2], json({"menu_init", 3, 1, 65535}));
