@@ -172,14 +172,7 @@ TEST_F(LinkWindows, SendWritesTheWorkCopyAndTheBaseStoresTheMenu) {
   EXPECT_EQ(calls.front(), json({"menu_init", 1, 1, 65535}));
   EXPECT_EQ(calls.back(), json({"menu_close"}));
   json menu = json::parse(test::ReadFile(menu_file));
-  json tree = json::parse(R"([
-    {"dir": "Sauces", "children": [
-      {"modifier": 3, "button": 146, "texts": ["Ketchup", "", "", "", ""]},
-      {"modifier": 4, "button": 0, "texts": ["Mayo", "", "", "", ""]}]},
-    {"item": 1, "price": "2.50", "button": 145, "texts": ["Soup", "Soup EN", "", "", ""]},
-    {"modifier_group": "Sauces", "min": 0, "max": 2, "default": 1},
-    {"item": 2, "price": "1.20", "button": 193, "texts": ["Caf\u00e9 cr\u00e8me", "Coffee", "", "", ""]}
-  ])");
+  json tree = test::SmallMenuTree();
   EXPECT_EQ(WithoutRawTexts(menu["tree"]), tree);
   EXPECT_EQ(menu["languages"], json({"Portugues", "English", "Italiano", "Frances", "Espanol"}));
 

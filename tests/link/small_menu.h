@@ -3,6 +3,7 @@
 // 3 (one of them also a choice), a PLU on no page, translations and a Windows-1252 character.
 
 #include <memory>
+#include <nlohmann/json.hpp>
 
 #include "designer/document/menu_document.h"
 
@@ -50,6 +51,18 @@ inline std::unique_ptr<MenuDocument> SmallMenu() {
   soup.Default[0] = 1;
   d.NumModifiers = 1;
   return doc;
+}
+
+// The menu tree the simulated base stores for SmallMenu sent with page buttons, without raw block texts.
+inline nlohmann::json SmallMenuTree() {
+  return nlohmann::json::parse(R"([
+    {"dir": "Sauces", "children": [
+      {"modifier": 3, "button": 146, "texts": ["Ketchup", "", "", "", ""]},
+      {"modifier": 4, "button": 0, "texts": ["Mayo", "", "", "", ""]}]},
+    {"item": 1, "price": "2.50", "button": 145, "texts": ["Soup", "Soup EN", "", "", ""]},
+    {"modifier_group": "Sauces", "min": 0, "max": 2, "default": 1},
+    {"item": 2, "price": "1.20", "button": 193, "texts": ["Caf\u00e9 cr\u00e8me", "Coffee", "", "", ""]}
+  ])");
 }
 
 }  // namespace tabulo::test
