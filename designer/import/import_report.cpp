@@ -1,8 +1,12 @@
 #include "designer/import/import_report.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 #include <utility>
+
+#include "designer/document/numbers.h"
+#include "designer/storage/text_codec.h"
 
 namespace tabulo {
 namespace {
@@ -82,6 +86,31 @@ std::string SkippedCount(const std::vector<SkippedLine>& skipped) {
 }
 
 }  // namespace
+
+StagedCatalogue StageTextLines(std::string text, const std::string& file_name, const LineReader& read) {
+  StagedCatalogue staged;
+  staged.text = std::make_shared<const std::string>(std::move(text));
+  std::vector<std::string_view> lines = SplitLines(*staged.text);
+  while (!lines.empty() && Trim(lines.back()).empty()) lines.pop_back();
+  staged.entries.reserve(std::min(lines.size(), static_cast<size_t>(kMaxPlus)));
+  for (size_t index = 0; index < lines.size(); ++index) {
+    const char* reason = nullptr;
+    CatalogueEntry entry;
+    if (Trim(lines[index]).empty()) {
+      reason = kSkipEmpty;
+    } else if (staged.entries.size() >= static_cast<size_t>(kMaxPlus)) {
+      reason = kSkipCatalogueFull;
+    } else {
+      reason = read(lines[index], entry);
+    }
+    if (reason) {
+      staged.skipped.push_back({file_name, SkippedLine::Unit::Line, static_cast<int>(index + 1), reason});
+    } else {
+      staged.entries.push_back(entry);
+    }
+  }
+  return staged;
+}
 
 std::string SkipCommaIn(const std::string& column) {
   return "a comma in \"" + column + "\" would move the fields after it";

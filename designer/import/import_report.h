@@ -39,6 +39,12 @@ struct StagedCatalogue {
   std::vector<SkippedLine> skipped;
 };
 
+// Stages the lines of a text file one by one: empty lines and lines beyond the catalogue's capacity are
+// skipped (empty lines at the end silently); `read` fills the entry of any other line and gives nullptr, or
+// gives why the line is skipped.
+using LineReader = std::function<const char*(std::string_view line, CatalogueEntry& entry)>;
+StagedCatalogue StageTextLines(std::string text, const std::string& file_name, const LineReader& read);
+
 // Starts the new menu an import fills. The main window passes its New (which also empties the work
 // folder); without one the document is reset alone.
 using NewMenu = std::function<void(MenuDocument&)>;

@@ -1,9 +1,7 @@
 #include "designer/import/interchange_file.h"
 
-#include <algorithm>
 #include <utility>
 
-#include "designer/document/numbers.h"
 #include "designer/import/imported_text.h"
 #include "designer/storage/catalogue_line.h"
 #include "designer/storage/text_codec.h"
@@ -13,32 +11,12 @@
 namespace tabulo {
 
 StagedCatalogue ParseInterchangeText(std::string text, const std::string& file_name) {
-  StagedCatalogue staged;
-  staged.text = std::make_shared<const std::string>(std::move(text));
-  std::vector<std::string_view> lines = SplitLines(*staged.text);
-  while (!lines.empty() && Trim(lines.back()).empty()) lines.pop_back();
-  staged.entries.reserve(std::min(lines.size(), static_cast<size_t>(kMaxPlus)));
-  auto skip = [&](size_t index, const char* reason) {
-    staged.skipped.push_back({file_name, SkippedLine::Unit::Line, static_cast<int>(index + 1), reason});
-  };
-  for (size_t index = 0; index < lines.size(); ++index) {
-    std::string_view line = lines[index];
-    if (Trim(line).empty()) {
-      skip(index, kSkipEmpty);
-      continue;
-    }
-    if (staged.entries.size() >= static_cast<size_t>(kMaxPlus)) {
-      skip(index, kSkipCatalogueFull);
-      continue;
-    }
-    auto entry = SplitCatalogueLine(line);
-    if (!entry) {
-      skip(index, kSkipFewerFields);
-      continue;
-    }
-    staged.entries.push_back(*entry);
-  }
-  return staged;
+  return StageTextLines(std::move(text), file_name, [](std::string_view line, CatalogueEntry& entry) {
+    std::optional<CatalogueEntry> read = SplitCatalogueLine(line);
+    if (!read) return kSkipFewerFields;
+    entry = *read;
+    return static_cast<const char*>(nullptr);
+  });
 }
 
 bool ReadInterchangeFile(const std::string& path, StagedCatalogue& catalogue) {
