@@ -3,7 +3,6 @@
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QVBoxLayout>
 
 namespace tabulo {
@@ -19,15 +18,11 @@ W* Named(W* widget, const char* name) {
   return widget;
 }
 
-bool IsEnterKey(int key) {
-  return key == Qt::Key_Return || key == Qt::Key_Enter;
-}
-
 }  // namespace
 
 GroupTitleDialog::GroupTitleDialog(MenuDocument& doc, UserPrompts& prompts, PageHost host,
                                    TextTranslator* translator, QWidget* owner)
-    : QWidget(owner, Qt::Window),
+    : KeyPreviewWindow(owner),
       Languages(this, "Command8"),
       doc_(doc),
       prompts_(prompts),
@@ -89,7 +84,7 @@ GroupTitleDialog::GroupTitleDialog(MenuDocument& doc, UserPrompts& prompts, Page
   }
   connect(Languages.TranslateAll, &QPushButton::clicked, this, &GroupTitleDialog::Command8_Click);
   connect(Languages.Check1, &QCheckBox::clicked, this, [this] { Languages.LockNames(); });
-  for (QWidget* child : findChildren<QWidget*>()) child->installEventFilter(this);
+  PreviewKeysOfControls();
 }
 
 GroupTitleDialog::~GroupTitleDialog() = default;
@@ -199,10 +194,6 @@ void GroupTitleDialog::Command8_Click() {
   }
 }
 
-void GroupTitleDialog::Form_KeyPress(int key_ascii) {
-  if (key_ascii == 13) close();
-}
-
 // Every way of closing redraws the page; nothing is written beyond what the handlers stored already.
 void GroupTitleDialog::closeEvent(QCloseEvent* event) {
   if (loaded_) {
@@ -210,22 +201,6 @@ void GroupTitleDialog::closeEvent(QCloseEvent* event) {
     if (host_.update_page) host_.update_page();
   }
   event->accept();
-}
-
-bool GroupTitleDialog::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::KeyPress && IsEnterKey(static_cast<QKeyEvent*>(event)->key())) {
-    Form_KeyPress(13);
-    return true;
-  }
-  return QWidget::eventFilter(watched, event);
-}
-
-void GroupTitleDialog::keyPressEvent(QKeyEvent* event) {
-  if (IsEnterKey(event->key())) {
-    Form_KeyPress(13);
-    return;
-  }
-  QWidget::keyPressEvent(event);
 }
 
 GroupTitleDialog* ShowGroupTitle(QWidget& owner, MenuDocument& doc, UserPrompts& prompts,

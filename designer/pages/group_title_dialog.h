@@ -12,13 +12,14 @@
 
 #include "designer/document/menu_document.h"
 #include "designer/pages/group_title.h"
+#include "designer/pages/key_preview_window.h"
 #include "designer/pages/line_editor_dialog.h"
 #include "designer/pages/page_host.h"
 #include "platform/user_prompts.h"
 
 namespace tabulo {
 
-class GroupTitleDialog : public QWidget {
+class GroupTitleDialog : public KeyPreviewWindow {
   Q_OBJECT
 
  public:
@@ -44,11 +45,8 @@ class GroupTitleDialog : public QWidget {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
-  bool eventFilter(QObject* watched, QEvent* event) override;
-  void keyPressEvent(QKeyEvent* event) override;
 
  private:
-  void Form_KeyPress(int key_ascii);
   void Text1_Change();
   void Text3_Change(int i);
   void Lingua_Change(int i);

@@ -4,7 +4,6 @@
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QSettings>
 #include <QVBoxLayout>
 
@@ -22,10 +21,6 @@ W* Named(W* widget, const char* name, int index = -1) {
   widget->setObjectName(name);
   if (index >= 0) widget->setProperty("Index", index);
   return widget;
-}
-
-bool IsEnterKey(int key) {
-  return key == Qt::Key_Return || key == Qt::Key_Enter;
 }
 
 QString ColourCss(int32_t rgb) {
@@ -94,7 +89,7 @@ void PaintPreview(QLabel* label, std::optional<int32_t> back, std::optional<int3
 
 LineEditorDialog::LineEditorDialog(MenuDocument& doc, UserPrompts& prompts, PageHost host,
                                    TextTranslator* translator, QWidget* owner)
-    : QWidget(owner, Qt::Window),
+    : KeyPreviewWindow(owner),
       Languages(this, "Command5"),
       doc_(doc),
       prompts_(prompts),
@@ -169,7 +164,7 @@ LineEditorDialog::LineEditorDialog(MenuDocument& doc, UserPrompts& prompts, Page
   connect(Languages.TranslateAll, &QPushButton::clicked, this, &LineEditorDialog::Command5_Click);
   connect(Languages.Check1, &QCheckBox::clicked, this, [this] { Languages.LockNames(); });
   // Enter anywhere in the window closes it, as the form saw every key first.
-  for (QWidget* child : findChildren<QWidget*>()) child->installEventFilter(this);
+  PreviewKeysOfControls();
 }
 
 LineEditorDialog::~LineEditorDialog() = default;
@@ -342,29 +337,9 @@ void LineEditorDialog::Form_Unload() {
   if (host_.select_list_row) host_.select_list_row(doc_.Hand.EditListIndex);
 }
 
-void LineEditorDialog::Form_KeyPress(int key_ascii) {
-  if (key_ascii == 13) close();
-}
-
 void LineEditorDialog::closeEvent(QCloseEvent* event) {
   Form_Unload();
   event->accept();
-}
-
-bool LineEditorDialog::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::KeyPress && IsEnterKey(static_cast<QKeyEvent*>(event)->key())) {
-    Form_KeyPress(13);
-    return true;
-  }
-  return QWidget::eventFilter(watched, event);
-}
-
-void LineEditorDialog::keyPressEvent(QKeyEvent* event) {
-  if (IsEnterKey(event->key())) {
-    Form_KeyPress(13);
-    return;
-  }
-  QWidget::keyPressEvent(event);
 }
 
 LineEditorDialog* ShowLineEditor(QWidget& owner, MenuDocument& doc, UserPrompts& prompts,

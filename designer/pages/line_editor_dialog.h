@@ -16,6 +16,7 @@
 #include <optional>
 
 #include "designer/document/menu_document.h"
+#include "designer/pages/key_preview_window.h"
 #include "designer/pages/line_editor.h"
 #include "designer/pages/page_host.h"
 #include "platform/user_prompts.h"
@@ -44,7 +45,7 @@ class LanguageFrame {
 // The translator the designer's dialogs use: the web page at the configured address.
 std::unique_ptr<TextTranslator> DesignerTranslator();
 
-class LineEditorDialog : public QWidget {
+class LineEditorDialog : public KeyPreviewWindow {
   Q_OBJECT
 
  public:
@@ -75,12 +76,9 @@ class LineEditorDialog : public QWidget {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
-  bool eventFilter(QObject* watched, QEvent* event) override;
-  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void Form_Unload();
-  void Form_KeyPress(int key_ascii);
   void Option1_Click();
   void Option2_Click();
   void Option3_Click();
