@@ -249,4 +249,17 @@ std::string FirmwareFiles::AddressOf(const std::string& name) const {
   return server_folder_ + PercentEncoded(name);
 }
 
+bool UpdateAllForOffline(FirmwareFiles& files, XmlScanner& catalogue, ToolConsole& console) {
+  files.ClearNetError();
+  console.AddLog("Reading all the files from internet...");
+  bool complete = files.DownloadProgramFile(kCatalogueFile);
+  catalogue.Load(files.PathOf(kCatalogueFile));
+  for (const ProgramRow& row : LoadProgramList(catalogue)) {
+    std::optional<std::string> name = FirmwareNameOf(ReadProgram(catalogue, row.key), row.key, console);
+    complete = name && files.DownloadProgramFile(*name) && complete;
+  }
+  console.AddLog("Done!");
+  return complete;
+}
+
 }  // namespace tabulo

@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "firmloader/tool_console.h"
+#include "firmloader/xml_scanner.h"
 
 namespace tabulo {
 
@@ -86,5 +87,11 @@ class FirmwareFiles {
   bool net_error_ = false;
   std::string last_error_;
 };
+
+// "Update all the software to use Offline.": the catalogue from the server, loaded into `catalogue` (the
+// local one stays when it cannot be had), then every firmware it names into the offline cache, between the
+// log lines "Reading all the files from internet..." and "Done!". True when every file was fetched. A new
+// run is a new try: a failure before it does not stop it.
+bool UpdateAllForOffline(FirmwareFiles& files, XmlScanner& catalogue, ToolConsole& console);
 
 }  // namespace tabulo

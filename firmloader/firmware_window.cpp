@@ -91,17 +91,8 @@ void FirmwareWindow::LoadProgramList() {
 void FirmwareWindow::Command1_Click() {
   if (busy_) return;
   SetBusy(true);
-  // Pressing the button again is a new try: a download that failed before must not stop this one.
-  files_.ClearNetError();
-  AddLog("Reading all the files from internet...");
-  files_.DownloadProgramFile(kCatalogueFile);
+  UpdateAllForOffline(files_, catalogue_, *this);
   LoadProgramList();
-  for (const std::string& key : ProgramKeys) {
-    if (std::optional<std::string> name = FirmwareNameOf(ReadProgram(catalogue_, key), key, *this)) {
-      files_.DownloadProgramFile(*name);
-    }
-  }
-  AddLog("Done!");
   SetBusy(false);
 }
 

@@ -34,7 +34,7 @@ FlashingProcedures::FlashingProcedures(KestrelApi& api, FirmwareFiles& files, Us
                                        ToolConsole& console, int com_port_number)
     : api_(api), files_(files), prompts_(prompts), console_(console), port_(com_port_number) {}
 
-void FlashingProcedures::List1_Click(const XmlScanner& catalogue, const std::string& key) {
+bool FlashingProcedures::List1_Click(const XmlScanner& catalogue, const std::string& key) {
   files_.ClearNetError();
   ProgramEntry program = ReadProgram(catalogue, key);
   bool sent = false;
@@ -56,6 +56,7 @@ void FlashingProcedures::List1_Click(const XmlScanner& catalogue, const std::str
     if (!program.BaseName.empty()) SetBaseName(program.BaseName);
   }
   console_.AddLog("Done!");
+  return sent;
 }
 
 bool FlashingProcedures::FetchFirmware(const std::string& name, const char* online_log) {

@@ -21,8 +21,9 @@ class FlashingProcedures {
                      int com_port_number);
 
   // `List1_Click` without the list: sends the program `key` of the catalogue, then sets the base's radio and
-  // name when the program names them, and logs "Done!". The window disables its list around it.
-  void List1_Click(const XmlScanner& catalogue, const std::string& key);
+  // name when the program names them, and logs "Done!". The window disables its list around it. True when
+  // the device took the program.
+  bool List1_Click(const XmlScanner& catalogue, const std::string& key);
 
   // Each is true when the device took the program.
   bool UpdateMenuTerminal(const std::string& name);
