@@ -1,8 +1,11 @@
 #include "cli/cli_support.h"
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <iostream>
+
+#include "designer/document/numbers.h"
 
 namespace tabulo::cli {
 
@@ -50,6 +53,40 @@ std::string Options::Value(const std::string& name, const std::string& fallback)
     if (key == name) return value;
   }
   return fallback;
+}
+
+std::optional<std::string> TerminalPrompts::Line() {
+  std::string line;
+  if (!std::getline(in_, line)) {
+    out_ << "\n";
+    return std::nullopt;
+  }
+  return line;
+}
+
+void TerminalPrompts::Message(const std::string& text, const std::string& /*title*/) {
+  out_ << text << " [Enter] " << std::flush;
+  Line();
+}
+
+bool TerminalPrompts::YesNo(const std::string& text, const std::string& /*title*/) {
+  for (;;) {
+    out_ << text << " [y/n] " << std::flush;
+    std::optional<std::string> line = Line();
+    if (!line) return false;
+    std::string answer(Trim(*line));
+    for (char& c : answer) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (answer == "y" || answer == "yes") return true;
+    if (answer == "n" || answer == "no") return false;
+  }
+}
+
+std::optional<std::string> TerminalPrompts::Input(const std::string& prompt, const std::string& /*title*/,
+                                                  const std::string& default_text) {
+  out_ << prompt << (default_text.empty() ? "" : " [" + default_text + "]") << " " << std::flush;
+  std::optional<std::string> line = Line();
+  if (line && line->empty()) return default_text;
+  return line;
 }
 
 }  // namespace tabulo::cli

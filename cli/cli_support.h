@@ -1,12 +1,14 @@
 #pragma once
 // What every `tabulo` command shares: exit codes, errors on standard error, reading a project.
 
+#include <iosfwd>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "designer/document/menu_document.h"
 #include "designer/storage/project_files.h"
+#include "platform/user_prompts.h"
 
 namespace tabulo::cli {
 
@@ -38,6 +40,29 @@ class Options {
   std::vector<std::pair<std::string, std::string>> named_;
   std::vector<std::string> positional_;
   std::string error_;
+};
+
+// Questions asked on a terminal: a message waits for Enter, a yes/no question takes "y" or "yes" for yes and
+// "n" or "no" for no (asking again on anything else), an input box reads a line. At the end of the input
+// every message goes on and every question is answered no or cancelled, so answers given by a script end
+// a procedure safely. There are no file boxes or colour pickers on the command line: they are cancelled.
+class TerminalPrompts : public UserPrompts {
+ public:
+  TerminalPrompts(std::istream& in, std::ostream& out) : in_(in), out_(out) {}
+
+  std::optional<std::string> OpenFileName(const std::string&, const std::string&) override { return {}; }
+  std::optional<std::string> SaveFileName(const std::string&, const std::string&) override { return {}; }
+  void Message(const std::string& text, const std::string& title = {}) override;
+  bool YesNo(const std::string& text, const std::string& title = {}) override;
+  std::optional<std::string> Input(const std::string& prompt, const std::string& title,
+                                   const std::string& default_text) override;
+  std::optional<int32_t> Colour(int32_t) override { return {}; }
+
+ private:
+  std::optional<std::string> Line();
+
+  std::istream& in_;
+  std::ostream& out_;
 };
 
 }  // namespace tabulo::cli

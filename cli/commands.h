@@ -19,6 +19,8 @@ int PrintCommand(const Arguments& args);
 // link_commands.cpp
 int SendCommand(const Arguments& args);
 int ReceiveCommand(const Arguments& args);
+// firmware_commands.cpp
+int FirmwareCommand(const Arguments& args);
 // translate_commands.cpp
 int TranslateCommand(const Arguments& args);
 

@@ -30,6 +30,10 @@ constexpr const char* kUsage =
     "                                 print orders as they arrive\n"
     "  translate --from NAME --to NAME TEXT\n"
     "                                 a text through the web translation page\n"
+    "  firmware list | update [--server URL]\n"
+    "                                 the firmware tool's programs; all of them fetched for offline use\n"
+    "  firmware send KEY [--port N] [--offline] [--server URL]\n"
+    "                                 a program to its device, the steps asked on the terminal\n"
     "\n"
     "Exit status: 0 done, 1 findings reported, 2 error.\n";
 
@@ -37,10 +41,11 @@ using Command = std::function<int(const tabulo::cli::Arguments&)>;
 
 const std::map<std::string, Command>& Commands() {
   static const std::map<std::string, Command> commands = {
-      {"info", tabulo::cli::InfoCommand},       {"check", tabulo::cli::CheckCommand},
-      {"save-as", tabulo::cli::SaveAsCommand},  {"import", tabulo::cli::ImportCommand},
-      {"print", tabulo::cli::PrintCommand},     {"send", tabulo::cli::SendCommand},
-      {"receive", tabulo::cli::ReceiveCommand}, {"translate", tabulo::cli::TranslateCommand},
+      {"info", tabulo::cli::InfoCommand},         {"check", tabulo::cli::CheckCommand},
+      {"save-as", tabulo::cli::SaveAsCommand},    {"import", tabulo::cli::ImportCommand},
+      {"print", tabulo::cli::PrintCommand},       {"send", tabulo::cli::SendCommand},
+      {"receive", tabulo::cli::ReceiveCommand},   {"translate", tabulo::cli::TranslateCommand},
+      {"firmware", tabulo::cli::FirmwareCommand},
   };
   return commands;
 }

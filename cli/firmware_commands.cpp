@@ -1,0 +1,80 @@
+// tabulo firmware: the firmware tool without a window. The steps a device needs are asked on the terminal.
+
+#include <algorithm>
+#include <chrono>
+#include <iostream>
+#include <thread>
+
+#include "cli/cli_support.h"
+#include "cli/commands.h"
+#include "designer/link/kestrel_binding.h"
+#include "firmloader/firmware_files.h"
+#include "firmloader/flashing_procedures.h"
+#include "firmloader/program_catalogue.h"
+#include "firmloader/start_up.h"
+#include "platform/folders.h"
+
+namespace tabulo::cli {
+namespace {
+
+constexpr const char* kFirmwareUsage =
+    "usage: tabulo firmware list\n"
+    "       tabulo firmware update [--server URL]\n"
+    "       tabulo firmware send KEY [--port N] [--offline] [--server URL]";
+
+// The log on standard output; waits are real, since the device needs them.
+class TerminalConsole : public ToolConsole {
+ public:
+  void AddLog(const std::string& text) override { std::cout << text << std::endl; }
+  void WaitMilliseconds(int ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+};
+
+}  // namespace
+
+int FirmwareCommand(const Arguments& args) {
+  Options options(args, {"--server", "--port"});
+  if (!options.Error().empty()) return Fail(options.Error());
+  const std::vector<std::string>& words = options.Positional();
+  if (words.empty()) return Fail(kFirmwareUsage);
+  const std::string& action = words[0];
+
+  std::string folder = FirmloaderHome();
+  if (!EnsureFolder(folder)) return Fail("cannot create the firmware folder " + folder);
+  TerminalConsole console;
+  FirmwareFiles files(folder, FirmwareServerFolder(options.Value("--server")), console);
+  XmlScanner catalogue;
+
+  if (action == "update" && words.size() == 1) {
+    files.SetInternetConexion(true);
+    return UpdateAllForOffline(files, catalogue, console) ? kExitOk : kExitFindings;
+  }
+  if (!catalogue.Load(files.PathOf(kCatalogueFile))) {
+    return Fail("there is no program list in " + folder + " yet: \"tabulo firmware update\" fetches it");
+  }
+  if (action == "list" && words.size() == 1) {
+    for (const ProgramRow& row : LoadProgramList(catalogue)) {
+      ProgramEntry program = ReadProgram(catalogue, row.key);
+      std::cout << row.key << '\t' << program.Hardware << '\t' << program.Filename << '\t' << row.description
+                << '\n';
+    }
+    return kExitOk;
+  }
+  if (action == "send" && words.size() == 2) {
+    const std::string& key = words[1];
+    std::vector<ProgramRow> rows = LoadProgramList(catalogue);
+    if (std::none_of(rows.begin(), rows.end(), [&](const ProgramRow& row) { return row.key == key; })) {
+      return Fail("no program " + key + " in " + files.PathOf(kCatalogueFile));
+    }
+    int port = PortNumberFromAnswer(options.Value("--port", "1"));
+    if (port <= 0) return Fail("--port needs a port number");
+    KestrelBinding library;
+    if (!library.Load()) return Fail(library.LastError());
+    TerminalPrompts prompts(std::cin, std::cout);
+    files.SetInternetConexion(!options.Has("--offline"));
+    FlashingProcedures procedures(library, files, prompts, console, port);
+    return procedures.List1_Click(catalogue, key) ? kExitOk : kExitFindings;
+  }
+  return Fail(kFirmwareUsage);
+}
+
+}  // namespace tabulo::cli
