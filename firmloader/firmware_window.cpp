@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -49,12 +50,12 @@ FirmwareWindow::FirmwareWindow(KestrelApi& api, UserPrompts& prompts, const std:
   layout->addWidget(Command1);
   resize(520, 480);
 
-  // A program is sent on a click or on Enter, never on a mere change of selection: moving through the list
-  // with the arrow keys must not start a procedure.
+  // A program is sent on a click or on Enter (eventFilter), never on a mere change of selection: moving
+  // through the list with the arrow keys must not start a procedure. Not on "activated" either, which some
+  // desktops emit on the same single click as "clicked": the program would be sent twice.
   connect(List1, &QListWidget::itemClicked, this,
           [this](QListWidgetItem* item) { List1_Click(List1->row(item)); });
-  connect(List1, &QListWidget::itemActivated, this,
-          [this](QListWidgetItem* item) { List1_Click(List1->row(item)); });
+  List1->installEventFilter(this);
   connect(Command1, &QPushButton::clicked, this, &FirmwareWindow::Command1_Click);
 }
 
@@ -114,6 +115,17 @@ void FirmwareWindow::WaitMilliseconds(int ms) {
   QEventLoop loop;
   QTimer::singleShot(ms > 0 ? ms : 0, Qt::PreciseTimer, &loop, &QEventLoop::quit);
   loop.exec();
+}
+
+bool FirmwareWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == List1 && event->type() == QEvent::KeyPress) {
+    int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+      List1_Click(List1->currentRow());
+      return true;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
 }
 
 void FirmwareWindow::closeEvent(QCloseEvent* event) {

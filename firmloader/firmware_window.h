@@ -53,6 +53,7 @@ class FirmwareWindow : public QWidget, public ToolConsole {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void SetBusy(bool busy);

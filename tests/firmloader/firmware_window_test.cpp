@@ -189,8 +189,19 @@ TEST_F(FirmwareWindowTest, AClickSendsTheProgramWithTheWindowLockedUntilItEnds) 
   EXPECT_TRUE(window_->List1->isEnabled());
   EXPECT_EQ(window_->Files().NetError(), false);
 
+  std::vector<std::string> log = LogLines(*window_);
+  EXPECT_EQ(std::count(log.begin(), log.end(), "Done!"), 1) << "one click, one procedure";
+
+  // Enter on the list sends the current row; moving through the list sends nothing.
   window_->close_during_waits = false;
-  EXPECT_TRUE(window_->close()) << "and allowed once it ended";
+  window_->waits.clear();
+  QTest::keyClick(window_->List1, Qt::Key_Down);
+  EXPECT_TRUE(window_->waits.empty());
+  prompts_.yes_no = {true};
+  window_->List1->setCurrentRow(0);
+  QTest::keyClick(window_->List1, Qt::Key_Return);
+  EXPECT_EQ(window_->waits.size(), 5u);
+  EXPECT_TRUE(window_->close()) << "closing is allowed once the procedure ended";
 }
 
 TEST_F(FirmwareWindowTest, AMissingFirmwareIsReportedAndNothingIsSent) {
