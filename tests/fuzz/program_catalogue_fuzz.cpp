@@ -1,0 +1,33 @@
+// The program catalogue "Conf.xml" as the download server may send it: the walk over its elements always
+// ends, the list stays within the rows the tool keeps, and only plain firmware names come out of it.
+
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "firmloader/program_catalogue.h"
+
+namespace {
+
+class SilentConsole : public tabulo::ToolConsole {
+ public:
+  void AddLog(const std::string&) override {}
+  void WaitMilliseconds(int) override {}
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  tabulo::XmlScanner catalogue;
+  catalogue.SetText(std::string(reinterpret_cast<const char*>(data), size));
+  std::vector<tabulo::ProgramRow> rows = tabulo::LoadProgramList(catalogue);
+  if (rows.size() > tabulo::kMaxPrograms) std::abort();
+  SilentConsole console;
+  for (const tabulo::ProgramRow& row : rows) {
+    tabulo::ProgramEntry program = tabulo::ReadProgram(catalogue, row.key);
+    if (auto name = tabulo::FirmwareNameOf(program, row.key, console)) {
+      if (!tabulo::IsPlainFirmwareName(*name)) std::abort();
+    }
+  }
+  return 0;
+}
