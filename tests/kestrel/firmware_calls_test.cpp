@@ -136,7 +136,7 @@ TEST(BaseSimulatorProgram, HelpSaysWhatItDoes) {
   test::ProgramRun run = test::RunProgram(test::BuiltProgram("kestrel-basesim"), {"--help"});
   EXPECT_EQ(run.exit_code, 0);
   for (const char* option : {"--link PATH", "--menu-out FILE", "--orders FILE", "--drop N", "--corrupt N",
-                             "--delay MS", "--cleared", "standard input"}) {
+                             "--delay MS", "--cleared", "--never-clears", "standard input"}) {
     EXPECT_NE(run.out.find(option), std::string::npos) << option;
   }
   run = test::RunProgram(test::BuiltProgram("kestrel-basesim"), {"--drop", "x"});
