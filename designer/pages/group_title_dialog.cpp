@@ -77,13 +77,7 @@ GroupTitleDialog::GroupTitleDialog(MenuDocument& doc, UserPrompts& prompts, Page
   connect(Command5, &QPushButton::clicked, this, &GroupTitleDialog::Command5_Click);
   connect(Command6, &QPushButton::clicked, this, &GroupTitleDialog::Command6_Click);
   connect(Command7, &QPushButton::clicked, this, &GroupTitleDialog::Command7_Click);
-  for (int i = 0; i < kLanguages; ++i) {
-    connect(Languages.Text3[i], &QLineEdit::textChanged, this, [this, i] { Text3_Change(i); });
-    connect(Languages.Lingua[i], &QComboBox::editTextChanged, this, [this, i] { Lingua_Change(i); });
-    connect(Languages.Command4[i], &QPushButton::clicked, this, [this, i] { Command4_Click(i); });
-  }
-  connect(Languages.TranslateAll, &QPushButton::clicked, this, &GroupTitleDialog::Command8_Click);
-  connect(Languages.Check1, &QCheckBox::clicked, this, [this] { Languages.LockNames(); });
+  Languages.Connect(this, doc_, prompts_, *translator_, [this](int i) { Text3_Change(i); });
   PreviewKeysOfControls();
 }
 
@@ -134,12 +128,6 @@ void GroupTitleDialog::Text3_Change(int i) {
   StoreGroupTitleText(doc_, Page(), i, text.toStdString());
 }
 
-// The names belong to the whole menu; a name typed here is kept as the line editor keeps it, instead of
-// being dropped while the window shows it as changed.
-void GroupTitleDialog::Lingua_Change(int i) {
-  StoreLanguageName(doc_, i, Languages.Lingua[i]->currentText().toStdString());
-}
-
 void GroupTitleDialog::Command1_Click() {
   auto colour = prompts_.Colour(back_color_);
   if (!colour) return;
@@ -162,12 +150,6 @@ void GroupTitleDialog::Command3_Click() {
   close();
 }
 
-void GroupTitleDialog::Command4_Click(int i) {
-  RowTranslation result = TranslateRow(Languages.Rows(), i, *translator_);
-  Languages.Text3[i]->setText(Q(result.text));
-  if (!result.message.empty()) prompts_.Message(result.message);
-}
-
 void GroupTitleDialog::Command5_Click() {
   // A cancelled file dialog stores nothing; its starting name "*.JPG" is no picture.
   auto chosen = prompts_.OpenFileName(kPictureDialogTitle, kPicturePattern);
@@ -183,15 +165,6 @@ void GroupTitleDialog::Command6_Click() {
 void GroupTitleDialog::Command7_Click() {
   RemoveGroupTitle(doc_, Page(), Label1->text().toStdString());
   close();
-}
-
-void GroupTitleDialog::Command8_Click() {
-  LanguageRows rows = Languages.Rows();
-  for (const std::string& message : TranslateAllRows(
-           rows, *translator_,
-           [this](int row, const std::string&text) { Languages.Text3[row]->setText(Q(text)); })) {
-    prompts_.Message(message);
-  }
 }
 
 // Every way of closing redraws the page; nothing is written beyond what the handlers stored already.

@@ -49,15 +49,12 @@ class GroupTitleDialog : public KeyPreviewWindow {
  private:
   void Text1_Change();
   void Text3_Change(int i);
-  void Lingua_Change(int i);
   void Command1_Click();
   void Command2_Click();
   void Command3_Click();
-  void Command4_Click(int i);
   void Command5_Click();
   void Command6_Click();
   void Command7_Click();
-  void Command8_Click();
   void ShowColours();
   int Page() const;
   GroupTitleFields Fields() const;

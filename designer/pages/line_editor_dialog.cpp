@@ -66,6 +66,29 @@ void LanguageFrame::LockNames() {
   for (QComboBox* box : Lingua) box->setEnabled(Check1->isChecked());
 }
 
+void LanguageFrame::Connect(QWidget* window, MenuDocument& doc, UserPrompts& prompts,
+                            TextTranslator& translator, std::function<void(int)> text_changed) {
+  for (int i = 0; i < kLanguages; ++i) {
+    QObject::connect(Text3[i], &QLineEdit::textChanged, window, [text_changed, i] { text_changed(i); });
+    // The names belong to the whole menu; a name typed in either window is kept.
+    QObject::connect(Lingua[i], &QComboBox::editTextChanged, window,
+                     [this, &doc, i] { StoreLanguageName(doc, i, Lingua[i]->currentText().toStdString()); });
+    QObject::connect(Command4[i], &QPushButton::clicked, window, [this, &prompts, &translator, i] {
+      RowTranslation result = TranslateRow(Rows(), i, translator);
+      Text3[i]->setText(Q(result.text));
+      if (!result.message.empty()) prompts.Message(result.message);
+    });
+  }
+  QObject::connect(TranslateAll, &QPushButton::clicked, window, [this, &prompts, &translator] {
+    LanguageRows rows = Rows();
+    for (const std::string& message : TranslateAllRows(
+             rows, translator, [this](int row, const std::string&text) { Text3[row]->setText(Q(text)); })) {
+      prompts.Message(message);
+    }
+  });
+  QObject::connect(Check1, &QCheckBox::clicked, window, [this] { LockNames(); });
+}
+
 std::unique_ptr<TextTranslator> DesignerTranslator() {
   // The address is a per-user setting beside the serial port; the environment overrides it.
   QSettings settings("TABULO", "TABULO");
@@ -156,13 +179,7 @@ LineEditorDialog::LineEditorDialog(MenuDocument& doc, UserPrompts& prompts, Page
   connect(Command1, &QPushButton::clicked, this, &LineEditorDialog::Command1_Click);
   connect(Command2, &QPushButton::clicked, this, &LineEditorDialog::Command2_Click);
   connect(Command3, &QPushButton::clicked, this, &QWidget::close);
-  for (int i = 0; i < kLanguages; ++i) {
-    connect(Languages.Text3[i], &QLineEdit::textChanged, this, [this, i] { Text3_Change(i); });
-    connect(Languages.Lingua[i], &QComboBox::editTextChanged, this, [this, i] { Lingua_Change(i); });
-    connect(Languages.Command4[i], &QPushButton::clicked, this, [this, i] { Command4_Click(i); });
-  }
-  connect(Languages.TranslateAll, &QPushButton::clicked, this, &LineEditorDialog::Command5_Click);
-  connect(Languages.Check1, &QCheckBox::clicked, this, [this] { Languages.LockNames(); });
+  Languages.Connect(this, doc_, prompts_, *translator_, [this](int i) { Text3_Change(i); });
   // Enter anywhere in the window closes it, as the form saw every key first.
   PreviewKeysOfControls();
 }
@@ -293,10 +310,6 @@ void LineEditorDialog::Text3_Change(int i) {
   }
 }
 
-void LineEditorDialog::Lingua_Change(int i) {
-  StoreLanguageName(doc_, i, Languages.Lingua[i]->currentText().toStdString());
-}
-
 void LineEditorDialog::Command1_Click() {
   auto colour = prompts_.Colour(back_color_.value_or(ShownLineColour(doc_, Page(), true)));
   // A cancelled picker stores nothing: the button may not have had a colour of the line to keep.
@@ -312,19 +325,6 @@ void LineEditorDialog::Command2_Click() {
   fore_color_ = colour;
   ShowColours();
   StoreLineColour(doc_, Page(), false, *colour);
-}
-
-void LineEditorDialog::Command4_Click(int i) {
-  RowTranslation result = TranslateRow(Languages.Rows(), i, *translator_);
-  Languages.Text3[i]->setText(Q(result.text));
-  if (!result.message.empty()) prompts_.Message(result.message);
-}
-
-void LineEditorDialog::Command5_Click() {
-  LanguageRows rows = Languages.Rows();
-  Tell(TranslateAllRows(rows, *translator_, [this](int row, const std::string& text) {
-    Languages.Text3[row]->setText(Q(text));
-  }));
 }
 
 void LineEditorDialog::Form_Unload() {

@@ -12,6 +12,7 @@
 #include <QRadioButton>
 #include <QWidget>
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -40,6 +41,12 @@ class LanguageFrame {
   LanguageRows Rows() const;
   // `Check1_Click`: the names can be changed only while "Edit language names" is ticked.
   void LockNames();
+  // The rows' handlers in `window`: a name edited is stored in `doc` (`Lingua_Change`), "Auto" translates
+  // its row and "Translate All" every row through `translator` (`Command4_Click`, and the "Translate All"
+  // button's), telling `prompts` what failed, "Edit language names" unlocks the names, and every text
+  // edited goes to `text_changed` with its row (`Text3_Change`). `translator` lives as long as `window`.
+  void Connect(QWidget* window, MenuDocument& doc, UserPrompts& prompts, TextTranslator& translator,
+               std::function<void(int)> text_changed);
 };
 
 // The translator the designer's dialogs use: the web page at the configured address.
@@ -84,11 +91,8 @@ class LineEditorDialog : public KeyPreviewWindow {
   void Option3_Click();
   void ShowOption(LineOption option);
   void Text3_Change(int i);
-  void Lingua_Change(int i);
   void Command1_Click();
   void Command2_Click();
-  void Command4_Click(int i);
-  void Command5_Click();
   void ShowColours();
   LineOption SelectedOption() const;
   PageLine CurrentPageLine() const;
