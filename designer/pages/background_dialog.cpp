@@ -2,10 +2,10 @@
 
 #include <QCloseEvent>
 #include <QGridLayout>
-#include <QPointer>
 
 #include "designer/pages/default_colors_dialog.h"
 #include "designer/pages/page_settings.h"
+#include "designer/pages/page_window.h"
 
 namespace tabulo {
 namespace {
@@ -96,13 +96,7 @@ void BackgroundDialog::closeEvent(QCloseEvent* event) {
 
 BackgroundDialog* ShowBackgroundDialog(const PageDialogHost& host) {
   static QPointer<BackgroundDialog> instance;
-  if (!instance) instance = new BackgroundDialog(host, host.owner);
-  instance->SetHost(host);
-  instance->Form_Load();
-  instance->show();
-  instance->raise();
-  instance->activateWindow();
-  return instance;
+  return ShowPageWindow(instance, host);
 }
 
 }  // namespace tabulo

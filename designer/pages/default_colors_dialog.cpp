@@ -3,11 +3,11 @@
 #include <QCloseEvent>
 #include <QFontDatabase>
 #include <QGridLayout>
-#include <QPointer>
 #include <QVBoxLayout>
 
 #include "designer/pages/page_grid_widget.h"
 #include "designer/pages/page_settings.h"
+#include "designer/pages/page_window.h"
 
 namespace tabulo {
 namespace {
@@ -149,13 +149,7 @@ void DefaultColorsDialog::closeEvent(QCloseEvent* event) {
 
 DefaultColorsDialog* ShowDefaultColorsDialog(const PageDialogHost& host) {
   static QPointer<DefaultColorsDialog> instance;
-  if (!instance) instance = new DefaultColorsDialog(host, host.owner);
-  instance->SetHost(host);
-  instance->Form_Load();
-  instance->show();
-  instance->raise();
-  instance->activateWindow();
-  return instance;
+  return ShowPageWindow(instance, host);
 }
 
 }  // namespace tabulo

@@ -1,9 +1,9 @@
 #include "designer/pages/line_order_dialog.h"
 
 #include <QHBoxLayout>
-#include <QPointer>
 
 #include "designer/pages/line_moves.h"
+#include "designer/pages/page_window.h"
 
 namespace tabulo {
 namespace {
@@ -49,12 +49,7 @@ void LineOrderDialog::Command3_Click() {
 
 LineOrderDialog* ShowLineOrderDialog(const PageDialogHost& host) {
   static QPointer<LineOrderDialog> instance;
-  if (!instance) instance = new LineOrderDialog(host, host.owner);
-  instance->SetHost(host);
-  instance->show();
-  instance->raise();
-  instance->activateWindow();
-  return instance;
+  return ShowPageWindow(instance, host);
 }
 
 }  // namespace tabulo
