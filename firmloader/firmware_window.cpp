@@ -16,8 +16,8 @@
 namespace tabulo {
 namespace {
 
-DownloadOptions WindowDownloads() {
-  DownloadOptions options;
+HttpOptions WindowDownloads() {
+  HttpOptions options;
   options.while_waiting = [] { QCoreApplication::processEvents(QEventLoop::AllEvents, 50); };
   return options;
 }
