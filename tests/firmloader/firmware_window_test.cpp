@@ -238,6 +238,22 @@ TEST_F(FirmwareWindowTest, AMissingFirmwareOrAWebPageInItsPlaceIsReportedAndNoth
   EXPECT_EQ(test::ReadFile(tool_ / "menu7.bin"), Binary("menu7.bin")) << "the cache keeps its good copy";
 }
 
+TEST_F(FirmwareWindowTest, TheServerAddressIsShownAndCanBeSet) {
+  ASSERT_FALSE(Open(false, {""}));
+  EXPECT_EQ(window_->ServerFolder->text().toStdString(), server_.Folder() + "/");
+  QStringList saved;
+  QObject::connect(window_.get(), &FirmwareWindow::ServerFolderChanged,
+                   [&](const QString& address) { saved << address; });
+  window_->ServerFolder->setText("file:///etc");
+  emit window_->ServerFolder->editingFinished();
+  EXPECT_EQ(window_->Files().ServerFolder(), server_.Folder() + "/") << "only http and https";
+  EXPECT_EQ(window_->ServerFolder->text().toStdString(), server_.Folder() + "/");
+  window_->ServerFolder->setText(" http://127.0.0.1:9/site ");
+  emit window_->ServerFolder->editingFinished();
+  EXPECT_EQ(window_->Files().ServerFolder(), "http://127.0.0.1:9/site/");
+  EXPECT_EQ(saved, QStringList{"http://127.0.0.1:9/site/"});
+}
+
 TEST(FirmwareWindowWaits, EventsFlowWhileTheWindowWaits) {
   test::TempFolder tool;
   KestrelBinding api;
@@ -250,6 +266,20 @@ TEST(FirmwareWindowWaits, EventsFlowWhileTheWindowWaits) {
   window.WaitMilliseconds(250);
   EXPECT_TRUE(fired);
   EXPECT_GE(clock.elapsed(), 240);
+  EXPECT_FALSE(window.WaitProgress->isVisible()) << "a short wait shows no bar";
+
+  // A long wait shows how long it still takes.
+  window.show();
+  bool shown = false;
+  QString text;
+  QTimer::singleShot(300, [&] {
+    shown = window.WaitProgress->isVisible();
+    text = window.WaitProgress->text();
+  });
+  window.WaitMilliseconds(kProgressFromMs);
+  EXPECT_TRUE(shown);
+  EXPECT_TRUE(text.endsWith(" s left")) << text.toStdString();
+  EXPECT_FALSE(window.WaitProgress->isVisible());
 }
 
 TEST(FirmwareTool, IsBuiltBesideTheDesignerThatStartsIt) {
