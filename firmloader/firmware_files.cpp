@@ -117,7 +117,7 @@ bool FirmwareFiles::DownloadProgramFile(const std::string& name) {
   return internet_conexion_ ? FetchFirmware(name) : CopyFirmwareFromCache(name);
 }
 
-bool FirmwareFiles::FetchWhole(const std::string& name, bool firmware, std::string& bytes,
+bool FirmwareFiles::FetchWhole(const std::string& name, bool image, std::string& bytes,
                                std::string& failure) {
   HttpReply reply = HttpGet(AddressOf(name), options_);
   if (!reply.transferred) {
@@ -138,8 +138,8 @@ bool FirmwareFiles::FetchWhole(const std::string& name, bool firmware, std::stri
     failure = "the answer is a web page, not the file";
     return false;
   }
-  // The header goes with its image and is held to the same rule, since it comes from the same place.
-  if (firmware && IsText(reply)) {
+  // Only the image: what the header holds is the device's business, and it is never sent.
+  if (image && IsText(reply)) {
     failure = "the answer is text, not a firmware";
     return false;
   }
@@ -201,7 +201,7 @@ bool FirmwareFiles::FetchFirmware(const std::string& name) {
   ForgetReadyFirmware();
   std::string body, header, failure;
   if (!FetchWhole(name + ".bin", true, body, failure)) return NotAvailable(name + ".bin", failure);
-  if (!FetchWhole(name + ".hea", true, header, failure)) return NotAvailable(name + ".hea", failure);
+  if (!FetchWhole(name + ".hea", false, header, failure)) return NotAvailable(name + ".hea", failure);
 
   EnsureFolder(folder_);
   FileBatch ready;

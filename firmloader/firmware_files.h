@@ -73,8 +73,8 @@ class FirmwareFiles {
 
  private:
   // The bytes of one file of the server, known whole (its announced length matched or its published
-  // checksum verified) and, for a firmware file, not a text or HTML page. Sets `failure` otherwise.
-  bool FetchWhole(const std::string& name, bool firmware, std::string& bytes, std::string& failure);
+  // checksum verified), never a web page and, for a firmware image, never text. Sets `failure` otherwise.
+  bool FetchWhole(const std::string& name, bool image, std::string& bytes, std::string& failure);
   bool FetchPlainFile(const std::string& name);
   bool CopyFirmwareFromCache(const std::string& name);
   // One file of the cache with its checksum verified; `damaged` tells a changed file from a missing one.
