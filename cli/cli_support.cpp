@@ -57,7 +57,8 @@ std::string Options::Value(const std::string& name, const std::string& fallback)
 
 std::optional<std::string> TerminalPrompts::Line() {
   std::string line;
-  if (!std::getline(in_, line)) {
+  if (ended_ || !std::getline(in_, line)) {
+    ended_ = true;
     out_ << "\n";
     return std::nullopt;
   }
@@ -70,7 +71,9 @@ void TerminalPrompts::Message(const std::string& text, const std::string& /*titl
 }
 
 bool TerminalPrompts::YesNo(const std::string& text, const std::string& /*title*/) {
-  for (;;) {
+  // Enough for a person who mistyped; a script that feeds something else for ever is not answering.
+  constexpr int kMostTries = 5;
+  for (int tries = 0; tries < kMostTries; ++tries) {
     out_ << text << " [y/n] " << std::flush;
     std::optional<std::string> line = Line();
     if (!line) return false;
@@ -79,6 +82,9 @@ bool TerminalPrompts::YesNo(const std::string& text, const std::string& /*title*
     if (answer == "y" || answer == "yes") return true;
     if (answer == "n" || answer == "no") return false;
   }
+  ended_ = true;
+  out_ << "\n";
+  return false;
 }
 
 std::optional<std::string> TerminalPrompts::Input(const std::string& prompt, const std::string& /*title*/,

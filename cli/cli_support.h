@@ -43,9 +43,11 @@ class Options {
 };
 
 // Questions asked on a terminal: a message waits for Enter, a yes/no question takes "y" or "yes" for yes and
-// "n" or "no" for no (asking again on anything else), an input box reads a line. At the end of the input
-// every message goes on and every question is answered no or cancelled, so answers given by a script end
-// a procedure safely. There are no file boxes or colour pickers on the command line: they are cancelled.
+// "n" or "no" for no (asking again on anything else, a few times), an input box reads a line. At the end of
+// the input every message goes on and every question is answered no or cancelled, and InputEnded() says so,
+// so that a procedure driven by a script can give up instead of going round on "no". Input that never says
+// yes or no is taken as its end. There are no file boxes or colour pickers on the command line: they are
+// cancelled.
 class TerminalPrompts : public UserPrompts {
  public:
   TerminalPrompts(std::istream& in, std::ostream& out) : in_(in), out_(out) {}
@@ -58,11 +60,15 @@ class TerminalPrompts : public UserPrompts {
                                    const std::string& default_text) override;
   std::optional<int32_t> Colour(int32_t) override { return {}; }
 
+  // No more answers can come.
+  bool InputEnded() const { return ended_; }
+
  private:
   std::optional<std::string> Line();
 
   std::istream& in_;
   std::ostream& out_;
+  bool ended_ = false;
 };
 
 }  // namespace tabulo::cli

@@ -1,5 +1,7 @@
 // tabulo firmware: the firmware tool without a window. The steps a device needs are asked on the terminal.
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <chrono>
 #include <iostream>
@@ -22,11 +24,32 @@ constexpr const char* kFirmwareUsage =
     "       tabulo firmware update [--server URL]\n"
     "       tabulo firmware send KEY [--port N] [--offline] [--server URL]";
 
-// The log on standard output; waits are real, since the device needs them.
+// The log on standard output; waits are real, since the device needs them. A long wait draws a progress bar
+// with the time left on standard error when that is a terminal, so a log that is kept stays clean.
 class TerminalConsole : public ToolConsole {
  public:
   void AddLog(const std::string& text) override { std::cout << text << std::endl; }
-  void WaitMilliseconds(int ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+  void WaitMilliseconds(int ms) override {
+    using Clock = std::chrono::steady_clock;
+    if (ms < kProgressFromMs || !isatty(STDERR_FILENO)) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+      return;
+    }
+    constexpr int kWidth = 30;
+    Clock::time_point end = Clock::now() + std::chrono::milliseconds(ms);
+    for (;;) {
+      int left =
+          static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now()).count());
+      if (left < 0) left = 0;
+      int done = static_cast<int>(static_cast<int64_t>(ms - left) * kWidth / ms);
+      std::cerr << "\r[" << std::string(static_cast<size_t>(done), '#')
+                << std::string(static_cast<size_t>(kWidth - done), '.') << "] " << TimeLeftText(left) << "  "
+                << std::flush;
+      if (left == 0) break;
+      std::this_thread::sleep_for(std::chrono::milliseconds(std::min(left, 250)));
+    }
+    std::cerr << "\r" << std::string(kWidth + 16, ' ') << "\r" << std::flush;
+  }
 };
 
 }  // namespace
@@ -41,7 +64,8 @@ int FirmwareCommand(const Arguments& args) {
   std::string folder = FirmloaderHome();
   if (!EnsureFolder(folder)) return Fail("cannot create the firmware folder " + folder);
   TerminalConsole console;
-  FirmwareFiles files(folder, FirmwareServerFolder(options.Value("--server")), console);
+  // The command line has no settings store: the option, else the environment, else the default.
+  FirmwareFiles files(folder, FirmwareServerFolder("", options.Value("--server")), console);
   XmlScanner catalogue;
 
   if (action == "update" && words.size() == 1) {
@@ -71,7 +95,10 @@ int FirmwareCommand(const Arguments& args) {
     if (!library.Load()) return Fail(library.LastError());
     TerminalPrompts prompts(std::cin, std::cout);
     files.SetInternetConexion(!options.Has("--offline"));
-    FlashingProcedures procedures(library, files, prompts, console, port);
+    ProcedureLimits limits;
+    limits.max_passes = kScriptMaxPasses;
+    limits.answers_ended = [&prompts] { return prompts.InputEnded(); };
+    FlashingProcedures procedures(library, files, prompts, console, port, std::move(limits));
     return procedures.List1_Click(catalogue, key) ? kExitOk : kExitFindings;
   }
   return Fail(kFirmwareUsage);

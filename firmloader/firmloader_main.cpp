@@ -8,17 +8,23 @@
 #include "firmloader/firmware_window.h"
 #include "platform/folders.h"
 
+namespace {
+// Where a site keeps its download server, beside the designer's own settings.
+constexpr const char* kServerKey = "Firmware/ServerFolder";
+}  // namespace
+
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   // The designer's settings store: a site names its firmware server folder there once for both programs.
   QSettings settings("TABULO", "TABULO");
-  std::string server =
-      tabulo::FirmwareServerFolder(settings.value("Firmware/ServerFolder").toString().toStdString());
+  std::string server = tabulo::FirmwareServerFolder(settings.value(kServerKey).toString().toStdString());
   std::string folder = tabulo::FirmloaderHome();
 
   tabulo::KestrelBinding api;
   tabulo::QtPrompts prompts;
   tabulo::FirmwareWindow window(api, prompts, folder, server);
+  QObject::connect(&window, &tabulo::FirmwareWindow::ServerFolderChanged,
+                   [&settings](const QString& address) { settings.setValue(kServerKey, address); });
   window.show();
   if (!tabulo::EnsureFolder(folder)) {
     prompts.Message("The firmware tool's folder " + folder + " cannot be created.");

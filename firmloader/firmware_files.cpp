@@ -1,64 +1,18 @@
 #include "firmloader/firmware_files.h"
 
-#include <curl/curl.h>
-
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
-#include <mutex>
 #include <system_error>
 #include <utility>
 
 #include "designer/storage/text_codec.h"
 #include "firmloader/program_catalogue.h"
-#include "platform/files.h"
+#include "firmloader/sha256_sum.h"
 #include "platform/folders.h"
 
 namespace tabulo {
 namespace {
-
-struct Sink {
-  std::string bytes;
-  size_t limit = 0;
-};
-
-size_t CollectBody(char* data, size_t size, size_t count, void* target) {
-  auto* sink = static_cast<Sink*>(target);
-  size_t length = size * count;
-  // A short count makes the transfer fail, so a body beyond the limit never reaches a file.
-  if (sink->bytes.size() + length > sink->limit) return 0;
-  sink->bytes.append(data, length);
-  return length;
-}
-
-void InitialiseCurlOnce() {
-  static std::once_flag once;
-  std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
-
-// curl_easy_perform, with `while_waiting` called between short polls of the transfer.
-CURLcode Perform(CURL* curl, const std::function<void()>& while_waiting) {
-  if (!while_waiting) return curl_easy_perform(curl);
-  CURLM* multi = curl_multi_init();
-  if (!multi || curl_multi_add_handle(multi, curl) != CURLM_OK) {
-    if (multi) curl_multi_cleanup(multi);
-    return CURLE_FAILED_INIT;
-  }
-  CURLcode code = CURLE_FAILED_INIT;
-  for (int running = 1; running;) {
-    if (curl_multi_perform(multi, &running) != CURLM_OK) break;
-    if (running) {
-      curl_multi_poll(multi, nullptr, 0, 100, nullptr);
-      while_waiting();
-    }
-  }
-  int left = 0;
-  while (CURLMsg* message = curl_multi_info_read(multi, &left)) {
-    if (message->msg == CURLMSG_DONE) code = message->data.result;
-  }
-  curl_multi_remove_handle(multi, curl);
-  curl_multi_cleanup(multi);
-  return code;
-}
 
 // A plain file of the tool's folder such as "Conf.xml": one name, never a way out of the folder.
 bool IsPlainFileName(std::string_view name) {
@@ -91,6 +45,42 @@ void RemoveFile(const std::string& path) {
   std::filesystem::remove(path, ignored);
 }
 
+std::string Lower(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return out;
+}
+
+// What a captive portal or a misconfigured server sends in place of a file: a web page.
+bool LooksLikeHtml(const HttpReply& reply) {
+  std::string type = Lower(reply.content_type.substr(0, reply.content_type.find(';')));
+  if (type.find("html") != std::string::npos) return true;
+  std::string_view body = reply.bytes;
+  if (body.substr(0, 3) == "\xEF\xBB\xBF") body.remove_prefix(3);
+  size_t first = body.find_first_not_of(" \t\r\n");
+  if (first == std::string_view::npos) return false;
+  std::string start = Lower(body.substr(first, 16));
+  for (const char* tag : {"<!doctype html", "<html", "<head", "<body"}) {
+    if (start.rfind(tag, 0) == 0) return true;
+  }
+  return false;
+}
+
+// A firmware image is binary. A body that is nothing but text is an error page or a login notice that
+// came with the wrong type; so is one the server itself calls text.
+bool IsText(const HttpReply& reply) {
+  if (Lower(reply.content_type).rfind("text/", 0) == 0) return true;
+  for (unsigned char c : reply.bytes) {
+    if (c < 0x20 && c != '\t' && c != '\r' && c != '\n' && c != '\f') return false;
+    if (c == 0x7f) return false;
+  }
+  return IsValidUtf8(reply.bytes);
+}
+
+bool IsMissing(long status) {
+  return status == 404 || status == 410;
+}
+
 }  // namespace
 
 std::string FirmloaderHome() {
@@ -99,61 +89,25 @@ std::string FirmloaderHome() {
   return MakerFolder() + "/firmloader";
 }
 
-std::string FirmwareServerFolder(const std::string& configured) {
+std::string FirmwareServerFolder(const std::string& setting, const std::string& command_line) {
   const char* environment = std::getenv("FIRMLOADER_SERVER");
-  std::string folder = environment && *environment ? environment : configured;
+  std::string folder = command_line;
+  if (folder.empty() && environment) folder = environment;
+  if (folder.empty()) folder = setting;
   if (folder.empty()) folder = kDefaultFirmwareServer;
   if (folder.back() != '/') folder.push_back('/');
   return folder;
 }
 
-Download FetchAddress(const std::string& address, const DownloadOptions& options) {
-  InitialiseCurlOnce();
-  Download result;
-  CURL* curl = curl_easy_init();
-  if (!curl) {
-    result.error = "the transfer could not be started";
-    return result;
-  }
-  Sink sink;
-  sink.limit = options.max_bytes;
-  char error_text[CURL_ERROR_SIZE] = {};
-  curl_easy_setopt(curl, CURLOPT_URL, address.c_str());
-  curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, error_text);
-  curl_easy_setopt(curl, CURLOPT_FAILONERROR, 1L);
-  curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
-  curl_easy_setopt(curl, CURLOPT_MAXREDIRS, 5L);
-  // A server may move its files to another address, but never hand the tool a local file instead.
-  curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(options.connect_timeout.count()));
-  curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(options.total_timeout.count()));
-  curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(options.max_bytes));
-  curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, CollectBody);
-  curl_easy_setopt(curl, CURLOPT_WRITEDATA, &sink);
-  CURLcode code = Perform(curl, options.while_waiting);
-  curl_easy_cleanup(curl);
-
-  if (code != CURLE_OK) {
-    result.error = address + ": " + (error_text[0] ? error_text : curl_easy_strerror(code));
-  } else if (sink.bytes.empty()) {
-    // An empty answer is what a misconfigured server sends for a missing file; sending it would leave the
-    // device without a program.
-    result.error = address + ": empty answer";
-  } else {
-    result.ok = true;
-    result.bytes = std::move(sink.bytes);
-  }
-  return result;
+FirmwareFiles::FirmwareFiles(std::string folder, std::string server_folder, ToolConsole& console,
+                             HttpOptions options)
+    : folder_(std::move(folder)), console_(console), options_(std::move(options)) {
+  while (folder_.size() > 1 && folder_.back() == '/') folder_.pop_back();
+  SetServerFolder(std::move(server_folder));
 }
 
-FirmwareFiles::FirmwareFiles(std::string folder, std::string server_folder, ToolConsole& console,
-                             DownloadOptions options)
-    : folder_(std::move(folder)),
-      server_folder_(std::move(server_folder)),
-      console_(console),
-      options_(options) {
-  while (folder_.size() > 1 && folder_.back() == '/') folder_.pop_back();
+void FirmwareFiles::SetServerFolder(std::string server_folder) {
+  server_folder_ = std::move(server_folder);
   if (server_folder_.empty() || server_folder_.back() != '/') server_folder_.push_back('/');
 }
 
@@ -163,20 +117,80 @@ bool FirmwareFiles::DownloadProgramFile(const std::string& name) {
   return internet_conexion_ ? FetchFirmware(name) : CopyFirmwareFromCache(name);
 }
 
+bool FirmwareFiles::FetchWhole(const std::string& name, bool image, std::string& bytes,
+                               std::string& failure) {
+  HttpReply reply = HttpGet(AddressOf(name), options_);
+  if (!reply.transferred) {
+    failure = reply.error;
+    return false;
+  }
+  if (reply.status != 200) {
+    failure = "the server answered " + std::to_string(reply.status);
+    return false;
+  }
+  if (reply.bytes.empty()) {
+    // What a misconfigured server sends for a missing file; sending it would leave the device without a
+    // program.
+    failure = "the answer is empty";
+    return false;
+  }
+  if (LooksLikeHtml(reply)) {
+    failure = "the answer is a web page, not the file";
+    return false;
+  }
+  // Only the image: what the header holds is the device's business, and it is never sent.
+  if (image && IsText(reply)) {
+    failure = "the answer is text, not a firmware";
+    return false;
+  }
+
+  // A checksum the server publishes beside the file is used whenever it is there; only its absence is
+  // tolerated, not a checksum file that cannot be read or does not fit.
+  std::string sum_name = name + kChecksumSuffix;
+  HttpReply sum = HttpGet(AddressOf(sum_name), options_);
+  if (sum.transferred && sum.status == 200) {
+    std::optional<std::string> expected = Sha256For(sum.bytes, name);
+    if (!expected) {
+      failure = sum_name + " is not a SHA-256 checksum of it in sha256sum form";
+      return false;
+    }
+    if (*expected != Sha256Hex(reply.bytes)) {
+      failure = "its SHA-256 does not match " + sum_name + " (" + std::to_string(reply.bytes.size()) +
+                " bytes arrived)";
+      return false;
+    }
+  } else if (!sum.transferred || !IsMissing(sum.status)) {
+    failure = "its checksum " + sum_name + " could not be read: " +
+              (sum.transferred ? "the server answered " + std::to_string(sum.status) : sum.error);
+    return false;
+  } else if (reply.content_length < 0) {
+    // A reply ended by closing the connection looks the same whole or cut short.
+    failure = "the server did not say how long it is and publishes no " + sum_name +
+              ", so it cannot be known whole";
+    return false;
+  } else if (static_cast<size_t>(reply.content_length) != reply.bytes.size()) {
+    failure =
+        std::to_string(reply.bytes.size()) + " of " + std::to_string(reply.content_length) + " bytes arrived";
+    return false;
+  }
+  bytes = std::move(reply.bytes);
+  return true;
+}
+
 bool FirmwareFiles::FetchPlainFile(const std::string& name) {
   if (!IsPlainFileName(name)) return Refused(name);
   // Offline the local copy is all there is: the catalogue a previous online run left.
   if (!internet_conexion_) return std::filesystem::is_regular_file(PathOf(name));
   if (net_error_) return false;
-  Download download = FetchAddress(AddressOf(name), options_);
-  if (!download.ok) return NotAvailable(download.error);
+  std::string bytes, failure;
+  if (!FetchWhole(name, false, bytes, failure)) return NotAvailable(name, failure);
   EnsureFolder(folder_);
   // The file is replaced only by a complete download; a failed one keeps the previous catalogue, so the
   // list still shows what can be sent from the cache.
   FileBatch batch;
-  batch.Add(PathOf(name), std::move(download.bytes));
+  batch.Add(PathOf(name), std::move(bytes));
   FileBatch::Result written = batch.Commit();
-  if (!written.ok) return NotAvailable(written.failed_path + ": " + written.error);
+  if (!written.ok) return NotAvailable(written.failed_path, written.error);
   return true;
 }
 
@@ -184,26 +198,22 @@ bool FirmwareFiles::FetchFirmware(const std::string& name) {
   if (net_error_) return false;
   // The previous firmware goes first, so that whatever happens next it can never be sent in place of this
   // one.
-  RemoveFile(PathOf(kFirmwareBody));
-  RemoveFile(PathOf(kFirmwareHeader));
-  Download body = FetchAddress(AddressOf(name + ".bin"), options_);
-  if (!body.ok) return NotAvailable(body.error);
-  Download header = FetchAddress(AddressOf(name + ".hea"), options_);
-  if (!header.ok) return NotAvailable(header.error);
+  ForgetReadyFirmware();
+  std::string body, header, failure;
+  if (!FetchWhole(name + ".bin", true, body, failure)) return NotAvailable(name + ".bin", failure);
+  if (!FetchWhole(name + ".hea", false, header, failure)) return NotAvailable(name + ".hea", failure);
 
   EnsureFolder(folder_);
   FileBatch ready;
-  ready.Add(PathOf(kFirmwareBody), body.bytes);
-  ready.Add(PathOf(kFirmwareHeader), header.bytes);
+  ready.Add(PathOf(kFirmwareBody), body);
+  ready.Add(PathOf(kFirmwareHeader), header);
   FileBatch::Result written = ready.Commit();
-  if (!written.ok) return NotAvailable(written.failed_path + ": " + written.error);
+  if (!written.ok) return NotAvailable(written.failed_path, written.error);
+  ready_digest_ = Sha256Hex(body);
 
-  // The cache pair is replaced together and only by a complete pair. The firmware is ready whether or not
-  // the cache could be written; the log says when a later offline run will not find it.
-  FileBatch cache;
-  cache.Add(PathOf(name + ".bin"), std::move(body.bytes));
-  cache.Add(PathOf(name + ".hea"), std::move(header.bytes));
-  FileBatch::Result cached = cache.Commit();
+  // The firmware is ready whether or not the cache could be written; the log says when a later offline run
+  // will not find it.
+  FileBatch::Result cached = StoreInCache(name, body, header);
   if (!cached.ok) {
     console_.AddLog("The offline copy of " + name + " could not be kept: " + cached.error);
   }
@@ -211,37 +221,88 @@ bool FirmwareFiles::FetchFirmware(const std::string& name) {
   return true;
 }
 
-bool FirmwareFiles::CopyFirmwareFromCache(const std::string& name) {
-  RemoveFile(PathOf(kFirmwareBody));
-  RemoveFile(PathOf(kFirmwareHeader));
-  std::string body, header;
-  // Downloads never leave an empty file, so an empty cache file is as good as missing.
-  if (!ReadWholeFile(PathOf(name + ".bin"), body) || body.empty()) {
-    return NotAvailable(PathOf(name + ".bin") + ": not in the offline cache");
+FileBatch::Result FirmwareFiles::StoreInCache(const std::string& name, const std::string& body,
+                                              const std::string& header) {
+  // The pair and its checksums are replaced together and only by a complete pair.
+  FileBatch cache;
+  for (const auto& [file, bytes] : {std::pair{name + ".bin", &body}, std::pair{name + ".hea", &header}}) {
+    cache.Add(PathOf(file), *bytes);
+    cache.Add(PathOf(file + kChecksumSuffix), Sha256SumLine(Sha256Hex(*bytes), file));
   }
-  if (!ReadWholeFile(PathOf(name + ".hea"), header) || header.empty()) {
-    return NotAvailable(PathOf(name + ".hea") + ": not in the offline cache");
+  return cache.Commit();
+}
+
+bool FirmwareFiles::ReadCached(const std::string& file, std::string& bytes, std::string& failure,
+                               bool& damaged) {
+  // Downloads never leave an empty file, so an empty cache file is as good as missing.
+  if (!ReadWholeFile(PathOf(file), bytes) || bytes.empty()) {
+    failure = "not in the offline cache";
+    return false;
+  }
+  std::string sums;
+  std::optional<std::string> expected;
+  if (ReadWholeFile(PathOf(file + kChecksumSuffix), sums)) expected = Sha256For(sums, file);
+  if (!expected || *expected != Sha256Hex(bytes)) {
+    // A copy whose checksum is gone cannot be told from a damaged one, and is not sent either.
+    damaged = true;
+    failure = expected
+                  ? "the offline copy is damaged: it does not match its SHA-256 in " + file + kChecksumSuffix
+                  : "the offline copy has no SHA-256 beside it (" + file + kChecksumSuffix +
+                        ") and cannot be checked";
+    return false;
+  }
+  return true;
+}
+
+bool FirmwareFiles::CopyFirmwareFromCache(const std::string& name) {
+  ForgetReadyFirmware();
+  std::string body, header, failure;
+  bool damaged = false;
+  for (auto [file, bytes] : {std::pair{name + ".bin", &body}, std::pair{name + ".hea", &header}}) {
+    if (!ReadCached(file, *bytes, failure, damaged)) {
+      NotAvailable(file, failure);
+      cache_damaged_ = damaged;
+      return false;
+    }
   }
   FileBatch ready;
-  ready.Add(PathOf(kFirmwareBody), std::move(body));
+  ready.Add(PathOf(kFirmwareBody), body);
   ready.Add(PathOf(kFirmwareHeader), std::move(header));
   FileBatch::Result written = ready.Commit();
-  if (!written.ok) return NotAvailable(written.failed_path + ": " + written.error);
+  if (!written.ok) return NotAvailable(written.failed_path, written.error);
+  ready_digest_ = Sha256Hex(body);
   last_error_.clear();
   return true;
 }
 
-bool FirmwareFiles::NotAvailable(std::string reason) {
+bool FirmwareFiles::ReadyImage(std::string& image) {
+  image.clear();
+  if (ready_digest_.empty()) return NotAvailable(kFirmwareBody, "no firmware was made ready");
+  if (!ReadWholeFile(PathOf(kFirmwareBody), image) || Sha256Hex(image) != ready_digest_) {
+    image.clear();
+    return NotAvailable(kFirmwareBody, "it has changed or gone since it was made ready");
+  }
+  return true;
+}
+
+void FirmwareFiles::ForgetReadyFirmware() {
+  ready_digest_.clear();
+  RemoveFile(PathOf(kFirmwareBody));
+  RemoveFile(PathOf(kFirmwareHeader));
+}
+
+bool FirmwareFiles::NotAvailable(const std::string& file, const std::string& reason) {
   net_error_ = true;
-  last_error_ = std::move(reason);
+  last_error_ = file + ": " + reason;
   console_.AddLog(kNotAvailableMessage);
+  console_.AddLog(last_error_);
   return false;
 }
 
 bool FirmwareFiles::Refused(const std::string& name) {
   net_error_ = true;
   last_error_ = "\"" + name + "\" is not a plain file name";
-  console_.AddLog("The file name \"" + DecodeFileText(name) + "\" is not a plain name and is not used.");
+  console_.AddLog("The file name \"" + name + "\" is not a plain name and is not used.");
   return false;
 }
 
@@ -258,7 +319,7 @@ bool UpdateAllForOffline(FirmwareFiles& files, XmlScanner& catalogue, ToolConsol
     std::optional<std::string> name = FirmwareNameOf(ReadProgram(catalogue, row.key), row.key, console);
     complete = name && files.DownloadProgramFile(*name) && complete;
   }
-  console.AddLog("Done!");
+  console.AddLog(complete ? "Done!" : "Not every file could be fetched: the offline copies are incomplete.");
   return complete;
 }
 

@@ -2,11 +2,14 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QEventLoop>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <filesystem>
 
 #include "designer/link/kestrel_binding.h"
@@ -16,8 +19,8 @@
 namespace tabulo {
 namespace {
 
-DownloadOptions WindowDownloads() {
-  DownloadOptions options;
+HttpOptions WindowDownloads() {
+  HttpOptions options;
   options.while_waiting = [] { QCoreApplication::processEvents(QEventLoop::AllEvents, 50); };
   return options;
 }
@@ -39,16 +42,33 @@ FirmwareWindow::FirmwareWindow(KestrelApi& api, UserPrompts& prompts, const std:
   Text1->setObjectName("Text1");
   Text1->setReadOnly(true);
   log_label->setBuddy(Text1);
+  WaitProgress = new QProgressBar(this);
+  WaitProgress->setObjectName("WaitProgress");
+  WaitProgress->setTextVisible(true);
+  WaitProgress->hide();
   Command1 = new QPushButton("Update all the software to use Offline.", this);
   Command1->setObjectName("Command1");
+  auto* server_label = new QLabel("Download server:", this);
+  ServerFolder = new QLineEdit(QString::fromStdString(files_.ServerFolder()), this);
+  ServerFolder->setObjectName("ServerFolder");
+  ServerFolder->setToolTip(
+      "The folder of the download server the catalogue and the firmware come from. When $FIRMLOADER_SERVER "
+      "is "
+      "set, it takes the place of this setting at the next start.");
+  server_label->setBuddy(ServerFolder);
+  auto* server_row = new QHBoxLayout;
+  server_row->addWidget(server_label);
+  server_row->addWidget(ServerFolder, 1);
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(list_label);
   layout->addWidget(List1, 2);
   layout->addWidget(log_label);
   layout->addWidget(Text1, 1);
+  layout->addWidget(WaitProgress);
+  layout->addLayout(server_row);
   layout->addWidget(Command1);
-  resize(520, 480);
+  resize(520, 500);
 
   // A program is sent on a click or on Enter (eventFilter), never on a mere change of selection: moving
   // through the list with the arrow keys must not start a procedure. Not on "activated" either, which some
@@ -57,6 +77,25 @@ FirmwareWindow::FirmwareWindow(KestrelApi& api, UserPrompts& prompts, const std:
           [this](QListWidgetItem* item) { List1_Click(List1->row(item)); });
   List1->installEventFilter(this);
   connect(Command1, &QPushButton::clicked, this, &FirmwareWindow::Command1_Click);
+  connect(ServerFolder, &QLineEdit::editingFinished, this, &FirmwareWindow::ServerFolder_Edited);
+}
+
+void FirmwareWindow::ServerFolder_Edited() {
+  QString address = ServerFolder->text().trimmed();
+  if (address.isEmpty() || address == QString::fromStdString(files_.ServerFolder())) {
+    ServerFolder->setText(QString::fromStdString(files_.ServerFolder()));
+    return;
+  }
+  QString scheme = address.section(':', 0, 0).toLower();
+  if (!address.contains("://") || (scheme != "http" && scheme != "https")) {
+    AddLog("The download server's address must begin with http:// or https://; it was not changed.");
+    ServerFolder->setText(QString::fromStdString(files_.ServerFolder()));
+    return;
+  }
+  files_.SetServerFolder(address.toStdString());
+  ServerFolder->setText(QString::fromStdString(files_.ServerFolder()));
+  AddLog("Files now come from " + files_.ServerFolder());
+  emit ServerFolderChanged(ServerFolder->text());
 }
 
 bool FirmwareWindow::Form_Load() {
@@ -113,8 +152,24 @@ void FirmwareWindow::AddLog(const std::string& text) {
 void FirmwareWindow::WaitMilliseconds(int ms) {
   // The events flow all the time, not only every 100 ms, and the wait ends on time.
   QEventLoop loop;
+  QTimer tick;
+  QElapsedTimer clock;
+  clock.start();
+  if (ms >= kProgressFromMs) {
+    auto show_progress = [this, ms, &clock] {
+      int elapsed = static_cast<int>(std::min<qint64>(clock.elapsed(), ms));
+      WaitProgress->setValue(elapsed);
+      WaitProgress->setFormat(QString::fromStdString(TimeLeftText(ms - elapsed)));
+    };
+    WaitProgress->setRange(0, ms);
+    show_progress();
+    WaitProgress->show();
+    connect(&tick, &QTimer::timeout, this, show_progress);
+    tick.start(200);
+  }
   QTimer::singleShot(ms > 0 ? ms : 0, Qt::PreciseTimer, &loop, &QEventLoop::quit);
   loop.exec();
+  WaitProgress->hide();
 }
 
 bool FirmwareWindow::eventFilter(QObject* watched, QEvent* event) {
@@ -141,6 +196,7 @@ void FirmwareWindow::SetBusy(bool busy) {
   busy_ = busy;
   List1->setEnabled(!busy);
   Command1->setEnabled(!busy);
+  ServerFolder->setEnabled(!busy);
   if (busy) {
     setCursor(Qt::BusyCursor);
   } else {

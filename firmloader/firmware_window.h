@@ -1,12 +1,15 @@
 #pragma once
 // The firmware tool's window ("Velt - Upgrade Firmware 2"): the programs of the local catalogue, the log,
-// and "Update all the software to use Offline." when the PC is online. A click on a program sends it with
+// the download server's address, a progress bar for the long waits on a device, and "Update all the
+// software to use Offline." when the PC is online. A click on a program sends it with
 // the procedure its hardware needs. Every wait and download keeps the window answering; meanwhile the list
 // and the button are disabled and the window stays open, so that no second procedure or download starts
 // and no device is left half-programmed by a closed window.
 
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QWidget>
 #include <optional>
@@ -50,6 +53,12 @@ class FirmwareWindow : public QWidget, public ToolConsole {
   QListWidget* List1 = nullptr;
   QPlainTextEdit* Text1 = nullptr;  // the log
   QPushButton* Command1 = nullptr;
+  QLineEdit* ServerFolder = nullptr;     // the download server's firmware folder
+  QProgressBar* WaitProgress = nullptr;  // shown during a long wait, with the time left
+
+ signals:
+  // The user set another download server address; the program keeps it in its settings.
+  void ServerFolderChanged(const QString& address);
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -57,6 +66,7 @@ class FirmwareWindow : public QWidget, public ToolConsole {
 
  private:
   void SetBusy(bool busy);
+  void ServerFolder_Edited();
 
   KestrelApi& api_;
   UserPrompts& prompts_;

@@ -1,8 +1,10 @@
 #include "firmloader/flashing_procedures.h"
 
+#include <optional>
+#include <utility>
+
 #include "designer/document/numbers.h"
 #include "firmloader/program_catalogue.h"
-#include "platform/files.h"
 
 namespace tabulo {
 namespace {
@@ -31,14 +33,24 @@ std::string RadioField(const std::string& status) {
 }  // namespace
 
 FlashingProcedures::FlashingProcedures(KestrelApi& api, FirmwareFiles& files, UserPrompts& prompts,
-                                       ToolConsole& console, int com_port_number)
-    : api_(api), files_(files), prompts_(prompts), console_(console), port_(com_port_number) {}
+                                       ToolConsole& console, int com_port_number, ProcedureLimits limits)
+    : api_(api),
+      files_(files),
+      prompts_(prompts),
+      console_(console),
+      port_(com_port_number),
+      limits_(std::move(limits)) {}
 
 bool FlashingProcedures::List1_Click(const XmlScanner& catalogue, const std::string& key) {
   files_.ClearNetError();
+  given_up_ = false;
   ProgramEntry program = ReadProgram(catalogue, key);
   bool sent = false;
-  if (std::optional<std::string> name = FirmwareNameOf(program, key, console_)) {
+  bool settings_set = true;
+  if (std::string problem = BaseSettingsProblem(program, key); !problem.empty()) {
+    console_.AddLog(problem);
+    prompts_.Message(problem);
+  } else if (std::optional<std::string> name = FirmwareNameOf(program, key, console_)) {
     if (program.Hardware == "Ementa") {
       sent = UpdateMenuTerminal(*name);
     } else if (program.Hardware == "Terminal") {
@@ -52,27 +64,67 @@ bool FlashingProcedures::List1_Click(const XmlScanner& catalogue, const std::str
   // The base's radio and name are set only after a program was sent: after a cancelled or failed send the
   // user is dealing with a device that is not in a known state, and a base left cleared does not answer.
   if (sent) {
-    if (!program.RadioKhz.empty()) SetBaseRadio(IntegerValue(program.RadioKhz));
-    if (!program.BaseName.empty()) SetBaseName(program.BaseName);
+    if (std::optional<int> khz = RadioKhzValue(program.RadioKhz)) settings_set = SetBaseRadio(*khz) == *khz;
+    if (!program.BaseName.empty()) settings_set = SetBaseName(program.BaseName) && settings_set;
   }
-  console_.AddLog("Done!");
-  return sent;
+  if (given_up_) console_.AddLog("No more answers: the procedure was given up.");
+  if (!sent) {
+    console_.AddLog("The program was not sent.");
+  } else if (!settings_set) {
+    console_.AddLog("The program was sent, but the base's settings were not all set.");
+  } else {
+    console_.AddLog("Done!");
+  }
+  return sent && settings_set;
+}
+
+bool FlashingProcedures::Ask(const std::string& question) {
+  bool yes = prompts_.YesNo(question);
+  if (limits_.answers_ended && limits_.answers_ended()) given_up_ = true;
+  return yes && !given_up_;
+}
+
+void FlashingProcedures::Tell(const std::string& text) {
+  prompts_.Message(text);
+  if (limits_.answers_ended && limits_.answers_ended()) given_up_ = true;
+}
+
+bool FlashingProcedures::AnotherPass(int& passes) {
+  if (limits_.max_passes > 0 && ++passes >= limits_.max_passes) {
+    console_.AddLog("The device did not take the program in " + std::to_string(passes) +
+                    " passes: the procedure ends.");
+    return false;
+  }
+  return true;
 }
 
 bool FlashingProcedures::FetchFirmware(const std::string& name, const char* online_log) {
   if (files_.InternetConexion() && online_log) console_.AddLog(online_log);
-  files_.DownloadProgramFile(name);
-  return !files_.NetError();
+  if (files_.DownloadProgramFile(name) && !files_.NetError()) return true;
+  if (!files_.CacheDamaged()) return false;
+  if (!Ask("The offline copy of " + name +
+           " is damaged and is not sent. Fetch it again from the internet? (The PC must be connected.)")) {
+    return false;
+  }
+  files_.ClearNetError();
+  console_.AddLog("Reading last version from Internet...");
+  return files_.FetchFirmware(name);
 }
 
 bool FlashingProcedures::UpdateTerminal(const std::string& name) {
-  prompts_.Message("Please reset the terminal, during the booting process press 'Del' key.");
-  prompts_.Message("Password is 5293");
-  if (!FetchFirmware(name, "Reading last version from Internet")) return false;
+  Tell("Please reset the terminal, during the booting process press 'Del' key.");
+  if (given_up_) return false;
+  Tell("Password is 5293");
+  if (given_up_ || !FetchFirmware(name, "Reading last version from Internet")) return false;
 
-  if (prompts_.YesNo("Do you wish to update the terminal using the Base?")) {
-    prompts_.Message("If the first line is '1 - Radio Config', press '1' put '91,7' on configurations");
-    prompts_.Message("Choose option '8 - Radio Download'");
+  bool through_base = Ask("Do you wish to update the terminal using the Base?");
+  if (given_up_) return false;
+  int passes = 0;
+  if (through_base) {
+    Tell("If the first line is '1 - Radio Config', press '1' put '91,7' on configurations");
+    if (given_up_) return false;
+    Tell("Choose option '8 - Radio Download'");
+    if (given_up_) return false;
     console_.WaitMilliseconds(10000);
     if (!ProbeBase()) {
       prompts_.Message("Error communicating with Base. Please check Base software.");
@@ -81,55 +133,73 @@ bool FlashingProcedures::UpdateTerminal(const std::string& name) {
     for (;;) {
       console_.AddLog("Sending to the terminal. Terminal should beep while receiving.");
       if (!RadioSend(7000)) return false;
-      if (prompts_.YesNo("The Terminal Beeped?")) {
-        if (prompts_.YesNo("The Terminal received the program?")) {
+      bool beeped = Ask("The Terminal Beeped?");
+      if (given_up_) return false;
+      if (beeped) {
+        bool received = Ask("The Terminal received the program?");
+        if (given_up_) return false;
+        if (received) {
           console_.WaitMilliseconds(10000);
           return true;
         }
+        if (!AnotherPass(passes)) return false;
         continue;
       }
-      if (!prompts_.YesNo("The Base light was blinking while sending?")) {
+      bool blinking = Ask("The Base light was blinking while sending?");
+      if (given_up_) return false;
+      if (!blinking) {
         prompts_.Message("Unknown problem ...");
         return false;
       }
-      prompts_.Message("The problem must be the Radio BaudRate");
-      prompts_.Message(
-          "Check the radio configurations on the terminal.(Option 1) , check if the values are 91, 7");
+      Tell("The problem must be the Radio BaudRate");
+      if (given_up_) return false;
+      Tell("Check the radio configurations on the terminal.(Option 1) , check if the values are 91, 7");
+      if (given_up_ || !AnotherPass(passes)) return false;
       console_.AddLog("Trying again...");
       console_.WaitMilliseconds(3000);
     }
   }
 
-  prompts_.Message("Put terminal on cradle, connect cradle to PC and power it.");
-  prompts_.Message("Choose option '7 - Rs232 Download'.");
+  Tell("Put terminal on cradle, connect cradle to PC and power it.");
+  if (given_up_) return false;
+  Tell("Choose option '7 - Rs232 Download'.");
+  if (given_up_) return false;
   console_.WaitMilliseconds(10000);
-  do {
+  for (;;) {
     console_.AddLog("Sending to serial...");
-    api_.B_Rs232UploadProgram(files_.PathOf(kFirmwareBody), port_);
-  } while (!prompts_.YesNo("The terminal received the program?"));
-  return true;
+    if (!SerialSend()) return false;
+    bool received = Ask("The terminal received the program?");
+    if (given_up_) return false;
+    if (received) return true;
+    if (!AnotherPass(passes)) return false;
+  }
 }
 
 bool FlashingProcedures::UpdateMenuTerminal(const std::string& name) {
-  prompts_.Message("Remove battery, Insert battery and press the last right key while booting.");
-  prompts_.Message("Password is 5293, then press option 7");
-  if (!FetchFirmware(name, "Reading last version from the internet...")) return false;
+  Tell("Remove battery, Insert battery and press the last right key while booting.");
+  if (given_up_) return false;
+  Tell("Password is 5293, then press option 7");
+  if (given_up_ || !FetchFirmware(name, "Reading last version from the internet...")) return false;
   console_.WaitMilliseconds(10000);
   if (!ProbeBase()) {
     prompts_.Message("Error communicating with Base!");
     return false;
   }
-  for (;;) {
+  for (int passes = 0;;) {
     console_.AddLog("Sending to the Tabulo. Wait!");
     if (!RadioSend(8000)) return false;
-    if (prompts_.YesNo("The Tabulo received the program?")) return true;
+    bool received = Ask("The Tabulo received the program?");
+    if (given_up_) return false;
+    if (received) return true;
+    if (!AnotherPass(passes)) return false;
     console_.AddLog("Trying again...");
     console_.WaitMilliseconds(3000);
   }
 }
 
 bool FlashingProcedures::UpdateBase(const std::string& name) {
-  if (!prompts_.YesNo("Are you sure you want to update the Base firmware?")) return false;
+  bool sure = Ask("Are you sure you want to update the Base firmware?");
+  if (!sure || given_up_) return false;
   int clearing_pass = 0;
   while (ProbeBase()) {
     // The base still runs its program: it has to be cleared before the boot loader takes a new one.
@@ -158,7 +228,7 @@ bool FlashingProcedures::UpdateBase(const std::string& name) {
     if (api_.ChangeBaseNameAntenaFast(port_, "!DOWN") != 0) console_.WaitMilliseconds(200);
     api_.IO_Close(port_);
     console_.AddLog("Sending to Base using serial port...");
-    api_.B_Rs232UploadProgram(files_.PathOf(kFirmwareBody), port_);
+    if (!SerialSend()) return false;
     console_.AddLog("Please wait while Base is saving the program...");
     console_.WaitMilliseconds(45000);
     if (ProbeBase()) {
@@ -179,16 +249,23 @@ bool FlashingProcedures::UpdateBase(const std::string& name) {
   }
 }
 
+bool FlashingProcedures::SerialSend() {
+  // The library reads the file itself; it is checked first, so that what goes out is what was verified.
+  std::string image;
+  if (!files_.ReadyImage(image)) return false;
+  api_.B_Rs232UploadProgram(files_.PathOf(kFirmwareBody), port_);
+  return true;
+}
+
 bool FlashingProcedures::RadioSend(int settle_ms) {
   for (int round = 0; round < 2; ++round) {
     api_.B_PutBaseUpload(port_, base_baud_rate_);
     console_.WaitMilliseconds(1000);
     if (!api_.IO_Open(port_, base_baud_rate_)) return false;
     std::string image;
-    // The image was made ready by the fetch; one that has gone missing since is never sent as nothing.
-    if (!ReadWholeFile(files_.PathOf(kFirmwareBody), image) || image.empty()) {
+    // The image made ready by the fetch, and nothing else: one that has gone or changed since is not sent.
+    if (!files_.ReadyImage(image)) {
       api_.IO_Close(port_);
-      console_.AddLog(kNotAvailableMessage);
       return false;
     }
     checksums_ = {};
@@ -235,24 +312,36 @@ bool FlashingProcedures::ReadStatus(std::string& status) {
   return false;
 }
 
-void FlashingProcedures::SetBaseName(const std::string& name) {
+bool FlashingProcedures::SetBaseName(const std::string& name) {
   console_.AddLog("Changing base name to :" + name);
+  std::optional<std::string> wanted = BaseNameBytes(name);
+  if (!wanted) {
+    // Refused before the base is asked anything: it would keep only the characters that fit.
+    prompts_.Message("The base name \"" + name + "\" does not fit the base: it was not changed.");
+    return false;
+  }
   std::string status;
-  if (!ReadStatus(status)) return;
+  if (!ReadStatus(status)) return false;
   // A status without a usable rate keeps the one that just worked.
   if (int baud = IntegerValue(Field(status, 19, 6)); baud > 0) base_baud_rate_ = baud;
-  std::string wanted(Trim(name));
   // The field is compared as it stands, so a name shorter than five characters is always sent again.
-  if (wanted == NameField(status)) return;
-  api_.B_SetBaseName(port_, base_baud_rate_, name, 0, 0);
-  if (!ReadStatus(status)) return;
+  if (*wanted == NameField(status)) return true;
+  api_.B_SetBaseName(port_, base_baud_rate_, *wanted, 0, 0);
+  if (!ReadStatus(status)) return false;
   // The check after the change compares without the field's padding: a shorter name the base took is no
   // error.
-  if (wanted != Trim(NameField(status))) prompts_.Message("Error trying to change the Base configurations!");
+  if (*wanted == Trim(NameField(status))) return true;
+  prompts_.Message("Error trying to change the Base configurations!");
+  return false;
 }
 
 int FlashingProcedures::SetBaseRadio(int khz) {
   console_.AddLog("Changing radio speed to :" + DecimalText(khz));
+  if (!RadioKhzValue(DecimalText(khz))) {
+    prompts_.Message("The radio frequency " + DecimalText(khz) +
+                     " is not one the base holds: it was not changed.");
+    return 0;
+  }
   std::string status;
   if (!ReadStatus(status)) return 0;
   if (int baud = IntegerValue(Field(status, 19, 6)); baud > 0) base_baud_rate_ = baud;

@@ -2,6 +2,7 @@
 
 #include <set>
 
+#include "designer/document/numbers.h"
 #include "designer/storage/text_codec.h"
 
 namespace tabulo {
@@ -12,7 +13,7 @@ std::vector<ProgramRow> LoadProgramList(XmlScanner& catalogue) {
   for (std::string key = catalogue.XmlFirstElement(); !key.empty(); key = catalogue.XmlNextElement()) {
     if (rows.size() == kMaxPrograms) break;
     if (!seen.insert(key).second) continue;
-    rows.push_back({key, DecodeFileText(catalogue.Value(key + "\\Descricao"))});
+    rows.push_back({key, catalogue.Value(key + "\\Descricao")});
   }
   return rows;
 }
@@ -37,9 +38,46 @@ bool IsPlainFirmwareName(std::string_view name) {
 std::optional<std::string> FirmwareNameOf(const ProgramEntry& program, const std::string& key,
                                           ToolConsole& console) {
   if (IsPlainFirmwareName(program.Filename)) return program.Filename;
-  console.AddLog("The file name \"" + DecodeFileText(program.Filename) + "\" of program " +
-                 DecodeFileText(key) + " is not a plain name and is not used.");
+  console.AddLog("The file name \"" + program.Filename + "\" of program " + key +
+                 " is not a plain name and is not used.");
   return std::nullopt;
+}
+
+std::optional<int> RadioKhzValue(std::string_view text) {
+  text = Trim(text);
+  if (text.empty() || text.size() > kRadioKhzDigits) return std::nullopt;
+  int khz = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    khz = khz * 10 + (c - '0');
+  }
+  if (khz < kMinRadioKhz) return std::nullopt;
+  return khz;
+}
+
+std::optional<std::string> BaseNameBytes(std::string_view name) {
+  std::string bytes;
+  if (!EncodeWindows1252(Trim(name), bytes) || bytes.empty() || bytes.size() > kBaseNameLength) {
+    return std::nullopt;
+  }
+  for (unsigned char c : bytes) {
+    if (c < 0x20 || c == 0x7f) return std::nullopt;
+  }
+  return bytes;
+}
+
+std::string BaseSettingsProblem(const ProgramEntry& program, const std::string& key) {
+  if (!program.RadioKhz.empty() && !RadioKhzValue(program.RadioKhz)) {
+    return "The radio frequency \"" + program.RadioKhz + "\" of program " + key + " is not a number from " +
+           std::to_string(kMinRadioKhz) + " to " + std::string(kRadioKhzDigits, '9') +
+           " kHz: the program is not sent and the base is left as it is.";
+  }
+  if (!program.BaseName.empty() && !BaseNameBytes(program.BaseName)) {
+    return "The base name \"" + program.BaseName + "\" of program " + key +
+           " does not fit the base, which holds " + std::to_string(kBaseNameLength) +
+           " characters of Western European text: the program is not sent and the base is left as it is.";
+  }
+  return {};
 }
 
 }  // namespace tabulo

@@ -13,9 +13,17 @@ class ToolConsole {
   virtual ~ToolConsole() = default;
   // One line of the log.
   virtual void AddLog(const std::string& text) = 0;
-  // Returns after `ms` milliseconds, keeping the window responsive.
+  // Returns after `ms` milliseconds, keeping the window responsive. A wait of kProgressFromMs or more shows
+  // a progress bar with the time left: the user is waiting on a device and must not think the tool hangs.
   virtual void WaitMilliseconds(int ms) = 0;
 };
+
+inline constexpr int kProgressFromMs = 2000;
+
+// "12 s left", rounded up, as a wait's progress bar says it.
+inline std::string TimeLeftText(int ms_left) {
+  return std::to_string((ms_left > 0 ? ms_left + 999 : 0) / 1000) + " s left";
+}
 
 // Keeps every log line and wait, and returns from waits at once.
 class RecordingConsole : public ToolConsole {

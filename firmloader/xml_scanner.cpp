@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "designer/storage/text_codec.h"
 #include "platform/files.h"
 
 namespace tabulo {
@@ -14,6 +15,36 @@ std::string_view TrimValue(std::string_view text) {
   if (first == std::string_view::npos) return {};
   size_t last = text.find_last_not_of(kBlanks);
   return text.substr(first, last - first + 1);
+}
+
+// The bytes as UTF-8 text.
+std::string CatalogueText(std::string bytes) {
+  if (bytes.rfind("\xEF\xBB\xBF", 0) == 0) return DecodeFileText(bytes);
+  if (IsValidUtf8(bytes)) return bytes;
+  return DecodeWindows1252(bytes);
+}
+
+// The text without "<?...?>", "<!--...-->" and "<!...>": a commented-out program is no program, and a
+// declaration before the first element is no key.
+std::string WithoutDeclarationsAndComments(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  size_t at = 0;
+  for (;;) {
+    size_t open = text.find("<", at);
+    while (open != std::string::npos && open + 1 < text.size() && text[open + 1] != '?' &&
+           text[open + 1] != '!') {
+      open = text.find("<", open + 1);
+    }
+    if (open == std::string::npos || open + 1 >= text.size()) break;
+    out.append(text, at, open - at);
+    std::string_view end = text.compare(open, 4, "<!--") == 0 ? "-->" : text[open + 1] == '?' ? "?>" : ">";
+    size_t close = text.find(end, open + 2);
+    if (close == std::string::npos) return out;  // unclosed: the rest is part of it
+    at = close + end.size();
+  }
+  out.append(text, at, std::string::npos);
+  return out;
 }
 
 }  // namespace
@@ -48,7 +79,7 @@ bool XmlScanner::Load(const std::string& path) {
 }
 
 void XmlScanner::SetText(std::string text) {
-  text_ = std::move(text);
+  text_ = WithoutDeclarationsAndComments(CatalogueText(std::move(text)));
   current_.clear();
   position_ = 0;
   has_current_ = false;

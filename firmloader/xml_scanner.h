@@ -1,8 +1,9 @@
 #pragma once
 // The reader of the program catalogue "Conf.xml": a small text scanner, not an XML parser. The catalogue is
-// a flat run of elements with no root and no declaration; each element's tag is a program key and its
-// children hold the program's values. The scanner finds tags by plain text search, so it reads whatever the
-// download server sends without ever failing, and a malformed catalogue gives empty values or a short list.
+// a flat run of elements with no root; each element's tag is a program key and its children hold the
+// program's values. The scanner finds tags by plain text search, so it reads whatever the download server
+// sends without ever failing, and a malformed catalogue gives empty values or a short list. An XML
+// declaration, comments and a document type, which editors and servers add, are passed over.
 
 #include <cstddef>
 #include <string>
@@ -20,6 +21,8 @@ class XmlScanner {
  public:
   // Loads a whole file; false (and an empty text) when it cannot be read.
   bool Load(const std::string& path);
+  // Takes a catalogue's bytes: UTF-8 (behind a byte-order mark or not) when they are UTF-8, else
+  // Windows-1252, the text the original tool wrote; held as UTF-8 without the declaration and comments.
   void SetText(std::string text);
   const std::string& Text() const { return text_; }
 

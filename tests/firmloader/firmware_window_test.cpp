@@ -64,8 +64,19 @@ void ClickRow(QListWidget* list, int row) {
   QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
 }
 
+// Bytes a firmware may hold: not text.
+std::string Binary(const std::string& tag) {
+  return tag + std::string("\0\x01\xff", 3);
+}
+
 class FirmwareWindowTest : public ::testing::Test {
  protected:
+  // Keeps a firmware in the tool's offline cache, as a fetch does.
+  void Cache(const std::string& name, const std::string& body) {
+    RecordingConsole console;
+    ASSERT_TRUE(FirmwareFiles(tool_.Path(), "", console).StoreInCache(name, body, Binary("header")).ok);
+  }
+
   void SetUp() override {
     ::setenv("KESTREL_LIBRARY", test::BuiltLibrary().c_str(), 1);
     ::setenv("KESTREL_TIMEOUT_MS", "60", 1);
@@ -138,18 +149,20 @@ TEST_F(FirmwareWindowTest, UpdateForOfflineFetchesTheCatalogueAndEveryFirmwareIn
   server_.Put("Conf.xml", Program("MENU", "Menu terminal", "Ementa", "menu7") +
                               Program("TERM", "Order terminal", "Terminal", "term2") +
                               Program("EVIL", "Elsewhere", "Terminal", "..\\..\\evil"));
-  for (const char* name : {"menu7.bin", "menu7.hea", "term2.bin", "term2.hea"}) server_.Put(name, name);
+  for (const char* name : {"menu7.bin", "menu7.hea", "term2.bin", "term2.hea"})
+    server_.Put(name, Binary(name));
   ASSERT_TRUE(Open(true));
   EXPECT_TRUE(Rows().empty());
 
   QTest::mouseClick(window_->Command1, Qt::LeftButton);
   EXPECT_EQ(Rows(), (std::vector<std::string>{"Menu terminal", "Order terminal", "Elsewhere"}));
   for (const char* name : {"menu7.bin", "menu7.hea", "term2.bin", "term2.hea"}) {
-    EXPECT_EQ(test::ReadFile(tool_ / name), name);
+    EXPECT_EQ(test::ReadFile(tool_ / name), Binary(name));
   }
   std::vector<std::string> log = LogLines(*window_);
   EXPECT_EQ(log[1], "Reading all the files from internet...");
-  EXPECT_EQ(log.back(), "Done!");
+  EXPECT_EQ(log.back(), "Not every file could be fetched: the offline copies are incomplete.")
+      << "EVIL's firmware was refused, so the update is not done";
   EXPECT_TRUE(Logged(*window_,
                      "The file name \"..\\..\\evil\" of program EVIL is not a plain name and is not used."));
   for (const std::string& request : server_.Requests()) EXPECT_EQ(request.find("evil"), std::string::npos);
@@ -166,15 +179,14 @@ TEST_F(FirmwareWindowTest, UpdateForOfflineFetchesTheCatalogueAndEveryFirmwareIn
     if (event["event"] == "firmware") firmware.push_back(event);
   }
   ASSERT_EQ(firmware.size(), 2u);
-  EXPECT_EQ(firmware[0]["bytes"], std::string("menu7.bin").size());
+  EXPECT_EQ(firmware[0]["bytes"], Binary("menu7.bin").size());
   EXPECT_TRUE(firmware[0]["checksum_ok"]);
 }
 
 TEST_F(FirmwareWindowTest, AClickSendsTheProgramWithTheWindowLockedUntilItEnds) {
   StartBase();
   test::WriteFile(tool_ / "Conf.xml", Program("MENU", "Menu terminal", "Ementa", "menu7"));
-  test::WriteFile(tool_ / "menu7.bin", std::string(5000, 'x'));
-  test::WriteFile(tool_ / "menu7.hea", "header");
+  Cache("menu7", std::string(5000, '\x01'));
   ASSERT_TRUE(Open(false));
   window_->close_during_waits = true;
   prompts_.yes_no = {false, true};  // received on the second try
@@ -204,14 +216,42 @@ TEST_F(FirmwareWindowTest, AClickSendsTheProgramWithTheWindowLockedUntilItEnds) 
   EXPECT_TRUE(window_->close()) << "closing is allowed once the procedure ended";
 }
 
-TEST_F(FirmwareWindowTest, AMissingFirmwareIsReportedAndNothingIsSent) {
+TEST_F(FirmwareWindowTest, AMissingFirmwareOrAWebPageInItsPlaceIsReportedAndNothingIsSent) {
   StartBase();
   test::WriteFile(tool_ / "Conf.xml", Program("MENU", "Menu terminal", "Ementa", "menu7"));
   ASSERT_TRUE(Open(false));
   ClickRow(window_->List1, 0);
   EXPECT_TRUE(Logged(*window_, "File is not available at the moment!"));
+  EXPECT_TRUE(Logged(*window_, "menu7.bin: not in the offline cache"));
+  EXPECT_EQ(LogLines(*window_).back(), "The program was not sent.");
   EXPECT_TRUE(window_->waits.empty()) << "the procedure stops before any step on the device";
+
+  // Online behind a captive portal: its page is no firmware.
+  server_.PortalPage(true);
+  Cache("menu7", Binary("menu7.bin"));
+  ASSERT_TRUE(Open(true));
+  ClickRow(window_->List1, 0);
+  EXPECT_TRUE(Logged(*window_, "menu7.bin: the answer is a web page, not the file"));
+  EXPECT_EQ(LogLines(*window_).back(), "The program was not sent.");
+  EXPECT_TRUE(window_->waits.empty());
   EXPECT_FALSE(std::filesystem::exists(folder_ / "events.jsonl"));
+  EXPECT_EQ(test::ReadFile(tool_ / "menu7.bin"), Binary("menu7.bin")) << "the cache keeps its good copy";
+}
+
+TEST_F(FirmwareWindowTest, TheServerAddressIsShownAndCanBeSet) {
+  ASSERT_FALSE(Open(false, {""}));
+  EXPECT_EQ(window_->ServerFolder->text().toStdString(), server_.Folder() + "/");
+  QStringList saved;
+  QObject::connect(window_.get(), &FirmwareWindow::ServerFolderChanged,
+                   [&](const QString& address) { saved << address; });
+  window_->ServerFolder->setText("file:///etc");
+  emit window_->ServerFolder->editingFinished();
+  EXPECT_EQ(window_->Files().ServerFolder(), server_.Folder() + "/") << "only http and https";
+  EXPECT_EQ(window_->ServerFolder->text().toStdString(), server_.Folder() + "/");
+  window_->ServerFolder->setText(" http://127.0.0.1:9/site ");
+  emit window_->ServerFolder->editingFinished();
+  EXPECT_EQ(window_->Files().ServerFolder(), "http://127.0.0.1:9/site/");
+  EXPECT_EQ(saved, QStringList{"http://127.0.0.1:9/site/"});
 }
 
 TEST(FirmwareWindowWaits, EventsFlowWhileTheWindowWaits) {
@@ -226,6 +266,20 @@ TEST(FirmwareWindowWaits, EventsFlowWhileTheWindowWaits) {
   window.WaitMilliseconds(250);
   EXPECT_TRUE(fired);
   EXPECT_GE(clock.elapsed(), 240);
+  EXPECT_FALSE(window.WaitProgress->isVisible()) << "a short wait shows no bar";
+
+  // A long wait shows how long it still takes.
+  window.show();
+  bool shown = false;
+  QString text;
+  QTimer::singleShot(300, [&] {
+    shown = window.WaitProgress->isVisible();
+    text = window.WaitProgress->text();
+  });
+  window.WaitMilliseconds(kProgressFromMs);
+  EXPECT_TRUE(shown);
+  EXPECT_TRUE(text.endsWith(" s left")) << text.toStdString();
+  EXPECT_FALSE(window.WaitProgress->isVisible());
 }
 
 TEST(FirmwareTool, IsBuiltBesideTheDesignerThatStartsIt) {

@@ -134,8 +134,7 @@ class FlashingTest : public ::testing::Test {
   FlashingTest()
       : files_(folder_.Path(), "http://127.0.0.1:1/", console_),
         procedures_(base_, files_, prompts_, console_, 3) {
-    test::WriteFile(folder_ / "fw.bin", image_);
-    test::WriteFile(folder_ / "fw.hea", "header");
+    files_.StoreInCache("fw", image_, "header");
   }
   int Waits(int ms) const {
     return static_cast<int>(std::count(console_.waits.begin(), console_.waits.end(), ms));
@@ -310,7 +309,91 @@ TEST_F(FlashingTest, TheClickSetsRadioAndNameOnlyAfterASend) {
   procedures_.List1_Click(catalogue, "B2");  // refused name: nothing sent, nothing set
   EXPECT_EQ(base_.name, "NEWNM");
   EXPECT_EQ(base_.Count("B_Rs232UploadProgram"), 1);
-  EXPECT_EQ(console_.log.back(), "Done!");
+  EXPECT_EQ(console_.log.back(), "The program was not sent.");
+}
+
+TEST_F(FlashingTest, ADamagedOfflineCopyIsRefusedAndCanBeFetchedAgain) {
+  test::WriteFile(folder_ / "fw.bin", "random bytes in place of the image");
+  prompts_.yes_no = {false};  // do not fetch it again
+  EXPECT_FALSE(procedures_.UpdateMenuTerminal("fw"));
+  EXPECT_TRUE(files_.NetError());
+  EXPECT_EQ(prompts_.questions,
+            (std::vector<std::string>{"The offline copy of fw is damaged and is not sent. "
+                                      "Fetch it again from the internet? (The PC must "
+                                      "be connected.)"}));
+  EXPECT_TRUE(base_.radio_messages.empty());
+  EXPECT_TRUE(console_.waits.empty()) << "nothing was done on the device";
+
+  // Yes fetches it from the server, here one that is not there: still nothing is sent.
+  prompts_.yes_no = {true};
+  files_.ClearNetError();
+  EXPECT_FALSE(procedures_.UpdateMenuTerminal("fw"));
+  EXPECT_EQ(Logged("Reading last version from Internet..."), 1);
+  EXPECT_TRUE(base_.radio_messages.empty());
+}
+
+TEST_F(FlashingTest, AScriptGetsBoundedPassesAndGivesUpWhenItsAnswersEnd) {
+  // Answers that run out: the next question finds none.
+  struct EndingPrompts : ScriptedPrompts {
+    bool ended = false;
+    bool YesNo(const std::string& text, const std::string& title) override {
+      ended = ended || yes_no.empty();
+      return ScriptedPrompts::YesNo(text, title);
+    }
+  } prompts;
+  ProcedureLimits limits{kScriptMaxPasses, [&prompts] { return prompts.ended; }};
+  FlashingProcedures script(base_, files_, prompts, console_, 3, limits);
+
+  // "No" for ever: each loop ends after its passes.
+  limits.answers_ended = nullptr;
+  FlashingProcedures no_for_ever(base_, files_, prompts_, console_, 3, limits);
+  prompts_.yes_no.assign(100, false);
+  EXPECT_FALSE(no_for_ever.UpdateMenuTerminal("fw"));
+  EXPECT_EQ(base_.radio_messages.size(), 2u * kScriptMaxPasses);
+  prompts_.yes_no = {true};
+  prompts_.yes_no.insert(prompts_.yes_no.end(), 100, false);  // through the base, never beeped nor...
+  for (size_t i = 2; i < prompts_.yes_no.size(); i += 2) prompts_.yes_no[i] = true;  // ...but blinking
+  base_.radio_messages.clear();
+  EXPECT_FALSE(no_for_ever.UpdateTerminal("fw"));
+  EXPECT_EQ(base_.radio_messages.size(), 2u * kScriptMaxPasses);
+  prompts_.yes_no.assign(100, false);  // the cradle, never received
+  EXPECT_FALSE(no_for_ever.UpdateTerminal("fw"));
+  EXPECT_EQ(base_.uploaded.size(), static_cast<size_t>(kScriptMaxPasses));
+
+  // Answers that end: given up at the question that finds none, whatever the loop.
+  XmlScanner catalogue;
+  catalogue.SetText(
+      "<M><Hardware>Ementa</Hardware><Filename>fw</Filename></M>"
+      "<T><Hardware>Terminal</Hardware><Filename>fw</Filename></T>");
+  base_.radio_messages.clear();
+  prompts.yes_no = {false};
+  EXPECT_FALSE(script.List1_Click(catalogue, "M"));
+  EXPECT_TRUE(script.GivenUp());
+  EXPECT_EQ(base_.radio_messages.size(), 4u) << "one pass after the \"no\", none after the end";
+  EXPECT_EQ(console_.log.back(), "The program was not sent.");
+  EXPECT_EQ(console_.log.end()[-2], "No more answers: the procedure was given up.");
+  prompts.ended = false;
+  prompts.yes_no = {false};  // not through the base
+  base_.uploaded.clear();
+  EXPECT_FALSE(script.List1_Click(catalogue, "T"));
+  EXPECT_EQ(base_.uploaded.size(), 1u);
+}
+
+TEST_F(FlashingTest, BadCatalogueValuesAreRefusedBeforeTheDeviceIsTouched) {
+  XmlScanner catalogue;
+  catalogue.SetText(
+      "<R><Hardware>Antena</Hardware><Filename>fw</Filename><RadioKhz>abc</RadioKhz></R>"
+      "<N><Hardware>Antena</Hardware><Filename>fw</Filename><BaseName>TOOLONG</BaseName></N>");
+  for (const char* key : {"R", "N"}) {
+    prompts_.yes_no = {true};
+    EXPECT_FALSE(procedures_.List1_Click(catalogue, key));
+    EXPECT_EQ(console_.log.back(), "The program was not sent.");
+  }
+  EXPECT_TRUE(base_.calls.empty());
+  ASSERT_EQ(prompts_.messages.size(), 2u);
+  EXPECT_NE(prompts_.messages[0].find("\"abc\""), std::string::npos);
+  EXPECT_NE(prompts_.messages[1].find("\"TOOLONG\""), std::string::npos);
+  EXPECT_TRUE(prompts_.questions.empty()) << "not even asked to start";
 }
 
 TEST(StartUp, ThePortAnswerIsCheckedByOpeningIt) {

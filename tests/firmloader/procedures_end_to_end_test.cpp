@@ -36,10 +36,7 @@ class ProceduresEndToEnd : public ::testing::Test {
     ::setenv("KESTREL_TIMEOUT_MS", "60", 1);
     ::setenv("KESTREL_ATTEMPTS", "2", 1);
   }
-  void SetUp() override {
-    test::WriteFile(folder_ / "fw.bin", Image());
-    test::WriteFile(folder_ / "fw.hea", "header");
-  }
+  void SetUp() override { ASSERT_TRUE(files_.StoreInCache("fw", Image(), "header").ok); }
 
   std::string Events() { return folder_ / "events.jsonl"; }
   std::vector<json> EventsOf(const std::string& kind) {
@@ -62,6 +59,14 @@ class ProceduresEndToEnd : public ::testing::Test {
             {"route", "serial"},
             {"target", target},
             {"bytes", Image().size()}};
+  }
+
+  // A catalogue of one program "P" sending "fw".
+  XmlScanner Catalogue(const std::string& hardware, const std::string& khz, const std::string& name) {
+    XmlScanner catalogue;
+    catalogue.SetText("<P><Hardware>" + hardware + "</Hardware><Filename>fw</Filename><RadioKhz>" + khz +
+                      "</RadioKhz><BaseName>" + name + "</BaseName></P>");
+    return catalogue;
   }
 
   test::TempFolder folder_;
@@ -153,14 +158,47 @@ TEST_F(ProceduresEndToEnd, ATerminalTakesTheProgramThroughTheBase) {
   EXPECT_EQ(EventsOf("firmware"), std::vector<json>(2, RadioFirmware()));
 }
 
-TEST_F(ProceduresEndToEnd, AMissingCachedFirmwareIsNeverSent) {
+TEST_F(ProceduresEndToEnd, AMissingOrDamagedCachedFirmwareIsNeverSent) {
   StartBase({});
-  std::filesystem::remove(folder_ / "fw.bin");
-  prompts_.yes_no = {true, true, true};
-  EXPECT_FALSE(procedures_.UpdateTerminal("fw"));
-  EXPECT_TRUE(files_.NetError());
-  EXPECT_EQ(LogCount("File is not available at the moment!"), 1);
+  std::string damaged = Image();
+  damaged[damaged.size() / 2] ^= 1;
+  for (const char* what : {"damaged", "missing"}) {
+    SCOPED_TRACE(what);
+    if (std::string(what) == "damaged") {
+      test::WriteFile(folder_ / "fw.bin", damaged);
+    } else {
+      std::filesystem::remove(folder_ / "fw.bin");
+    }
+    console_.log.clear();
+    prompts_.yes_no = {false};  // a damaged copy is not fetched again
+    EXPECT_FALSE(procedures_.List1_Click(Catalogue("Terminal", "", ""), "P"));
+    EXPECT_TRUE(files_.NetError());
+    EXPECT_EQ(LogCount("File is not available at the moment!"), 1);
+    EXPECT_EQ(console_.log.back(), "The program was not sent.");
+  }
+  EXPECT_EQ(prompts_.questions.size(), 1u) << "the offer to fetch again, for the damaged copy only";
   EXPECT_TRUE(EventsOf("firmware").empty());
+}
+
+TEST_F(ProceduresEndToEnd, BadCatalogueValuesSetNothingOnTheBase) {
+  StartBase({"--name", "VELT1", "--radio", "91700"});
+  for (auto [khz, name] : {std::pair{"abc", "BAR01"}, std::pair{"91,7", ""}, std::pair{"123456", ""},
+                           std::pair{"86900", "LONGNAME"}, std::pair{"", "\xd0\x91\xd0\xb0\xd0\xb7"}}) {
+    SCOPED_TRACE(std::string(khz) + " " + name);
+    prompts_.yes_no = {true};
+    EXPECT_FALSE(procedures_.List1_Click(Catalogue("Ementa", khz, name), "P"));
+    EXPECT_EQ(console_.log.back(), "The program was not sent.");
+  }
+  EXPECT_EQ(prompts_.messages.size(), 5u) << "one refusal each, nothing asked of the user";
+  EXPECT_TRUE(prompts_.questions.empty());
+  EXPECT_TRUE(EventsOf("firmware").empty());
+  EXPECT_TRUE(EventsOf("name").empty());
+  EXPECT_TRUE(EventsOf("radio").empty());
+  int baud = 19200;
+  std::string status;
+  ASSERT_EQ(api_.B_BaseGetStatus(1, baud, status), 1);
+  EXPECT_EQ(status.substr(3, 5), "VELT1");
+  EXPECT_EQ(status.substr(13, 5), "91700");
 }
 
 // The base's name and radio after a program: set when they differ from the catalogue's, left alone when not.

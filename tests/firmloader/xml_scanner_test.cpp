@@ -69,6 +69,47 @@ TEST(XmlScanner, WalksTheElementsAndReadsTheirTrimmedChildren) {
   EXPECT_EQ(rows[1].description, "Caf\xc3\xa9 menu terminal");  // the catalogue's bytes are Windows-1252
 }
 
+TEST(XmlScanner, ADeclarationAndCommentsArePassedOverAndUtf8IsReadAsUtf8) {
+  const std::string programs =
+      "<!-- programs of 2026 -->\n<!DOCTYPE catalogue>\n"
+      "<MENU7><Descricao>Caf\xc3\xa9 \xe2\x82\xac \xd0\x9c\xd0\xb5\xd0\xbd\xd1\x8e</Descricao>"
+      "<!-- <Filename>old</Filename> --><Filename>menu7</Filename></MENU7>\n"
+      "<!--<OLD><Descricao>withdrawn</Descricao></OLD>-->\n"
+      "<BASE1><Descricao>Base</Descricao></BASE1><!-- never closed <LAST></LAST>";
+  for (const std::string& text : {"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n" + programs,
+                                  "\xEF\xBB\xBF<?xml version=\"1.0\"?>" + programs, programs}) {
+    XmlScanner scanner = Scanner(text);
+    std::vector<ProgramRow> rows = LoadProgramList(scanner);
+    ASSERT_EQ(rows.size(), 2u) << text;
+    EXPECT_EQ(rows[0].key, "MENU7");
+    EXPECT_EQ(rows[0].description, "Caf\xc3\xa9 \xe2\x82\xac \xd0\x9c\xd0\xb5\xd0\xbd\xd1\x8e");
+    EXPECT_EQ(ReadProgram(scanner, "MENU7").Filename, "menu7");
+    EXPECT_EQ(rows[1].key, "BASE1");
+  }
+}
+
+TEST(ProgramCatalogue, RadioAndNameAreCheckedAgainstWhatTheBaseHolds) {
+  EXPECT_EQ(RadioKhzValue(" 91700 "), 91700);
+  EXPECT_EQ(RadioKhzValue("1"), 1);
+  for (const char* bad : {"abc", "91,7", "91.7", "-5", "0", "100000", "9170O", "", "+1"}) {
+    EXPECT_EQ(RadioKhzValue(bad), std::nullopt) << bad;
+  }
+  EXPECT_EQ(BaseNameBytes("CAF\xc3\x89"), "CAF\xc9");  // sent as the base's Windows-1252
+  EXPECT_EQ(BaseNameBytes(" AB "), "AB");
+  for (const char* bad : {"VELT12", "\xd0\x9c\xd0\xb5\xd0\xbd", "A\tB", ""}) {
+    EXPECT_EQ(BaseNameBytes(bad), std::nullopt) << bad;
+  }
+  ProgramEntry program{"Antena", "fw", "abc", ""};
+  EXPECT_EQ(
+      BaseSettingsProblem(program, "B1"),
+      "The radio frequency \"abc\" of program B1 is not a number from 1 to 99999 kHz: the program is not "
+      "sent and the base is left as it is.");
+  program = {"Antena", "fw", "91700", "VELT12"};
+  EXPECT_NE(BaseSettingsProblem(program, "B1").find("\"VELT12\""), std::string::npos);
+  program.BaseName = "VELT1";
+  EXPECT_EQ(BaseSettingsProblem(program, "B1"), "");
+}
+
 TEST(XmlScanner, MissingChildrenReadAsEmpty) {
   XmlScanner scanner = Scanner("<P1><Hardware>Terminal</Hardware></P1><P2></P2><P3><Filename>x</P3>");
   std::vector<ProgramRow> rows = LoadProgramList(scanner);

@@ -1,10 +1,12 @@
 // The program catalogue "Conf.xml" as the download server may send it: the walk over its elements always
-// ends, the list stays within the rows the tool keeps, and only plain firmware names come out of it.
+// ends, the list stays within the rows the tool keeps, every text comes out as UTF-8, only plain firmware
+// names come out of it, and only radio and name values a base holds pass the check.
 
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 
+#include "designer/storage/text_codec.h"
 #include "firmloader/program_catalogue.h"
 
 namespace {
@@ -24,7 +26,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (rows.size() > tabulo::kMaxPrograms) std::abort();
   SilentConsole console;
   for (const tabulo::ProgramRow& row : rows) {
+    if (!tabulo::IsValidUtf8(row.key) || !tabulo::IsValidUtf8(row.description)) std::abort();
     tabulo::ProgramEntry program = tabulo::ReadProgram(catalogue, row.key);
+    if (tabulo::BaseSettingsProblem(program, row.key).empty()) {
+      if (!program.RadioKhz.empty() && !tabulo::RadioKhzValue(program.RadioKhz)) std::abort();
+      std::optional<std::string> name = tabulo::BaseNameBytes(program.BaseName);
+      if (!program.BaseName.empty() && (!name || name->size() > tabulo::kBaseNameLength)) std::abort();
+    }
     if (auto name = tabulo::FirmwareNameOf(program, row.key, console)) {
       if (!tabulo::IsPlainFirmwareName(*name)) std::abort();
     }
