@@ -314,8 +314,11 @@ void ReadPagesVersion(MenuDocument& doc, const ProjectFileSource& source, ReadRe
 
 ReadReport ReadProjectFiles(MenuDocument& doc) {
   const std::string base = doc.ProjectBase;
-  return ReadProjectFiles(doc, [&base](const std::string& suffix, std::string& bytes) {
-    return ReadWholeFile(base + suffix, bytes);
+  // Under the project folder's lock, after an interrupted save was completed: the files read are those of
+  // one save, never a mix of two.
+  FileSetReader files(base + kJournalFile);
+  return ReadProjectFiles(doc, [&base, &files](const std::string& suffix, std::string& bytes) {
+    return files.Read(base + suffix, bytes);
   });
 }
 
