@@ -485,5 +485,35 @@ TEST_F(FromMainWindow, ANumberAnotherDishHasIsRefusedNamingTheDish) {
   EXPECT_EQ(doc_->Botoes[6], 3);
 }
 
+TEST_F(FromMainWindow, TheLineEditorStaysAboveTheDesignerAndCommitsToItsOwnLine) {
+  QTest::keyClick(Child<QLineEdit>("Linhas", 3), Qt::Key_Return);  // Fish on page 1
+  auto* editor = window_->findChild<LineEditorDialog*>("Form5");
+  ASSERT_NE(editor, nullptr);
+  EXPECT_TRUE(editor->windowFlags().testFlag(Qt::Tool));
+  ASSERT_NE(editor->windowHandle(), nullptr);
+  EXPECT_EQ(editor->windowHandle()->transientParent(), window_->windowHandle()) << "kept above the designer";
+
+  Type(editor->Text2, "9.99");
+  QTest::mouseClick(Child<QPushButton>("Command15", 0), Qt::LeftButton);  // next page
+  EXPECT_FALSE(editor->isVisible()) << "the page change closed the editor";
+  EXPECT_EQ(doc_->PluPrice[1], "9.99") << "committed to the line it was opened on";
+  EXPECT_EQ(doc_->NumPlus, 2);
+  EXPECT_EQ(doc_->Botoes[kLinesPerPage + 3], 0) << "nothing written into page 2";
+  EXPECT_EQ(doc_->LineLayout[kLinesPerPage + 3].Kind, 0);
+
+  // Opening another line while it is open commits the first line before the second is handed over.
+  QTest::mouseClick(Child<QPushButton>("Command14", 0), Qt::LeftButton);
+  QTest::keyClick(Child<QLineEdit>("Linhas", 3), Qt::Key_Return);
+  Type(editor->Text2, "7.77");
+  Child<QLineEdit>("Linhas", 8)->setText("Cake");
+  QTest::keyClick(Child<QLineEdit>("Linhas", 8), Qt::Key_Return);
+  EXPECT_EQ(doc_->PluPrice[1], "7.77");
+  EXPECT_TRUE(editor->isVisible());
+  EXPECT_EQ(editor->Languages.Text3[0]->text(), "Cake");
+  editor->close();
+  EXPECT_EQ(doc_->PluPrice[1], "7.77");
+  EXPECT_TRUE(prompts_.messages.empty());
+}
+
 }  // namespace
 }  // namespace tabulo
