@@ -9,7 +9,7 @@ WERROR := $(if $(CI),ON,OFF)
 PACKAGES := build-essential cmake ninja-build pkg-config \
 	qt6-base-dev libcurl4-openssl-dev libssl-dev libfreexl-dev libzip-dev libpugixml-dev nlohmann-json3-dev \
 	fonts-liberation fonts-dejavu-core \
-	libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev poppler-utils
+	libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev poppler-utils strace
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 

@@ -24,4 +24,27 @@ void DeleteFilesIn(const std::string& folder);
 // The folder of the running program, without a trailing separator.
 std::string ProgramFolder();
 
+// True when `folder` is the work folder, however either is spelled (links, "..", a trailing separator).
+bool IsWorkFolder(const std::string& folder);
+
+// One designer's claim on the maker folder and its work copy, held while it lives: a lock on the file
+// "tabulodesk.lock" there, which the system releases however the designer ends. The file holds the claiming
+// process's number, so that a second designer can say who has the folder.
+class MakerFolderClaim {
+ public:
+  MakerFolderClaim();
+  ~MakerFolderClaim();
+  MakerFolderClaim(const MakerFolderClaim&) = delete;
+  MakerFolderClaim& operator=(const MakerFolderClaim&) = delete;
+
+  bool Held() const { return held_; }
+  // The process that holds the claim when this one could not take it; 0 when unknown.
+  long Holder() const { return holder_; }
+
+ private:
+  int fd_ = -1;
+  bool held_ = false;
+  long holder_ = 0;
+};
+
 }  // namespace tabulo

@@ -184,9 +184,16 @@ ModifierEdit CreateModifierDef(MenuDocument& doc, UserPrompts& prompts) {
     prompts.Message(kModifierDefsFullMessage);
     return ModifierEdit::kFull;
   }
-  std::string name = prompts.Input(kNewModifierPrompt, "", "").value_or("");
+  // A definition without a name could never be named by a level, and its empty line in the file would end
+  // the definitions there: a cancelled box creates nothing, a blank name is refused.
+  std::optional<std::string> name = prompts.Input(kNewModifierPrompt, "", "");
+  if (!name) return ModifierEdit::kUnchanged;
+  if (Trim(*name).empty()) {
+    prompts.Message(kModifierNameRequiredMessage);
+    return ModifierEdit::kUnchanged;
+  }
   doc.ModifierDefs[n] = ModifierDefRecord{};
-  doc.ModifierDefs[n].Name = std::move(name);
+  doc.ModifierDefs[n].Name = std::move(*name);
   doc.NumModifierDefs = n + 1;
   return ModifierEdit::kDone;
 }

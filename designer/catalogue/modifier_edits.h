@@ -18,6 +18,8 @@ namespace tabulo {
 inline constexpr int kDefaultBits = 31;
 
 inline constexpr const char* kNewModifierPrompt = " New Modifier";
+inline constexpr const char* kModifierNameRequiredMessage =
+    "A modifier definition needs a name: no definition was created.";
 inline constexpr const char* kModifierRecordsFullMessage =
     "The modifier table is full (101 PLUs with modifiers): this PLU cannot be given modifiers.";
 inline constexpr const char* kModifierDefsFullMessage =
@@ -55,8 +57,8 @@ ModifierEdit GiveModifierRecord(MenuDocument& doc, const std::string& plu_text, 
 // Removes every record named `name` (`Command4`). Returns how many went.
 int RemoveModifierRecords(MenuDocument& doc, const std::string& name);
 
-// Creates a definition named as the user answers the " New Modifier" box (`Command5`); a cancelled box
-// names it "". A full table is told before anything is asked.
+// Creates a definition named as the user answers the " New Modifier" box (`Command5`). A cancelled box
+// creates nothing; a blank answer is refused with a message. A full table is told before anything is asked.
 ModifierEdit CreateModifierDef(MenuDocument& doc, UserPrompts& prompts);
 // Deletes every definition named `name` (`Command6`). Levels naming it keep their name. Returns how many.
 int DeleteModifierDefs(MenuDocument& doc, const std::string& name);

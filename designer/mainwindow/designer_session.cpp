@@ -1,5 +1,7 @@
 #include "designer/mainwindow/designer_session.h"
 
+#include <memory>
+
 #include "platform/folders.h"
 
 namespace tabulo {
@@ -32,12 +34,26 @@ void NewDocument(MenuDocument& doc) {
 }
 
 ReadReport OpenProject(MenuDocument& doc, const std::string& path) {
+  auto loaded = std::make_unique<MenuDocument>();
+  ReadReport report = LoadProject(*loaded, path);
   NewDocument(doc);
-  return LoadProject(doc, path);
+  doc = std::move(*loaded);
+  return report;
+}
+
+bool SavesIntoWorkFolder(const std::string& path) {
+  return IsWorkFolder(ProjectFolderOf(ResolveProjectPath(path)));
 }
 
 WriteReport SaveProject(MenuDocument& doc, const std::string& path) {
   return SaveProjectAs(doc, path);
+}
+
+std::string FolderInUseMessage(long holder) {
+  std::string who = holder > 0 ? " (process " + std::to_string(holder) + ")" : "";
+  return "Another Tabulo designer" + who + " is already open on the menu folder " + MakerFolder() +
+         ". Only one designer at a time keeps its work copy there, so this one does not start: please "
+         "use the one that is open.";
 }
 
 std::string SaveFailureMessage(const WriteReport& report) {

@@ -23,11 +23,22 @@ WriteReport WriteWorkCopy(MenuDocument& doc);
 // New: an empty menu with fixed lettering; every file in the work folder is deleted.
 void NewDocument(MenuDocument& doc);
 
-// Load of a chosen project file: New, then the project read.
+// Load of a chosen project file: the project read, New, then the project shown. It is read before New
+// empties the work folder, so a project kept there is not deleted before it is read.
 ReadReport OpenProject(MenuDocument& doc, const std::string& path);
+
+inline constexpr const char* kSaveInWorkFolderMessage =
+    "A project cannot be saved in the designer's work folder: New and Load empty that folder. Please choose "
+    "another folder.";
+// Whether a chosen project path lies in the work folder, where New and Load would delete it.
+bool SavesIntoWorkFolder(const std::string& path);
 
 // Save under a chosen name: the project file and every data file.
 WriteReport SaveProject(MenuDocument& doc, const std::string& path);
+
+// What a second designer on one maker folder is told; `holder` is the first one's process number (0 when
+// unknown).
+std::string FolderInUseMessage(long holder);
 
 // What the user is told when a Save failed, naming the file that could not be written.
 std::string SaveFailureMessage(const WriteReport& report);

@@ -1,5 +1,7 @@
 #include "designer/mainwindow/main_window.h"
 
+#include <unistd.h>
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QEventLoop>
@@ -9,6 +11,8 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QProcess>
+#include <QSessionManager>
+#include <QSocketNotifier>
 #include <iostream>
 
 #include "designer/catalogue/catalogue_panel.h"
@@ -25,6 +29,7 @@
 #include "designer/pages/page_operations.h"
 #include "designer/pages/page_view.h"
 #include "designer/printing/print_dialog.h"
+#include "platform/end_signals.h"
 #include "platform/folders.h"
 
 namespace tabulo {
@@ -88,7 +93,11 @@ PageHost EditorHost(MainWindow& window, PageGrid& page, const GridState& grid, C
 }  // namespace
 
 MainWindow::MainWindow(MenuDocument& doc, UserPrompts& prompts, QWidget* parent)
-    : QMainWindow(parent), doc_(doc), prompts_(prompts), layout_(InitialLayout()) {
+    : QMainWindow(parent),
+      claim_(std::make_unique<MakerFolderClaim>()),
+      doc_(doc),
+      prompts_(prompts),
+      layout_(InitialLayout()) {
   setObjectName("Form2");
   auto* central = new QWidget(this);
   central->setFixedSize(TwipsToPixels(kWindowWidthTwips), TwipsToPixels(kWindowHeightTwips));
@@ -111,11 +120,16 @@ MainWindow::MainWindow(MenuDocument& doc, UserPrompts& prompts, QWidget* parent)
   Timer1_->setInterval(kAutosaveMilliseconds);
   connect(Timer1_, &QTimer::timeout, this, &MainWindow::Timer1_Timer);
 
-  // Form_Load.
+  // Form_Load. A second designer on the maker folder would overwrite the first one's work copy (and the
+  // first would overwrite this one's at its next autosave): it is told and reads and writes nothing.
   grid_.page_updating = false;
   StopAutosave();
-  StartDesigner(doc_);
-  StartAutosave();
+  if (Refused()) {
+    prompts_.Message(FolderInUseMessage(claim_->Holder()));
+  } else {
+    StartDesigner(doc_);
+    StartAutosave();
+  }
   Frame2_->SyncModifierPanel = true;
   Refresh_Page();
   setWindowTitle(Q(WindowCaption()));
@@ -148,7 +162,10 @@ void MainWindow::BuildMenus() {
   auto item = [this](QMenu* menu, const char* name, const char* caption, void (MainWindow::*handler)()) {
     QAction* action = menu ? menu->addAction(caption) : menuBar()->addAction(caption);
     action->setObjectName(name);
-    connect(action, &QAction::triggered, this, handler);
+    connect(action, &QAction::triggered, this, [this, handler] {
+      CommitEditedLine();
+      (this->*handler)();
+    });
     return action;
   };
   auto later = [this](QMenu* menu, const char* name, const char* caption) {
@@ -201,6 +218,7 @@ void MainWindow::ConnectGrid() {
   connect(catalogue_, &CataloguePanel::RowActivated, this, [this](int row) {
     const auto& rows = catalogue_->List().Rows();
     if (row < 0 || row >= static_cast<int>(rows.size())) return;
+    CommitOpenLineEditor();
     HandOverCatalogueRow(doc_, row, rows[row].plu);
     ShowLineEditor(*this, doc_, prompts_, EditorHost(*this, *page_, grid_, *catalogue_, *Frame2_));
   });
@@ -210,7 +228,9 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
   const QString name = watched->objectName();
   if (name == "Linhas") {
     int k = IndexOf(watched);
+    if (event->type() == QEvent::FocusIn) edited_line_ = k;
     if (IsLeavingLine(event)) {
+      if (edited_line_ == k) edited_line_ = -1;
       Linhas_LostFocus(k);
     } else if (event->type() == QEvent::MouseButtonDblClick) {
       Linhas_DblClick(k);
@@ -249,6 +269,7 @@ void MainWindow::Update_Page() {
 }
 
 void MainWindow::ShowPage(int page) {
+  CommitOpenLineEditor();
   grid_.page = page;
   page_->Page->setText(QString::number(page));
   Update_Page();
@@ -268,12 +289,60 @@ void MainWindow::StartAutosave() {
   Timer1_->start();
 }
 
+// The autosave does not commit the line being typed: a half-typed text could match another PLU's
+// description and bind it. What is typed reaches the work copy through the live rename or the next command.
 void MainWindow::Timer1_Timer() {
+  WriteWorkCopyNow();
+}
+
+void MainWindow::WriteWorkCopyNow() {
+  if (Refused() || ended_) return;
   WriteReport report = WriteWorkCopy(doc_);
   if (!report.ok) std::cerr << WorkCopyFailureMessage(report) << '\n';
 }
 
+void MainWindow::CommitEditedLine() {
+  if (edited_line_ >= 0 && edited_line_ < kLinesPerPage) Linhas_LostFocus(edited_line_);
+}
+
+// The line editor writes into the line it was opened on: it is closed, committing, before that line could
+// become another one (another page, pages moved, another line or document opened). Its closing redraws the
+// page, so the line being typed is committed first.
+void MainWindow::CommitOpenLineEditor() {
+  CommitEditedLine();
+  CloseOpenLineEditor(*this);
+}
+
+void MainWindow::ListenForEndOfSession() {
+  int pipe = EndRequestPipe();
+  if (pipe >= 0) {
+    auto* notifier = new QSocketNotifier(pipe, QSocketNotifier::Read, this);
+    connect(notifier, &QSocketNotifier::activated, this, [pipe, this] {
+      char signals_read[16];
+      while (::read(pipe, signals_read, sizeof signals_read) > 0) {
+      }
+      EndOfSessionRequested();
+    });
+  }
+  // Logging out or shutting down: the session manager asks for the data to be saved, then ends the program.
+  connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) {
+    CommitEditedLine();
+    WriteWorkCopyNow();
+  });
+}
+
+void MainWindow::EndOfSessionRequested() {
+  CommitEditedLine();
+  CommitOpenLineEditor();
+  WriteWorkCopyNow();
+  ended_ = true;
+  // Closing every window also ends a message box's own loop, so the program gets back to its main loop.
+  QApplication::closeAllWindows();
+  QApplication::quit();
+}
+
 void MainWindow::Load_Click() {
+  CommitOpenLineEditor();
   StopAutosave();
   doc_.PagesVersion = "0";
   if (auto path = prompts_.OpenFileName("Load", kProjectPattern)) {
@@ -287,14 +356,20 @@ void MainWindow::Load_Click() {
 
 void MainWindow::Save_Click() {
   StopAutosave();
+  CommitOpenLineEditor();
   if (auto path = prompts_.SaveFileName("Save", kProjectPattern)) {
-    WriteReport report = SaveProject(doc_, *path);
-    if (!report.ok) prompts_.Message(SaveFailureMessage(report));
+    if (SavesIntoWorkFolder(*path)) {
+      prompts_.Message(kSaveInWorkFolderMessage);
+    } else {
+      WriteReport report = SaveProject(doc_, *path);
+      if (!report.ok) prompts_.Message(SaveFailureMessage(report));
+    }
   }
   StartAutosave();
 }
 
 void MainWindow::New_Click() {
+  CommitOpenLineEditor();
   ClearLists();
   NewDocument(doc_);
   Update_Page();
@@ -311,8 +386,11 @@ void MainWindow::Exit_Click() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-  // The work copy keeps what was not saved; nothing is asked and the close is never cancelled.
-  Timer1_Timer();
+  // The work copy keeps what was not saved, the line being typed and the open line editor included;
+  // nothing is asked and the close is never cancelled.
+  CommitEditedLine();
+  CommitOpenLineEditor();
+  WriteWorkCopyNow();
   StopAutosave();
   for (const char* name : kOwnedWindows) {
     for (QWidget* window : QApplication::topLevelWidgets()) {
@@ -330,6 +408,7 @@ void MainWindow::SetMenuHandler(const QString& item_name, std::function<void()> 
 }
 
 void MainWindow::MenuCommand(const QString& item_name, const QString& caption) {
+  CommitEditedLine();
   auto found = handlers_.find(item_name);
   if (found != handlers_.end() && found->second) {
     found->second();
@@ -417,6 +496,7 @@ void MainWindow::Linhas_Click(int k) {
 void MainWindow::Linhas_DblClick(int k) {
   if (page_->Linhas[k]->text().trimmed().isEmpty()) return;
   if (grid_.tags[k].empty()) Linhas_LostFocus(k);
+  CommitOpenLineEditor();
   HandOverLine(doc_, grid_, k, catalogue_->List().Selected());
   ShowLineEditor(*this, doc_, prompts_, EditorHost(*this, *page_, grid_, *catalogue_, *Frame2_));
 }
@@ -444,6 +524,7 @@ void MainWindow::LinhasVerso_DblClick(int k) {
 }
 
 void MainWindow::Remove_Click(int k) {
+  CommitOpenLineEditor();
   doc_.Hand.CurrentLine = k;
   ShowLineOrderDialog(DialogHost(*this));
 }
@@ -461,11 +542,13 @@ void MainWindow::Command15_Click() {
 }
 
 void MainWindow::InsertPage_Click() {
+  CommitOpenLineEditor();
   InsertPage(doc_, grid_.page);
   Update_Page();
 }
 
 void MainWindow::DeletePage_Click() {
+  CommitOpenLineEditor();
   DeletePage(doc_, grid_.page);
   Update_Page();
 }

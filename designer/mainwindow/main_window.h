@@ -16,6 +16,7 @@
 #include "designer/document/menu_document.h"
 #include "designer/pages/line_grid.h"
 #include "designer/pages/page_layout.h"
+#include "platform/folders.h"
 #include "platform/user_prompts.h"
 
 namespace tabulo {
@@ -28,10 +29,13 @@ class MainWindow : public QMainWindow {
   Q_OBJECT
 
  public:
-  // Starts the designer on `doc`: folders, work copy, page 1, autosave.
+  // Starts the designer on `doc`: folders, work copy, page 1, autosave. When another designer has the maker
+  // folder, the user is told and this one is refused: it reads and writes no work copy and must not be
+  // shown.
   MainWindow(MenuDocument& doc, UserPrompts& prompts, QWidget* parent = nullptr);
   ~MainWindow() override;
 
+  bool Refused() const { return !claim_->Held(); }
   MenuDocument& Document() { return doc_; }
   UserPrompts& Prompts() { return prompts_; }
   int CurrentPage() const { return grid_.page; }
@@ -55,6 +59,13 @@ class MainWindow : public QMainWindow {
   // The program the Upgrade Firmware command starts.
   static std::string FirmwareToolPath();
 
+  // The text typed on the line being edited committed, as leaving the line does: every command that reads
+  // the document calls this first.
+  void CommitEditedLine();
+  // From now on SIGTERM, SIGINT, SIGHUP and the end of the desktop session write the work copy; the signals
+  // then end the designer. Once per process, by the program's main().
+  void ListenForEndOfSession();
+
  protected:
   void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -67,6 +78,9 @@ class MainWindow : public QMainWindow {
   void MenuCommand(const QString& item_name, const QString& caption);
 
   void Timer1_Timer();
+  void WriteWorkCopyNow();
+  void EndOfSessionRequested();
+  void CommitOpenLineEditor();
   void Load_Click();
   void Save_Click();
   void New_Click();
@@ -92,8 +106,11 @@ class MainWindow : public QMainWindow {
   void ClearLists();
   void NotAvailable(const QString& what);
 
+  std::unique_ptr<MakerFolderClaim> claim_;
   MenuDocument& doc_;
   UserPrompts& prompts_;
+  int edited_line_ = -1;  // the line that has the focus, -1 for none
+  bool ended_ = false;    // the work copy was written for an end of the session; closing writes nothing
   GridState grid_;
   MainLayout layout_;
   std::unique_ptr<PageGrid> page_;

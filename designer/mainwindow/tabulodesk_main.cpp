@@ -14,6 +14,8 @@ int main(int argc, char** argv) {
   auto doc = std::make_unique<tabulo::MenuDocument>();
   tabulo::QtPrompts prompts;
   tabulo::MainWindow window(*doc, prompts);
+  if (window.Refused()) return 1;  // another designer has the maker folder; the user was told
+  window.ListenForEndOfSession();
   window.show();
   return app.exec();
 }

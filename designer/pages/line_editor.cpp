@@ -56,6 +56,11 @@ void RenumberPlu(MenuDocument& doc, int t, const std::string& text, std::vector<
     messages.push_back(kPluKeepsNumberMessage);
     return;
   }
+  // Taking another dish's number would hide that dish from its lines and give it this one's texts.
+  if (auto other = PluNumberTakenBy(doc, text, t)) {
+    messages.push_back(PluNumberInUseMessage(doc, *other, false));
+    return;
+  }
   const int32_t old = WholeNumber(PluValue(doc, t));
   doc.PluNumber[t] = text;
   doc.PluField3[t] = text;
@@ -144,6 +149,28 @@ std::optional<int32_t> PluNumberOf(const std::string& text) {
 std::optional<int> LanguageRowOfPlu(int32_t number) {
   if (number < 1 || number > kMaxTranslatedPlu) return std::nullopt;
   return number;
+}
+
+std::optional<int> EditedPlu(const MenuDocument& doc, const PageLine& line) {
+  if (doc.Hand.EditFromPage) return TagIndex(doc, line.tag);
+  if (doc.Hand.EditPluNumber <= 0) return std::nullopt;
+  return FindPlu(doc, doc.Hand.EditPluNumber);
+}
+
+std::optional<int> PluNumberTakenBy(const MenuDocument& doc, const std::string& text1,
+                                    std::optional<int> edited) {
+  auto number = PluNumberOf(text1);
+  if (!number) return std::nullopt;
+  for (int i = 0; i < std::min(doc.NumPlus, kMaxPlus); ++i) {
+    if (i != edited && PluValue(doc, i) == *number) return i;
+  }
+  return std::nullopt;
+}
+
+std::string PluNumberInUseMessage(const MenuDocument& doc, int taken_by, bool creating) {
+  return "PLU number " + std::string(Trim(doc.PluNumber[taken_by])) + " is already used by \"" +
+         doc.PluDescription[taken_by] +
+         "\": " + (creating ? "no PLU was created." : "the PLU keeps its number.");
 }
 
 void HandOverCatalogueRow(MenuDocument& doc, int row, int32_t plu_number) {
@@ -278,6 +305,10 @@ std::vector<std::string> CloseLineEditor(MenuDocument& doc, int page, const Line
         auto number = PluNumberOf(fields.text1);
         if (!number) {
           messages.push_back(kPluNotCreatedMessage);
+          break;
+        }
+        if (auto other = PluNumberTakenBy(doc, fields.text1, std::nullopt)) {
+          messages.push_back(PluNumberInUseMessage(doc, *other, true));
           break;
         }
         if (!AppendPlu(doc, fields.text1, fields.text2, main_text)) {

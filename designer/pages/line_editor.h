@@ -97,6 +97,16 @@ std::optional<int32_t> PluNumberOf(const std::string& text);
 // The language row of a PLU: its number, when that is within 1..9999.
 std::optional<int> LanguageRowOfPlu(int32_t number);
 
+// The catalogue entry the editor edits: the PLU on the line, or the catalogue PLU handed over; nothing for a
+// line without a PLU.
+std::optional<int> EditedPlu(const MenuDocument& doc, const PageLine& line);
+// The catalogue entry other than `edited` that already has the number typed in "Plu Number"; a PLU number
+// names one dish, so such a number is refused.
+std::optional<int> PluNumberTakenBy(const MenuDocument& doc, const std::string& text1,
+                                    std::optional<int> edited);
+// What the user is told when "Plu Number" names another dish.
+std::string PluNumberInUseMessage(const MenuDocument& doc, int taken_by, bool creating);
+
 // The double click on a catalogue row: the hand-over for the line editor opened from the catalogue.
 void HandOverCatalogueRow(MenuDocument& doc, int row, int32_t plu_number);
 

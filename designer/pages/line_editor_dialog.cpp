@@ -124,6 +124,8 @@ LineEditorDialog::LineEditorDialog(MenuDocument& doc, UserPrompts& prompts, Page
   }
   setObjectName("Form5");
   setWindowTitle("Edit Line");
+  // A tool window of the designer: kept above it by the window manager, never lost behind it.
+  setWindowFlag(Qt::Tool);
 
   Option1 = Named(new QRadioButton("PLU Code", this), "Option1");
   Option2 = Named(new QRadioButton("Title", this), "Option2");
@@ -301,6 +303,10 @@ void LineEditorDialog::Text3_Change(int i) {
     for (QLabel* preview : {Label1, Label4, Label5}) preview->setText(text);
   }
   const std::string number = Text1->text().toStdString();
+  // A number that is another dish's renames nothing and overwrites none of its texts; closing says so.
+  const PageLine line = CurrentPageLine();
+  if (SelectedOption() == LineOption::kPluCode && PluNumberTakenBy(doc_, number, EditedPlu(doc_, line)))
+    return;
   LineTextStore store = StoreLineText(doc_, Page(), SelectedOption(), number, i, text.toStdString());
   if (store.renamed_plu && host_.plu_renamed) host_.plu_renamed(*store.renamed_plu, text.toStdString());
   // Told once for each number typed, not at every keystroke.
@@ -340,6 +346,11 @@ void LineEditorDialog::Form_Unload() {
 void LineEditorDialog::closeEvent(QCloseEvent* event) {
   Form_Unload();
   event->accept();
+}
+
+void CloseOpenLineEditor(QWidget& owner) {
+  auto* dialog = owner.findChild<LineEditorDialog*>("Form5", Qt::FindDirectChildrenOnly);
+  if (dialog && dialog->isVisible()) dialog->close();
 }
 
 LineEditorDialog* ShowLineEditor(QWidget& owner, MenuDocument& doc, UserPrompts& prompts,

@@ -116,6 +116,10 @@ class LineEditorDialog : public KeyPreviewWindow {
 LineEditorDialog* ShowLineEditor(QWidget& owner, MenuDocument& doc, UserPrompts& prompts,
                                  const PageHost& host, TextTranslator* translator = nullptr);
 
+// Closes the line editor of `owner` when it is open, committing to the line it was opened on; the main
+// window calls it before that line could turn into another (a page change, another line opened).
+void CloseOpenLineEditor(QWidget& owner);
+
 // A Windows RGB value painted as a button's or label's background (and a label's text colour).
 void PaintButton(QPushButton* button, std::optional<int32_t> colour);
 void PaintPreview(QLabel* label, std::optional<int32_t> back, std::optional<int32_t> fore);

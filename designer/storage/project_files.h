@@ -31,11 +31,14 @@ struct WriteReport {
 };
 
 // Writes every data and export file of doc.ProjectBase (not the project file). All files are replaced
-// together or, when one cannot be written, none is. The document is not changed.
+// together: a kill at any instant, a full disk or a read-only file leaves the old set whole, and two saves
+// of one project run one after the other. The document is not changed.
 WriteReport WriteProjectFiles(const MenuDocument& doc);
 
-// Fills the document from the data files of doc.ProjectBase, without clearing it first. Missing files and
-// unusable lines are skipped and reported; the document never leaves its capacities.
+// Fills the document from the data files of doc.ProjectBase, without clearing it first: the files of one
+// whole save (an interrupted save is completed first). A data file missing under its exact name is taken
+// under a name that differs only in letter case. Missing files and unusable lines are skipped and reported;
+// the document never leaves its capacities.
 ReadReport ReadProjectFiles(MenuDocument& doc);
 
 // The same from another source of the data files' bytes, by suffix ("_pludata.txt"); the source answers
@@ -48,6 +51,10 @@ std::string ProjectFolderOf(const std::string& path);
 // ProjectBase of a chosen path: the path without the extension of its file name; the whole path when the
 // file name has no ".".
 std::string ProjectBaseOf(const std::string& path);
+
+// A chosen project path with a project file that is a symbolic link resolved to the file it links to, so
+// that the data files are found beside it and a save replaces it, not the link; else the path as chosen.
+std::string ResolveProjectPath(const std::string& path);
 
 // The designer's Load of a chosen project file, after its New: ProjectFolder and ProjectBase from the path,
 // then the data files read.

@@ -13,6 +13,8 @@ inline constexpr const char* kPrinterFile = "_printer.txt";
 inline constexpr const char* kLayoutFile = "_Layout.txt";
 inline constexpr const char* kLanguagesFile = "_Languages.txt";
 inline constexpr const char* kPagesVersionFile = "_PagesVersion.txt";
+// The journal of a save: present only while a save of the project is being completed.
+inline constexpr const char* kJournalFile = ".journal";
 
 inline std::string PageDescriptionFile(int page) {
   return "_Page_Description_" + std::to_string(page) + ".txt";

@@ -36,6 +36,17 @@ class LineSource {
   size_t Count() const { return lines_.size(); }
   int LineNumber() const { return static_cast<int>(next_); }  // of the line just read
   std::string_view Next() { return lines_[next_++]; }
+  std::optional<std::string_view> Peek() const {
+    if (AtEnd()) return std::nullopt;
+    return lines_[next_];
+  }
+  bool NextIsLast() const { return next_ + 1 == lines_.size(); }
+  bool RestIsBlank() const {
+    for (size_t i = next_; i < lines_.size(); ++i) {
+      if (!Trim(lines_[i]).empty()) return false;
+    }
+    return true;
+  }
   std::optional<std::string_view> NextIfAny() {
     if (AtEnd()) return std::nullopt;
     return Next();
@@ -101,11 +112,22 @@ void ReadPluData(MenuDocument& doc, const ProjectFileSource& source, ReadReport&
   doc.NumPlus = n;
 }
 
+bool IsKeywordLine(std::string_view line) {
+  return line == "obrigatorio" || line.substr(0, 6) == "minimo" || line.substr(0, 6) == "maximo" ||
+         line.substr(0, 7) == "default";
+}
+
 // Blocks of a name and its levels, each level a definition name followed by keyword lines. The file's last
 // line always ends a block and is never data: the writer ends every block with an empty line.
+// A level that named a definition without a name was written as an empty line followed by its keyword
+// lines; it is skipped (and noted) instead of ending the block, which would make its keyword lines records.
 void ReadModifiers(MenuDocument& doc, const ProjectFileSource& source, ReadReport& report) {
   LineSource in(source, kModifiersFile, report);
   if (!in.Exists()) return;
+  auto keyword_follows = [&in] {
+    auto next = in.Peek();
+    return next && !in.NextIsLast() && IsKeywordLine(*next);
+  };
   int m = 0;
   while (!in.AtEnd()) {
     if (m >= kMaxModifiers) {
@@ -115,36 +137,34 @@ void ReadModifiers(MenuDocument& doc, const ProjectFileSource& source, ReadRepor
     ModifierRecord& mod = doc.Modifiers[m];
     mod.Name.assign(in.Next());
     if (in.WasLast()) break;  // a name without its block is not counted
-    std::string_view level_line = in.Next();
-    if (!(BlankLine(level_line) || in.WasLast())) {
-      int l = 0;
-      for (;;) {
-        if (l < kMaxLevels) {
-          mod.LevelName[l] = std::string(level_line);
-          mod.NumLevels = l + 1;
+    int l = -1;
+    while (!in.AtEnd()) {
+      std::string_view line = in.Next();
+      if (in.WasLast()) break;
+      if (BlankLine(line)) {
+        if (!keyword_follows()) break;  // the end of the block
+        in.NoteHere("a modifier level without a name; its settings were not read");
+        while (keyword_follows()) in.Next();
+        continue;
+      }
+      ++l;
+      if (l < kMaxLevels) {
+        mod.LevelName[l] = std::string(line);
+        mod.NumLevels = l + 1;
+      } else {
+        in.NoteHere("more than " + std::to_string(kMaxLevels) + " levels; level ignored");
+      }
+      while (keyword_follows()) {
+        std::string_view keyword = in.Next();
+        if (keyword == "obrigatorio") {
+          mod.Obrigatorio[l] = 1;
+        } else if (keyword.substr(0, 6) == "minimo") {
+          mod.Minimo[l] = IntegerValue(keyword.substr(keyword.size() - 1));
+        } else if (keyword.substr(0, 6) == "maximo") {
+          mod.Maximo[l] = IntegerValue(keyword.substr(keyword.size() - 1));
         } else {
-          in.NoteHere("more than " + std::to_string(kMaxLevels) + " levels; level ignored");
+          mod.Default[l] = IntegerValue(keyword.substr(7));
         }
-        bool next_level = false;
-        while (!in.AtEnd()) {
-          std::string_view line = in.Next();
-          if (BlankLine(line) || in.WasLast()) break;
-          if (line == "obrigatorio") {
-            mod.Obrigatorio[l] = 1;
-          } else if (line.substr(0, 6) == "minimo") {
-            mod.Minimo[l] = IntegerValue(line.substr(line.size() - 1));
-          } else if (line.substr(0, 6) == "maximo") {
-            mod.Maximo[l] = IntegerValue(line.substr(line.size() - 1));
-          } else if (line.substr(0, 7) == "default") {
-            mod.Default[l] = IntegerValue(line.substr(7));
-          } else {
-            level_line = line;
-            ++l;
-            next_level = true;
-            break;
-          }
-        }
-        if (!next_level) break;
       }
     }
     ++m;
@@ -170,7 +190,17 @@ void ReadModifierDefinitions(MenuDocument& doc, const ProjectFileSource& source,
   int d = 0;
   while (!in.AtEnd()) {
     std::string_view name = in.Next();
-    if (BlankLine(name) || in.WasLast()) break;
+    if (in.WasLast() || (BlankLine(name) && in.RestIsBlank())) break;
+    if (BlankLine(name)) {
+      // A definition saved without a name (a cancelled " New Modifier" box once made them): no level can
+      // name it, so it is skipped with its members, and the definitions after it are read.
+      in.NoteHere("a modifier definition without a name; it and its members were not read");
+      while (!in.AtEnd()) {
+        std::string_view member = in.Next();
+        if (BlankLine(member) || in.WasLast()) break;
+      }
+      continue;
+    }
     if (d >= kMaxModifierDefs) {
       in.NoteHere("more than " + std::to_string(kMaxModifierDefs) + " modifier definitions");
       in.NoteRestIgnored("definitions beyond the table");
@@ -314,8 +344,11 @@ void ReadPagesVersion(MenuDocument& doc, const ProjectFileSource& source, ReadRe
 
 ReadReport ReadProjectFiles(MenuDocument& doc) {
   const std::string base = doc.ProjectBase;
-  return ReadProjectFiles(doc, [&base](const std::string& suffix, std::string& bytes) {
-    return ReadWholeFile(base + suffix, bytes);
+  // Under the project folder's lock, after an interrupted save was completed: the files read are those of
+  // one save, never a mix of two.
+  FileSetReader files(base + kJournalFile);
+  return ReadProjectFiles(doc, [&base, &files](const std::string& suffix, std::string& bytes) {
+    return files.Read(base + suffix, bytes);
   });
 }
 

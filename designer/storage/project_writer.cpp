@@ -1,4 +1,6 @@
 #include <algorithm>
+#include <filesystem>
+#include <system_error>
 #include <unordered_map>
 
 #include "designer/document/catalogue_lookup.h"
@@ -9,6 +11,7 @@
 #include "platform/files.h"
 
 namespace tabulo {
+namespace fs = std::filesystem;
 namespace {
 
 std::string ModifierDefinitionsText(const MenuDocument& doc) {
@@ -168,7 +171,7 @@ WriteReport Commit(FileBatch& batch) {
 }  // namespace
 
 WriteReport WriteProjectFiles(const MenuDocument& doc) {
-  FileBatch batch;
+  FileBatch batch(doc.ProjectBase + kJournalFile);
   AddDataFiles(doc, batch);
   return Commit(batch);
 }
@@ -185,17 +188,32 @@ std::string ProjectBaseOf(const std::string& path) {
   return path.substr(0, dot);
 }
 
-ReadReport LoadProject(MenuDocument& doc, const std::string& path) {
+std::string ResolveProjectPath(const std::string& path) {
+  // The project file names the project; the data files sit beside the file it links to, and a save must
+  // replace that file, keeping the link.
+  std::string project_file = path;
+  const std::string base = ProjectBaseOf(path);
+  if (base == path) project_file = path + kProjectSuffix;
+  std::error_code error;
+  if (!fs::is_symlink(project_file, error)) return path;
+  fs::path target = fs::canonical(project_file, error);
+  if (error) return path;
+  return target.string();
+}
+
+ReadReport LoadProject(MenuDocument& doc, const std::string& chosen) {
+  const std::string path = ResolveProjectPath(chosen);
   ResetDocument(doc);
   doc.ProjectFolder = ProjectFolderOf(path);
   doc.ProjectBase = ProjectBaseOf(path);
   return ReadProjectFiles(doc);
 }
 
-WriteReport SaveProjectAs(MenuDocument& doc, const std::string& path) {
+WriteReport SaveProjectAs(MenuDocument& doc, const std::string& chosen) {
+  const std::string path = ResolveProjectPath(chosen);
   doc.ProjectFolder = ProjectFolderOf(path);
   doc.ProjectBase = ProjectBaseOf(path);
-  FileBatch batch;
+  FileBatch batch(doc.ProjectBase + kJournalFile);
   batch.Add(doc.ProjectBase + kProjectSuffix, "OK\r\n");
   AddDataFiles(doc, batch);
   return Commit(batch);

@@ -113,21 +113,23 @@ TEST_F(ModifierEdits, AFullRecordTableRefusesWithAMessageAndWritesNothing) {
   EXPECT_EQ(prompts.messages.size(), 1u);
 }
 
-TEST_F(ModifierEdits, DefinitionsAreCreatedFromTheAnswerAndACancelledBoxNamesThemEmpty) {
-  prompts.inputs = {std::string("Sauces"), std::nullopt};
+TEST_F(ModifierEdits, DefinitionsAreCreatedFromTheAnswerNeverWithoutAName) {
+  prompts.inputs = {std::string("Sauces"), std::nullopt, std::string("  ")};
   EXPECT_EQ(CreateModifierDef(doc, prompts), ModifierEdit::kDone);
-  EXPECT_EQ(CreateModifierDef(doc, prompts), ModifierEdit::kDone);
-  EXPECT_EQ(prompts.questions, (Names{" New Modifier", " New Modifier"}));
-  ASSERT_EQ(doc.NumModifierDefs, 2);
+  EXPECT_EQ(CreateModifierDef(doc, prompts), ModifierEdit::kUnchanged) << "cancelled";
+  EXPECT_TRUE(prompts.messages.empty());
+  EXPECT_EQ(CreateModifierDef(doc, prompts), ModifierEdit::kUnchanged) << "a blank name";
+  EXPECT_EQ(prompts.messages, (Names{kModifierNameRequiredMessage}));
+  EXPECT_EQ(prompts.questions, (Names{" New Modifier", " New Modifier", " New Modifier"}));
+  ASSERT_EQ(doc.NumModifierDefs, 1);
   EXPECT_EQ(doc.ModifierDefs[0].Name, "Sauces");
-  EXPECT_EQ(doc.ModifierDefs[1].Name, "");
 
   // An entry vacated by a deletion keeps no members for the next definition.
   Define(doc, "Sides", {"Chips", "Rice"});
   EXPECT_EQ(DeleteModifierDefs(doc, "Sides"), 1);
   prompts.inputs = {std::string("Drinks")};
   CreateModifierDef(doc, prompts);
-  EXPECT_EQ(doc.ModifierDefs[2].Count, 0);
+  EXPECT_EQ(doc.ModifierDefs[1].Count, 0);
 }
 
 TEST_F(ModifierEdits, AFullDefinitionTableIsToldBeforeTheNameIsAsked) {

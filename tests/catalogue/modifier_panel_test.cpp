@@ -259,17 +259,20 @@ TEST_F(Panel, ADeletedDefinitionLeavesItsLevelShowingNoMembers) {
   EXPECT_EQ(Members()->count(), 0);
 }
 
-TEST_F(Panel, ACancelledNewModifierBoxAddsADefinitionWithoutName) {
+TEST_F(Panel, ANewModifierNeedsANameACancelledBoxCreatesNothing) {
   Start();
   Click(panel_->Command5);
   EXPECT_EQ(prompts_.questions, (std::vector<std::string>{" New Modifier"}));
-  ASSERT_EQ(doc.NumModifierDefs, 3);
-  EXPECT_EQ(doc.ModifierDefs[2].Name, "");
-  EXPECT_EQ(Rows(AllDefs()), (QStringList{"Sauces", "Sides", ""}));
+  EXPECT_EQ(doc.NumModifierDefs, 2);
+  EXPECT_EQ(Rows(AllDefs()), (QStringList{"Sauces", "Sides"}));
+  EXPECT_TRUE(prompts_.messages.empty());
 
-  prompts_.inputs = {std::string("Drinks")};
+  prompts_.inputs = {std::string(""), std::string("Drinks")};
   Click(panel_->Command5);
-  EXPECT_EQ(Rows(AllDefs()), (QStringList{"Sauces", "Sides", "", "Drinks"}));
+  EXPECT_EQ(prompts_.messages, (std::vector<std::string>{kModifierNameRequiredMessage}));
+  EXPECT_EQ(Rows(AllDefs()), (QStringList{"Sauces", "Sides"}));
+  Click(panel_->Command5);
+  EXPECT_EQ(Rows(AllDefs()), (QStringList{"Sauces", "Sides", "Drinks"}));
 }
 
 TEST_F(Panel, AddingMembersStepsThroughTheCatalogue) {

@@ -81,6 +81,35 @@ TEST(TabuloCheck, ReportsModifiersATerminalWouldTripOver) {
   EXPECT_EQ(test::ReadFile(folder / "menu_modifiers.txt"), before) << "check changes nothing";
 }
 
+TEST(TabuloCheck, ReadsPastANamelessDefinitionAndListsIt) {
+  test::TempFolder folder;
+  for (const auto& entry : fs::directory_iterator(fs::path(kSmall).parent_path())) {
+    fs::copy_file(entry.path(), folder / entry.path().filename().string());
+  }
+  // As a cancelled " New Modifier" box left it: a definition without a name between two others.
+  test::WriteFile(folder / "menu_modifiers_definitions.txt",
+                  "Sides\r\n 3 \r\n\r\n\r\n 1 \r\n\r\nDrinks\r\n 2 \r\n\r\n");
+  test::WriteFile(folder / "menu_modifiers.txt", "");
+  test::ProgramRun run = Tabulo({"check", folder / "menu.TB1"});
+  EXPECT_EQ(run.exit_code, 1);
+  EXPECT_NE(run.out.find("menu_modifiers_definitions.txt:4: a modifier definition without a name"),
+            std::string::npos)
+      << run.out;
+  auto info = nlohmann::json::parse(Tabulo({"info", folder / "menu.TB1", "--json"}).out);
+  EXPECT_EQ(info["definitions"], 2) << "the definition after it is read";
+}
+
+TEST(TabuloSaveAs, RefusesAReadOnlyProjectFile) {
+  test::TempFolder folder;
+  ASSERT_EQ(Tabulo({"save-as", kSmall, folder / "menu.TB1"}).exit_code, 0);
+  const std::string before = test::ReadFile(folder / "menu_pludata.txt");
+  fs::permissions(folder / "menu_pludata.txt", fs::perms::owner_read | fs::perms::group_read);
+  test::ProgramRun run = Tabulo({"save-as", kFull, folder / "menu.TB1"});
+  EXPECT_EQ(run.exit_code, 2);
+  EXPECT_NE(run.err.find("menu_pludata.txt: the file is read-only"), std::string::npos) << run.err;
+  EXPECT_EQ(test::ReadFile(folder / "menu_pludata.txt"), before);
+}
+
 TEST(TabuloSaveAs, WritesTheSameProjectElsewhere) {
   test::TempFolder folder;
   test::ProgramRun run = Tabulo({"save-as", kFull, folder / "copy.TB1"});

@@ -1,6 +1,10 @@
 #include "designer/mainwindow/main_window.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QAction>
 #include <QApplication>
@@ -12,11 +16,13 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
 
 #include "designer/document/catalogue_lookup.h"
+#include "designer/mainwindow/designer_session.h"
 #include "designer/storage/project_files.h"
 #include "platform/folders.h"
 #include "tests/support/temp_folder.h"
@@ -459,6 +465,137 @@ TEST_F(Designer, ClickingALineSelectsItsPluAndEnterOpensTheEditor) {
   editor->close();
   QTest::keyClick(Line(6), Qt::Key_Return);
   EXPECT_FALSE(editor->isVisible()) << "a blank line opens nothing";
+}
+
+TEST_F(Designer, EveryCommandTakesTheLineBeingTypedFirst) {
+  Start();
+  test::TempFolder projects;
+  // Typed, the focus still in the line, then straight to a menu.
+  Line(0)->setFocus(Qt::MouseFocusReason);
+  QTest::keyClicks(Line(0), "Soup");
+  prompts_.file_names = {projects / "menu.TB1"};
+  Trigger("Save");
+  auto saved = std::make_unique<MenuDocument>();
+  LoadProject(*saved, projects / "menu.TB1");
+  ASSERT_EQ(saved->NumPlus, 1);
+  EXPECT_EQ(saved->PluDescription[0], "Soup");
+  EXPECT_EQ(saved->Botoes[0], 1);
+
+  Line(1)->setFocus(Qt::MouseFocusReason);
+  QTest::keyClicks(Line(1), "Fish");
+  window_->close();
+  auto copy = WorkCopy();
+  ASSERT_EQ(copy->NumPlus, 2);
+  EXPECT_EQ(copy->PluDescription[1], "Fish");
+  EXPECT_EQ(copy->Botoes[1], 2);
+}
+
+TEST_F(Designer, SavingIntoTheWorkFolderIsRefusedAndLoadingAProjectKeptThereKeepsIt) {
+  Start();
+  TypeAndLeave(0, "Soup");
+  prompts_.file_names = {WorkFolder() + "mine.TB1"};
+  Trigger("Save");
+  EXPECT_EQ(prompts_.messages, (std::vector<std::string>{kSaveInWorkFolderMessage}));
+  EXPECT_FALSE(fs::exists(WorkFolder() + "mine.TB1"));
+  prompts_.file_names = {home_ / "velt/temp_velt/../temp_velt/mine"};
+  Trigger("Save");
+  EXPECT_EQ(prompts_.messages.size(), 2u) << "however the folder is spelled";
+  EXPECT_FALSE(fs::exists(WorkFolder() + "mine.TB1"));
+
+  // A project an older designer saved there.
+  auto old = std::make_unique<MenuDocument>();
+  Catalogue(*old, {"Old soup", "Old fish"});
+  ASSERT_TRUE(SaveProjectAs(*old, WorkFolder() + "old.TB1").ok);
+  prompts_.file_names = {WorkFolder() + "old.TB1"};
+  Trigger("Load");
+  EXPECT_EQ(doc_->NumPlus, 2);
+  ASSERT_EQ(List()->count(), 2);
+  EXPECT_EQ(List()->item(1)->text(), "Old fish");
+}
+
+// A program of the build run in the background, its standard output read line by line.
+class Background {
+ public:
+  Background(const std::string& program, const std::vector<std::string>& args) {
+    int out[2];
+    if (::pipe2(out, O_CLOEXEC) != 0) return;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    std::vector<std::string> words = {program};
+    words.insert(words.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (auto& word : words) argv.push_back(word.data());
+    argv.push_back(nullptr);
+    if (::posix_spawn(&pid_, program.c_str(), &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(out[1]);
+    out_ = out[0];
+  }
+  ~Background() {
+    if (pid_ > 0) {
+      ::kill(pid_, SIGKILL);
+      Wait();
+    }
+    if (out_ >= 0) ::close(out_);
+  }
+  std::string ReadLine() {
+    std::string line;
+    char c;
+    while (::read(out_, &c, 1) == 1 && c != '\n') line.push_back(c);
+    return line;
+  }
+  void Signal(int signal_number) { ::kill(pid_, signal_number); }
+  // The exit code, or 128 + the signal that ended it.
+  int Wait() {
+    int status = 0;
+    ::waitpid(pid_, &status, 0);
+    pid_ = -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  }
+
+ private:
+  pid_t pid_ = -1;
+  int out_ = -1;
+};
+
+// A designer process with a line typed, a second designer on its maker folder, then the first one ended
+// from outside as a shutdown or a kill does it.
+TEST_F(Designer, OneDesignerPerFolderAndAnEndedOneKeepsWhatWasTyped) {
+  const std::string first_designer =
+      std::string(TABULO_BINARY_DIR) + "/tests/mainwindow/designer_with_typed_line";
+  for (int signal_number : {SIGTERM, SIGHUP, SIGINT}) {
+    fs::remove_all(home_ / "velt");
+    LeaveWorkCopy([](MenuDocument& doc) { Catalogue(doc, {"Bread"}); });
+    const std::string dish = "Soup " + std::to_string(signal_number);
+    Background first(first_designer, {dish});
+    ASSERT_EQ(first.ReadLine(), "ready");
+
+    // The second designer is told who has the folder, and reads and writes nothing.
+    auto second_doc = std::make_unique<MenuDocument>();
+    ScriptedPrompts second_prompts;
+    {
+      MainWindow second(*second_doc, second_prompts);
+      EXPECT_TRUE(second.Refused());
+      ASSERT_EQ(second_prompts.messages.size(), 1u);
+      EXPECT_NE(second_prompts.messages[0].find("Another Tabulo designer (process "), std::string::npos)
+          << second_prompts.messages[0];
+      EXPECT_EQ(second_doc->NumPlus, 0);
+      second.close();
+    }
+    EXPECT_EQ(WorkCopy()->NumPlus, 1) << "the second designer wrote no work copy";
+
+    first.Signal(signal_number);
+    EXPECT_EQ(first.Wait(), 0) << "the designer ends by itself on signal " << signal_number;
+    auto copy = WorkCopy();
+    ASSERT_EQ(copy->NumPlus, 2) << "signal " << signal_number;
+    EXPECT_EQ(copy->PluDescription[1], dish);
+    EXPECT_EQ(copy->Botoes[0], 2) << "the typed line is bound to its PLU";
+  }
+  // The folder is free again.
+  Start();
+  EXPECT_FALSE(window_->Refused());
+  EXPECT_EQ(doc_->PluDescription[1], "Soup " + std::to_string(SIGINT));
 }
 
 }  // namespace

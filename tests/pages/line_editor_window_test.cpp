@@ -455,5 +455,65 @@ TEST_F(FromMainWindow, LinesTitlesAndCatalogueRowsOpenTheirWindows) {
   EXPECT_TRUE(prompts_.messages.empty());
 }
 
+TEST_F(FromMainWindow, ANumberAnotherDishHasIsRefusedNamingTheDish) {
+  doc_->Lang(1, 2) = "Soup in English";
+  QTest::keyClick(Child<QLineEdit>("Linhas", 3), Qt::Key_Return);  // Fish, number 2
+  auto* editor = window_->findChild<LineEditorDialog*>("Form5");
+  ASSERT_NE(editor, nullptr);
+  Type(editor->Text1, "1");
+  Type(editor->Languages.Text3[0], "Grilled fish");
+  Type(editor->Languages.Text3[1], "Grilled fish in English");
+  editor->close();
+  EXPECT_EQ(
+      prompts_.messages,
+      (std::vector<std::string>{"PLU number 1 is already used by \"Soup\": the PLU keeps its number."}));
+  EXPECT_EQ(doc_->PluNumber[1], "2");
+  EXPECT_EQ(doc_->PluNumber[0], "1");
+  EXPECT_EQ(doc_->PluDescription[0], "Soup") << "the other dish is not renamed";
+  EXPECT_EQ(doc_->Lang(1, 2), "Soup in English") << "nor are its translations overwritten";
+  EXPECT_EQ(doc_->Botoes[3], 2);
+  EXPECT_EQ(Child<QLineEdit>("Linhas", 3)->text(), "Fish");
+
+  // A new PLU on an empty line cannot take a number in use either.
+  Child<QLineEdit>("Linhas", 6)->setText("Cake");
+  QTest::keyClick(Child<QLineEdit>("Linhas", 6), Qt::Key_Return);
+  ASSERT_TRUE(editor->isVisible());
+  EXPECT_EQ(doc_->Botoes[6], 3) << "leaving the line made PLU 3";
+  Type(editor->Text1, "2");
+  editor->close();
+  EXPECT_EQ(prompts_.messages.back(), "PLU number 2 is already used by \"Fish\": the PLU keeps its number.");
+  EXPECT_EQ(doc_->Botoes[6], 3);
+}
+
+TEST_F(FromMainWindow, TheLineEditorStaysAboveTheDesignerAndCommitsToItsOwnLine) {
+  QTest::keyClick(Child<QLineEdit>("Linhas", 3), Qt::Key_Return);  // Fish on page 1
+  auto* editor = window_->findChild<LineEditorDialog*>("Form5");
+  ASSERT_NE(editor, nullptr);
+  EXPECT_TRUE(editor->windowFlags().testFlag(Qt::Tool));
+  ASSERT_NE(editor->windowHandle(), nullptr);
+  EXPECT_EQ(editor->windowHandle()->transientParent(), window_->windowHandle()) << "kept above the designer";
+
+  Type(editor->Text2, "9.99");
+  QTest::mouseClick(Child<QPushButton>("Command15", 0), Qt::LeftButton);  // next page
+  EXPECT_FALSE(editor->isVisible()) << "the page change closed the editor";
+  EXPECT_EQ(doc_->PluPrice[1], "9.99") << "committed to the line it was opened on";
+  EXPECT_EQ(doc_->NumPlus, 2);
+  EXPECT_EQ(doc_->Botoes[kLinesPerPage + 3], 0) << "nothing written into page 2";
+  EXPECT_EQ(doc_->LineLayout[kLinesPerPage + 3].Kind, 0);
+
+  // Opening another line while it is open commits the first line before the second is handed over.
+  QTest::mouseClick(Child<QPushButton>("Command14", 0), Qt::LeftButton);
+  QTest::keyClick(Child<QLineEdit>("Linhas", 3), Qt::Key_Return);
+  Type(editor->Text2, "7.77");
+  Child<QLineEdit>("Linhas", 8)->setText("Cake");
+  QTest::keyClick(Child<QLineEdit>("Linhas", 8), Qt::Key_Return);
+  EXPECT_EQ(doc_->PluPrice[1], "7.77");
+  EXPECT_TRUE(editor->isVisible());
+  EXPECT_EQ(editor->Languages.Text3[0]->text(), "Cake");
+  editor->close();
+  EXPECT_EQ(doc_->PluPrice[1], "7.77");
+  EXPECT_TRUE(prompts_.messages.empty());
+}
+
 }  // namespace
 }  // namespace tabulo

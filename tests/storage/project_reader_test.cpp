@@ -4,9 +4,12 @@
 
 #include <map>
 #include <memory>
+#include <vector>
 
+#include "designer/document/catalogue_lookup.h"
 #include "designer/storage/project_files.h"
 #include "designer/storage/project_layout.h"
+#include "tests/support/temp_folder.h"
 
 namespace tabulo {
 namespace {
@@ -103,6 +106,58 @@ TEST(ProjectReader, ModifierBlocks) {
   EXPECT_EQ(doc.Modifiers[1].NumLevels, 0);
   EXPECT_EQ(doc.Modifiers[2].LevelName[0], "Glasses");
   EXPECT_EQ(doc.Modifiers[2].Default[0], 0) << "the file's last line is never data";
+}
+
+// A cancelled " New Modifier" box once made a definition without a name, and levels naming it. The files
+// the writer made of that are read past the nameless blocks: nothing after them is lost or shifted.
+TEST(ProjectReader, NamelessDefinitionsAndLevelsAreReadPast) {
+  test::TempFolder folder;
+  auto doc = std::make_unique<MenuDocument>();
+  for (int i = 1; i <= 4; ++i) AppendPlu(*doc, std::to_string(i), "1", "Dish " + std::to_string(i));
+  auto define = [&doc](int d, const std::string& name, std::vector<int32_t> members) {
+    doc->ModifierDefs[d].Name = name;
+    for (int32_t plu : members) doc->ModifierDefs[d].PluCode[doc->ModifierDefs[d].Count++] = plu;
+  };
+  define(0, "Sauces", {1});
+  define(1, "", {2});
+  define(2, "", {});
+  define(3, "Sides", {3, 4});
+  doc->NumModifierDefs = 4;
+  auto record = [&doc](int m, const std::string& name, std::vector<std::string> levels) {
+    doc->Modifiers[m].Name = name;
+    for (const std::string& level : levels) {
+      int l = doc->Modifiers[m].NumLevels++;
+      doc->Modifiers[m].LevelName[l] = level;
+      doc->Modifiers[m].Maximo[l] = 1;
+      doc->Modifiers[m].Obrigatorio[l] = 1;
+    }
+  };
+  record(0, "Dish 1", {"Sauces", "", "Sides"});
+  record(1, "Dish 2", {""});
+  record(2, "Dish 3", {"Sides"});
+  doc->NumModifiers = 3;
+  ASSERT_TRUE(SaveProjectAs(*doc, folder / "menu.TB1").ok);
+
+  Read read;
+  read.report = LoadProject(*read.doc, folder / "menu.TB1");
+  const MenuDocument& got = *read.doc;
+  ASSERT_EQ(got.NumModifierDefs, 2);
+  EXPECT_EQ(got.ModifierDefs[0].Name, "Sauces");
+  EXPECT_EQ(got.ModifierDefs[1].Name, "Sides");
+  EXPECT_EQ(got.ModifierDefs[1].Count, 2);
+  ASSERT_EQ(got.NumModifiers, 3) << "no keyword line became a record";
+  EXPECT_EQ(got.Modifiers[0].NumLevels, 2);
+  EXPECT_EQ(got.Modifiers[0].LevelName[1], "Sides");
+  EXPECT_EQ(got.Modifiers[0].Maximo[1], 1);
+  EXPECT_EQ(got.Modifiers[1].Name, "Dish 2");
+  EXPECT_EQ(got.Modifiers[1].NumLevels, 0);
+  EXPECT_EQ(got.Modifiers[2].Name, "Dish 3");
+  EXPECT_EQ(got.Modifiers[2].LevelName[0], "Sides");
+  // What was skipped is told (`tabulo check` lists it and fails).
+  EXPECT_TRUE(read.Reported(kModifierDefinitionsFile, 4));
+  EXPECT_TRUE(read.Reported(kModifierDefinitionsFile, 7));
+  EXPECT_TRUE(read.Reported(kModifiersFile, 5));
+  EXPECT_TRUE(read.Reported(kModifiersFile, 13));
 }
 
 TEST(ProjectReader, ModifierTablesStayWithinTheirCapacity) {

@@ -1,10 +1,13 @@
 // Writing projects: a full menu survives a write and a read, and a failed save never tears what was there.
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
+#include <map>
 #include <memory>
 
 #include "designer/document/catalogue_lookup.h"
@@ -128,27 +131,124 @@ TEST(ProjectWriter, SaveWithoutExtensionAddsTheProjectFile) {
   EXPECT_EQ(doc->ProjectFolder, folder.Path() + "/");
 }
 
-TEST(ProjectWriter, AFailedSaveLeavesTheOldProjectWhole) {
+// Every file of a folder with its content.
+std::map<std::string, std::string> FilesIn(const test::TempFolder& folder) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : fs::directory_iterator(folder.Path())) {
+    files[entry.path().filename().string()] = test::ReadFile(entry.path().string());
+  }
+  return files;
+}
+
+mode_t ModeOf(const std::string& path) {
+  struct stat info {};
+  ::lstat(path.c_str(), &info);
+  return info.st_mode & 07777;
+}
+
+TEST(ProjectWriter, AFailedSaveLeavesTheOldProjectWholeAndNothingBehind) {
   test::TempFolder folder;
   auto old_menu = std::make_unique<MenuDocument>();
   AppendPlu(*old_menu, "1", "1", "Old soup");
   ASSERT_TRUE(SaveProjectAs(*old_menu, folder / "menu.TB1").ok);
-  std::string old_plu = test::ReadFile(folder / "menu_pludata.txt");
-
-  // One file of the set cannot be written: its temporary name is taken by a folder.
-  fs::create_directory(folder / "menu_Layout.txt.part");
+  const auto old_files = FilesIn(folder);
   auto new_menu = test::FullMenu();
+
+  // The disk fills up in the middle of the set: a file size limit refuses the large files.
+  struct rlimit limit {};
+  ::getrlimit(RLIMIT_FSIZE, &limit);
+  struct rlimit small = limit;
+  small.rlim_cur = 64 * 1024;
+  auto previous_handler = std::signal(SIGXFSZ, SIG_IGN);
+  ::setrlimit(RLIMIT_FSIZE, &small);
   WriteReport report = SaveProjectAs(*new_menu, folder / "menu.TB1");
+  ::setrlimit(RLIMIT_FSIZE, &limit);
+  std::signal(SIGXFSZ, previous_handler);
+  EXPECT_FALSE(report.ok);
+  EXPECT_FALSE(report.error.empty());
+  EXPECT_EQ(FilesIn(folder), old_files) << "no file replaced, no temporary file left behind";
+
+  // A read-only file of the project is the user's: the save is refused, nothing is replaced.
+  ::chmod((folder / "menu_Layout.txt").c_str(), 0444);
+  report = SaveProjectAs(*new_menu, folder / "menu.TB1");
   EXPECT_FALSE(report.ok);
   EXPECT_EQ(report.failed_path, folder / "menu_Layout.txt");
-  EXPECT_FALSE(report.error.empty());
-  EXPECT_EQ(test::ReadFile(folder / "menu_pludata.txt"), old_plu)
-      << "files written before the failure stay unused";
+  EXPECT_NE(report.error.find("read-only"), std::string::npos) << report.error;
+  EXPECT_EQ(FilesIn(folder), old_files);
+  EXPECT_EQ(ModeOf(folder / "menu_Layout.txt"), 0444u);
+}
+
+TEST(ProjectWriter, ASaveNeverWritesThroughALinkAndKeepsEachFilesMode) {
+  test::TempFolder folder;
+  auto old_menu = std::make_unique<MenuDocument>();
+  AppendPlu(*old_menu, "1", "1", "Old soup");
+  ASSERT_TRUE(SaveProjectAs(*old_menu, folder / "menu.TB1").ok);
+  ::chmod((folder / "menu_pludata.txt").c_str(), 0600);
+  ::chmod((folder / "menu.TB1").c_str(), 0640);
+
+  // Links planted where temporary files used to go, and one in place of a data file.
+  test::WriteFile(folder / "victim.txt", "precious");
   for (const auto& entry : fs::directory_iterator(folder.Path())) {
-    std::string name = entry.path().filename().string();
-    EXPECT_TRUE(name == "menu_Layout.txt.part" || name.find(".part") == std::string::npos)
-        << name << " left behind";
+    if (entry.path().filename() != "victim.txt") {
+      fs::create_symlink(folder / "victim.txt", entry.path().string() + ".part");
+    }
   }
+  fs::remove(folder / "menu_PagesVersion.txt");
+  fs::create_symlink(folder / "victim.txt", folder / "menu_PagesVersion.txt");
+
+  auto new_menu = std::make_unique<MenuDocument>();
+  AppendPlu(*new_menu, "2", "2", "New soup");
+  new_menu->PagesVersion = "1";
+  ASSERT_TRUE(SaveProjectAs(*new_menu, folder / "menu.TB1").ok);
+  EXPECT_EQ(test::ReadFile(folder / "victim.txt"), "precious");
+  EXPECT_FALSE(fs::is_symlink(folder / "menu_PagesVersion.txt")) << "the link is replaced, not followed";
+  EXPECT_EQ(test::ReadFile(folder / "menu_PagesVersion.txt"), "1\r\n");
+  EXPECT_EQ(ModeOf(folder / "menu_pludata.txt"), 0600u);
+  EXPECT_EQ(ModeOf(folder / "menu.TB1"), 0640u);
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  EXPECT_EQ(ModeOf(folder / "menu_Languages.txt"), 0666u & ~mask) << "a new file as the user's umask wants";
+  auto read = std::make_unique<MenuDocument>();
+  LoadProject(*read, folder / "menu.TB1");
+  EXPECT_EQ(read->PluDescription[0], "New soup");
+}
+
+TEST(ProjectWriter, AProjectOpenedThroughALinkIsReadAndSavedWhereItLies) {
+  test::TempFolder folder;
+  fs::create_directory(folder / "real");
+  auto menu = std::make_unique<MenuDocument>();
+  AppendPlu(*menu, "1", "1.50", "Soup");
+  ASSERT_TRUE(SaveProjectAs(*menu, folder / "real/menu.TB1").ok);
+  fs::create_symlink(folder / "real/menu.TB1", folder / "link.TB1");
+
+  auto read = std::make_unique<MenuDocument>();
+  ReadReport report = LoadProject(*read, folder / "link.TB1");
+  EXPECT_TRUE(report.issues.empty());
+  EXPECT_EQ(read->NumPlus, 1);
+  EXPECT_EQ(read->PluDescription[0], "Soup");
+
+  read->PluDescription[0] = "Soup of the day";
+  ASSERT_TRUE(SaveProjectAs(*read, folder / "link.TB1").ok);
+  EXPECT_TRUE(fs::is_symlink(folder / "link.TB1")) << "the link is kept";
+  EXPECT_FALSE(fs::exists(folder / "link_pludata.txt"));
+  EXPECT_NE(test::ReadFile(folder / "real/menu_pludata.txt").find("Soup of the day"), std::string::npos);
+}
+
+TEST(ProjectWriter, DataFilesNamedInAnotherLetterCaseAreFound) {
+  // Copied from Windows: the project file "Menu.TB1" beside data files "menu_*.txt".
+  test::TempFolder folder;
+  auto menu = std::make_unique<MenuDocument>();
+  AppendPlu(*menu, "1", "1.50", "Soup");
+  menu->Botoes[0] = 1;
+  ASSERT_TRUE(SaveProjectAs(*menu, folder / "menu.TB1").ok);
+  fs::rename(folder / "menu.TB1", folder / "Menu.TB1");
+  fs::rename(folder / "menu_botoes.txt", folder / "MENU_BOTOES.TXT");
+
+  auto read = std::make_unique<MenuDocument>();
+  ReadReport report = LoadProject(*read, folder / "Menu.TB1");
+  EXPECT_TRUE(report.issues.empty());
+  EXPECT_EQ(read->PluDescription[0], "Soup");
+  EXPECT_EQ(read->Botoes[0], 1);
 }
 
 TEST(ProjectWriter, AnUnwritableFolderIsReported) {
