@@ -37,29 +37,29 @@ std::string PlanMenuTranslation(const MenuDocument& doc, TranslationMemory* memo
     if (!refused.empty()) return refused;
   }
 
-  const std::vector<int> rows = MenuTextRows(doc);
+  const MenuTexts texts(doc);
   // The menu's own translations, by target column and source text: the first row that has one.
   std::map<int, std::map<std::string, std::string>> own;
   if (!request.overwrite) {
-    for (int row : rows) {
-      const std::string source = MenuText(doc, row, request.from);
+    for (int row : texts.Rows()) {
+      const std::string source = texts.Text(row, request.from);
       if (source.empty()) continue;
       for (int to : request.to) {
-        std::string translation = MenuText(doc, row, to);
+        std::string translation = texts.Text(row, to);
         if (!translation.empty()) own[to].emplace(source, std::move(translation));
       }
     }
   }
   std::map<std::pair<int, std::string>, int> job_of;
-  for (int row : rows) {
-    const std::string source = MenuText(doc, row, request.from);
+  for (int row : texts.Rows()) {
+    const std::string source = texts.Text(row, request.from);
     if (source.empty()) continue;
     for (int to : request.to) {
       MenuTranslationPlan::Cell cell;
       cell.row = row;
       cell.column = to;
       cell.source = source;
-      cell.before = MenuText(doc, row, to);
+      cell.before = texts.Text(row, to);
       if (!cell.before.empty() && !request.overwrite) {
         ++plan.left_alone;
         continue;
@@ -132,6 +132,7 @@ MenuTranslationReport ApplyMenuTranslation(MenuDocument& doc, TranslationMemory*
   MenuTranslationReport report;
   report.left_alone = plan.left_alone;
   const int from = plan.request.from;
+  const MenuTexts texts(doc);
   for (const MenuTranslationPlan::Cell& cell : plan.cells) {
     const MenuTranslationPlan::Job* job = cell.job >= 0 ? &plan.jobs[cell.job] : nullptr;
     if (job && !job->done) {
@@ -146,7 +147,7 @@ MenuTranslationReport ApplyMenuTranslation(MenuDocument& doc, TranslationMemory*
       continue;
     }
     // Edited while the service was asked: what the user typed wins.
-    if (MenuText(doc, cell.row, from) != cell.source || MenuText(doc, cell.row, cell.column) != cell.before) {
+    if (texts.Text(cell.row, from) != cell.source || texts.Text(cell.row, cell.column) != cell.before) {
       ++report.left_alone;
       continue;
     }

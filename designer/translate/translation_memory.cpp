@@ -8,7 +8,6 @@
 #include <cerrno>
 #include <cstring>
 
-#include "designer/document/catalogue_lookup.h"
 #include "designer/document/numbers.h"
 #include "designer/translate/language_names.h"
 #include "platform/files.h"
@@ -146,50 +145,42 @@ std::string DefaultMemoryPath() {
   return MakerFolder() + "/translation-memory.txt";
 }
 
-std::string MenuText(const MenuDocument& doc, int row, int column) {
-  if (column < 1 || column > kLanguages) return {};
-  if (column > 1) return doc.Lang(row, column);
-  if (row >= 1 && row <= kMaxTranslatedPlu) {
-    auto index = FindPlu(doc, row);
-    return index ? doc.PluDescription[*index] : std::string();
-  }
-  if (row >= kLangRowTitleText && row < kLangRowTitleText + kPageSlots) {
-    return doc.LineLayout[row - kLangRowTitleText].TitleText;
-  }
-  if (row >= kLangRowLineText && row < kLangRowLineText + kPageSlots) {
-    return doc.LineLayout[row - kLangRowLineText].Text;
-  }
-  return {};
-}
-
-std::vector<int> MenuTextRows(const MenuDocument& doc) {
-  std::vector<int> rows;
+MenuTexts::MenuTexts(const MenuDocument& doc) : doc_(doc) {
   std::vector<bool> seen(kMaxTranslatedPlu + 1, false);
+  auto add = [this](int row, const std::string& text) {
+    if (text.empty()) return;
+    rows_.push_back(row);
+    main_.emplace(row, text);
+  };
+  // The first catalogue entry with a number is the PLU of that number, as the catalogue look-ups have it.
   for (int t = 0; t < std::min(doc.NumPlus, kMaxPlus); ++t) {
     const double value = NumericValue(doc.PluNumber[t]);
     const int32_t number = WholeNumber(value);
     if (value != number || number < 1 || number > kMaxTranslatedPlu || seen[number]) continue;
     seen[number] = true;
-    if (!MenuText(doc, number, 1).empty()) rows.push_back(number);
+    add(number, doc.PluDescription[t]);
   }
   for (int s = 0; s < kPageSlots; ++s) {
     const LineLayoutRecord& line = doc.LineLayout[s];
-    if ((line.Kind == kKindTitle || line.Kind == kKindNote) && !line.Text.empty()) {
-      rows.push_back(kLangRowLineText + s);
-    }
+    if (line.Kind == kKindTitle || line.Kind == kKindNote) add(kLangRowLineText + s, line.Text);
   }
-  for (int s = 0; s < kPageSlots; ++s) {
-    if (!doc.LineLayout[s].TitleText.empty()) rows.push_back(kLangRowTitleText + s);
-  }
-  return rows;
+  for (int s = 0; s < kPageSlots; ++s) add(kLangRowTitleText + s, doc.LineLayout[s].TitleText);
+}
+
+std::string MenuTexts::Text(int row, int column) const {
+  if (column < 1 || column > kLanguages) return {};
+  if (column > 1) return doc_.Lang(row, column);
+  auto found = main_.find(row);
+  return found == main_.end() ? std::string() : found->second;
 }
 
 std::optional<std::string> MenuTranslation(const MenuDocument& doc, int from, int to,
                                            const std::string& text) {
   if (text.empty() || from == to) return std::nullopt;
-  for (int row : MenuTextRows(doc)) {
-    if (MenuText(doc, row, from) != text) continue;
-    std::string translation = MenuText(doc, row, to);
+  const MenuTexts texts(doc);
+  for (int row : texts.Rows()) {
+    if (texts.Text(row, from) != text) continue;
+    std::string translation = texts.Text(row, to);
     if (!translation.empty()) return translation;
   }
   return std::nullopt;

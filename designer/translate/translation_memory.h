@@ -48,12 +48,22 @@ std::string DefaultMemoryPath();
 
 // ---- The menu's texts ----
 
-// The text of language column `column` (1..5) of a language row as the menu shows it: column 1 is the main
-// text (a PLU's description, a line's text, a group title), the others the row's translations.
-std::string MenuText(const MenuDocument& doc, int row, int column);
+// The texts of every PLU (by number, 1..9999), title and note line and group title that has a main text, in
+// every language column, read once: a PLU's main text is found in the catalogue, which is slow one by one.
+class MenuTexts {
+ public:
+  explicit MenuTexts(const MenuDocument& doc);
+  // The language rows, PLUs first.
+  const std::vector<int>& Rows() const { return rows_; }
+  // Column `column` (1..5) of a row as the menu shows it: column 1 is the main text (a PLU's description, a
+  // line's text, a group title), the others the row's translations.
+  std::string Text(int row, int column) const;
 
-// The rows of every PLU (by number, 1..9999), title and note line and group title that has a main text.
-std::vector<int> MenuTextRows(const MenuDocument& doc);
+ private:
+  const MenuDocument& doc_;
+  std::vector<int> rows_;
+  std::map<int, std::string> main_;
+};
 
 // A translation of `text` the menu holds already: the first row whose `from` column is `text` and whose
 // `to` column is not empty.
