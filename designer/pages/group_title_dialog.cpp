@@ -163,6 +163,7 @@ void GroupTitleDialog::Command7_Click() {
 
 // Every way of closing redraws the page; nothing is written beyond what the handlers stored already.
 void GroupTitleDialog::closeEvent(QCloseEvent* event) {
+  Languages.KeepHandTranslations();
   if (loaded_) {
     loaded_ = false;
     if (host_.update_page) host_.update_page();

@@ -169,6 +169,10 @@ void LanguageFrame::ShowTranslating(bool translating) {
   }
 }
 
+void LanguageFrame::KeepHandTranslations() {
+  for (int row = 1; row < kLanguages; ++row) RememberHandTranslation(row);
+}
+
 void LanguageFrame::RememberHandTranslation(int row) {
   if (!typed_[row] || row == 0) return;
   typed_[row] = false;
@@ -416,6 +420,7 @@ void LineEditorDialog::Form_Unload() {
 }
 
 void LineEditorDialog::closeEvent(QCloseEvent* event) {
+  Languages.KeepHandTranslations();
   Form_Unload();
   event->accept();
 }

@@ -50,6 +50,9 @@ class LanguageFrame {
                std::function<void(int)> text_changed);
   // A translation is under way: the translation buttons wait for it.
   bool Translating() const { return static_cast<bool>(queue_); }
+  // The rows typed by hand since they were last remembered go into the translation memory as corrections
+  // (done as a row is left, and by the window as it closes).
+  void KeepHandTranslations();
 
  private:
   struct Queue;

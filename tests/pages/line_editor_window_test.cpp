@@ -333,11 +333,13 @@ TEST_F(PageDialogs, TranslationRunsBesideTheWindowAndIsRemembered) {
   EXPECT_EQ(dialog->Languages.Text3[2]->text(), "Zuppa");
   EXPECT_EQ(service_.Requests().size(), 2u);
 
-  // A correction typed by hand wins from then on, over the menu's own texts too.
+  // A correction typed by hand wins from then on, over the menu's own texts too; it is kept as the row is
+  // left, or else as the window closes.
   QApplication::setActiveWindow(dialog);
   dialog->Languages.Text3[2]->setFocus();
   Type(dialog->Languages.Text3[2], "Minestra");
   dialog->Languages.Text3[3]->setFocus();
+  Type(dialog->Languages.Text3[4], "Sopa casera");
   dialog->close();
   doc_->Lang(5, 3) = "Zuppa";
   AppendPlu(*doc_, "13", "4.00", "Caldo");
@@ -347,6 +349,9 @@ TEST_F(PageDialogs, TranslationRunsBesideTheWindowAndIsRemembered) {
   Click(dialog->Languages.Command4[2]);
   WaitForTranslation(dialog->Languages);
   EXPECT_EQ(dialog->Languages.Text3[2]->text(), "Minestra");
+  Click(dialog->Languages.Command4[4]);
+  WaitForTranslation(dialog->Languages);
+  EXPECT_EQ(dialog->Languages.Text3[4]->text(), "Sopa casera");
   EXPECT_EQ(service_.Requests().size(), 2u);
 }
 
