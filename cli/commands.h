@@ -23,5 +23,6 @@ int ReceiveCommand(const Arguments& args);
 int FirmwareCommand(const Arguments& args);
 // translate_commands.cpp
 int TranslateCommand(const Arguments& args);
+int TranslateMenuCommand(const Arguments& args);
 
 }  // namespace tabulo::cli

@@ -28,8 +28,13 @@ constexpr const char* kUsage =
     "                                 the menu to the terminals through the base station\n"
     "  receive [--port N] [--count K] [--timeout S]\n"
     "                                 print orders as they arrive\n"
-    "  translate --from NAME --to NAME TEXT\n"
-    "                                 a text through the web translation page\n"
+    "  translate [--service apertium|libretranslate|page] [--url URL] [--key KEY] --from NAME --to NAME "
+    "TEXT\n"
+    "                                 a text through the translation service, asked directly\n"
+    "  translate-menu PROJECT.TB1 --from N --to N[,N...] [--overwrite] [--service S] [--url URL] [--key "
+    "KEY]\n"
+    "                                 the menu's texts of language column N into the other columns (only\n"
+    "                                 empty ones unless --overwrite), the project saved in place\n"
     "  firmware list | update [--server URL]\n"
     "                                 the firmware tool's programs; all of them fetched for offline use\n"
     "  firmware send KEY [--port N] [--offline] [--server URL]\n"
@@ -45,7 +50,7 @@ const std::map<std::string, Command>& Commands() {
       {"save-as", tabulo::cli::SaveAsCommand},    {"import", tabulo::cli::ImportCommand},
       {"print", tabulo::cli::PrintCommand},       {"send", tabulo::cli::SendCommand},
       {"receive", tabulo::cli::ReceiveCommand},   {"translate", tabulo::cli::TranslateCommand},
-      {"firmware", tabulo::cli::FirmwareCommand},
+      {"firmware", tabulo::cli::FirmwareCommand}, {"translate-menu", tabulo::cli::TranslateMenuCommand},
   };
   return commands;
 }

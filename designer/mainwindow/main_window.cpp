@@ -29,6 +29,7 @@
 #include "designer/pages/page_operations.h"
 #include "designer/pages/page_view.h"
 #include "designer/printing/print_dialog.h"
+#include "designer/translate/translate_menu_dialog.h"
 #include "platform/end_signals.h"
 #include "platform/folders.h"
 
@@ -137,6 +138,7 @@ MainWindow::MainWindow(MenuDocument& doc, UserPrompts& prompts, QWidget* parent)
   SetMenuHandler("Colors", [this] { ShowDefaultColorsDialog(DialogHost(*this)); });
   InstallLinkCommands(*this);
   InstallImportCommands();
+  InstallTranslateCommands(*this);
 }
 
 void MainWindow::InstallImportCommands() {

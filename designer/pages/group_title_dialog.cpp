@@ -20,18 +20,12 @@ W* Named(W* widget, const char* name) {
 
 }  // namespace
 
-GroupTitleDialog::GroupTitleDialog(MenuDocument& doc, UserPrompts& prompts, PageHost host,
-                                   TextTranslator* translator, QWidget* owner)
+GroupTitleDialog::GroupTitleDialog(MenuDocument& doc, UserPrompts& prompts, PageHost host, QWidget* owner)
     : KeyPreviewWindow(owner),
       Languages(this, "Command8"),
       doc_(doc),
       prompts_(prompts),
-      host_(std::move(host)),
-      translator_(translator) {
-  if (!translator_) {
-    own_translator_ = DesignerTranslator();
-    translator_ = own_translator_.get();
-  }
+      host_(std::move(host)) {
   setObjectName("Form6");
   setWindowTitle("Group Title");
 
@@ -77,7 +71,7 @@ GroupTitleDialog::GroupTitleDialog(MenuDocument& doc, UserPrompts& prompts, Page
   connect(Command5, &QPushButton::clicked, this, &GroupTitleDialog::Command5_Click);
   connect(Command6, &QPushButton::clicked, this, &GroupTitleDialog::Command6_Click);
   connect(Command7, &QPushButton::clicked, this, &GroupTitleDialog::Command7_Click);
-  Languages.Connect(this, doc_, prompts_, *translator_, [this](int i) { Text3_Change(i); });
+  Languages.Connect(this, doc_, prompts_, [this](int i) { Text3_Change(i); });
   PreviewKeysOfControls();
 }
 
@@ -169,6 +163,7 @@ void GroupTitleDialog::Command7_Click() {
 
 // Every way of closing redraws the page; nothing is written beyond what the handlers stored already.
 void GroupTitleDialog::closeEvent(QCloseEvent* event) {
+  Languages.KeepHandTranslations();
   if (loaded_) {
     loaded_ = false;
     if (host_.update_page) host_.update_page();
@@ -177,9 +172,9 @@ void GroupTitleDialog::closeEvent(QCloseEvent* event) {
 }
 
 GroupTitleDialog* ShowGroupTitle(QWidget& owner, MenuDocument& doc, UserPrompts& prompts,
-                                 const PageHost& host, TextTranslator* translator) {
+                                 const PageHost& host) {
   auto* dialog = owner.findChild<GroupTitleDialog*>("Form6", Qt::FindDirectChildrenOnly);
-  if (!dialog) dialog = new GroupTitleDialog(doc, prompts, host, translator, &owner);
+  if (!dialog) dialog = new GroupTitleDialog(doc, prompts, host, &owner);
   if (!dialog->isVisible() || !dialog->Loaded()) dialog->Form_Load();
   dialog->show();
   dialog->raise();

@@ -23,9 +23,7 @@ class GroupTitleDialog : public KeyPreviewWindow {
   Q_OBJECT
 
  public:
-  // `translator` may be null: the dialog then translates through the web page itself.
-  GroupTitleDialog(MenuDocument& doc, UserPrompts& prompts, PageHost host, TextTranslator* translator,
-                   QWidget* owner);
+  GroupTitleDialog(MenuDocument& doc, UserPrompts& prompts, PageHost host, QWidget* owner);
   ~GroupTitleDialog() override;
 
   // Reads the hand-over variables into the controls (and gives a line without title colours the defaults).
@@ -62,8 +60,6 @@ class GroupTitleDialog : public KeyPreviewWindow {
   MenuDocument& doc_;
   UserPrompts& prompts_;
   PageHost host_;
-  std::unique_ptr<TextTranslator> own_translator_;
-  TextTranslator* translator_ = nullptr;
   int32_t back_color_ = 0;
   int32_t fore_color_ = 0;
   bool loaded_ = false;
@@ -72,6 +68,6 @@ class GroupTitleDialog : public KeyPreviewWindow {
 // Shows the group title window of `owner`, creating it on first use. A window that is open already is only
 // brought to the front.
 GroupTitleDialog* ShowGroupTitle(QWidget& owner, MenuDocument& doc, UserPrompts& prompts,
-                                 const PageHost& host, TextTranslator* translator = nullptr);
+                                 const PageHost& host);
 
 }  // namespace tabulo

@@ -86,14 +86,6 @@ void CommitPlu(MenuDocument& doc, int t, const LineEditorFields& fields, std::ve
 
 // ---- Translation ----
 
-Translation WebTextTranslator::Translate(const std::string& text, const std::string& source_name,
-                                         const std::string& target_name) {
-  TranslatorOptions options;
-  options.base_address = TranslateBaseAddress(configured_);
-  std::string source = source_name;
-  return TranslateUnicode(text, source, target_name, options);
-}
-
 std::optional<int> SourceRow(const LanguageRows& rows, int target) {
   for (int j = 0; j < kLanguages; ++j) {
     if (j != target && rows.names[j] == "English" && !rows.texts[j].empty()) return j;
@@ -114,22 +106,6 @@ RowTranslation TranslateRow(const LanguageRows& rows, int row, TextTranslator& t
   // An empty answer to a text is no translation either; storing it would erase the row.
   if (result.ok() && !result.text.empty()) return {result.text, ""};
   return {rows.texts[row], result.message.empty() ? kCouldNotTranslateMessage : result.message};
-}
-
-std::vector<std::string> TranslateAllRows(
-    LanguageRows& rows, TextTranslator& translator,
-    const std::function<void(int row, const std::string& text)>& set_row) {
-  std::vector<std::string> messages;
-  for (int row = 1; row < kLanguages; ++row) {
-    RowTranslation result = TranslateRow(rows, row, translator);
-    rows.texts[row] = result.text;
-    if (set_row) set_row(row, result.text);
-    if (!result.message.empty() &&
-        std::find(messages.begin(), messages.end(), result.message) == messages.end()) {
-      messages.push_back(result.message);
-    }
-  }
-  return messages;
 }
 
 void StoreLanguageName(MenuDocument& doc, int row, const std::string& name) {

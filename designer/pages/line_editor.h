@@ -3,8 +3,8 @@
 // buttons and closing do to the document. The dialog keeps no state beyond its controls, so every operation
 // takes the control values it needs and the current page, and computes the line slot from that page and
 // `CurrentLine` at the moment it writes: paging on the main window, or opening another line while the
-// dialog is open, sends the later writes to that line. The language area and the translator are shared with
-// the group title dialog.
+// dialog is open, sends the later writes to that line. The language area is shared with the group title
+// dialog.
 
 #include <array>
 #include <cstdint>
@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "designer/document/menu_document.h"
-#include "designer/translate/web_translator.h"
+#include "designer/translate/translator.h"
 
 namespace tabulo {
 
@@ -25,28 +25,6 @@ inline constexpr const char* kPluKeepsNumberMessage =
     "\"Plu Number\" must be a whole number above 0: the PLU keeps its number.";
 inline constexpr const char* kPluNotCreatedMessage =
     "\"Plu Number\" must be a whole number above 0: no PLU was created.";
-
-// ---- Translation as the dialogs use it ----
-
-// One translation: the text, the names of its language and of the wanted one. Tests give their own.
-class TextTranslator {
- public:
-  virtual ~TextTranslator() = default;
-  virtual Translation Translate(const std::string& text, const std::string& source_name,
-                                const std::string& target_name) = 0;
-};
-
-// The web translation page, at the address configured for the designer (read at every request, so a
-// changed setting or environment applies at once).
-class WebTextTranslator : public TextTranslator {
- public:
-  explicit WebTextTranslator(std::string configured_base = "") : configured_(std::move(configured_base)) {}
-  Translation Translate(const std::string& text, const std::string& source_name,
-                        const std::string& target_name) override;
-
- private:
-  std::string configured_;
-};
 
 // ---- The language area (`Frame4`) ----
 
@@ -68,16 +46,11 @@ struct RowTranslation {
   std::string message;  // what to tell the user; "" for nothing
 };
 
-// "Auto" on row `row`. Without a source row the row ends empty. A failed translation never becomes the
-// row's text: the row keeps what it had and the message says why.
+// "Auto" on row `row` through the service. Without a source row the row ends empty. A failed translation
+// never becomes the row's text: the row keeps what it had and the message says why. "Translate All" is
+// "Auto" on rows 1..4 in order, each result shown before the next, so a later row may take an earlier
+// result as its source; row 0 is never translated.
 RowTranslation TranslateRow(const LanguageRows& rows, int row, TextTranslator& translator);
-
-// "Translate All": rows 1..4 in order, each result shown (and stored) through `set_row` before the next row
-// is translated, so a later row may take an earlier result as its source; row 0 is never translated.
-// Returns what to tell the user, each message once however many rows failed.
-std::vector<std::string> TranslateAllRows(
-    LanguageRows& rows, TextTranslator& translator,
-    const std::function<void(int row, const std::string& text)>& set_row);
 
 // `Lingua_Change` / `Lingua_Click`: a language name belongs to the whole menu.
 void StoreLanguageName(MenuDocument& doc, int row, const std::string& name);

@@ -4,10 +4,12 @@
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QSettings>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "designer/pages/page_grid_widget.h"
+#include "designer/translate/translate_menu_dialog.h"
+#include "designer/translate/translation_settings_dialog.h"
 
 namespace tabulo {
 namespace {
@@ -67,33 +69,119 @@ void LanguageFrame::LockNames() {
 }
 
 void LanguageFrame::Connect(QWidget* window, MenuDocument& doc, UserPrompts& prompts,
-                            TextTranslator& translator, std::function<void(int)> text_changed) {
+                            std::function<void(int)> text_changed) {
+  window_ = window;
+  doc_ = &doc;
+  prompts_ = &prompts;
   for (int i = 0; i < kLanguages; ++i) {
     QObject::connect(Text3[i], &QLineEdit::textChanged, window, [text_changed, i] { text_changed(i); });
+    QObject::connect(Text3[i], &QLineEdit::textEdited, window, [this, i] { typed_[i] = true; });
+    QObject::connect(Text3[i], &QLineEdit::editingFinished, window,
+                     [this, i] { RememberHandTranslation(i); });
     // The names belong to the whole menu; a name typed in either window is kept.
     QObject::connect(Lingua[i], &QComboBox::editTextChanged, window,
                      [this, &doc, i] { StoreLanguageName(doc, i, Lingua[i]->currentText().toStdString()); });
-    QObject::connect(Command4[i], &QPushButton::clicked, window, [this, &prompts, &translator, i] {
-      RowTranslation result = TranslateRow(Rows(), i, translator);
-      Text3[i]->setText(Q(result.text));
-      if (!result.message.empty()) prompts.Message(result.message);
-    });
+    QObject::connect(Command4[i], &QPushButton::clicked, window, [this, i] { TranslateRows({i}); });
   }
-  QObject::connect(TranslateAll, &QPushButton::clicked, window, [this, &prompts, &translator] {
-    LanguageRows rows = Rows();
-    for (const std::string& message : TranslateAllRows(
-             rows, translator, [this](int row, const std::string&text) { Text3[row]->setText(Q(text)); })) {
-      prompts.Message(message);
-    }
-  });
+  QObject::connect(TranslateAll, &QPushButton::clicked, window, [this] { TranslateRows({1, 2, 3, 4}); });
   QObject::connect(Check1, &QCheckBox::clicked, window, [this] { LockNames(); });
 }
 
-std::unique_ptr<TextTranslator> DesignerTranslator() {
-  // The address is a per-user setting beside the serial port; the environment overrides it.
-  QSettings settings("TABULO", "TABULO");
-  return std::make_unique<WebTextTranslator>(
-      settings.value("Translate/BaseAddress").toString().toStdString());
+struct LanguageFrame::Queue {
+  std::vector<int> rows;  // still to translate, in order
+  std::shared_ptr<TextTranslator> translator;
+  std::vector<std::string> messages;  // each once, shown at the end
+};
+
+void LanguageFrame::TranslateRows(std::vector<int> rows) {
+  if (queue_) return;
+  std::string error;
+  auto translator = DesignerTranslator(error);
+  if (!translator) {
+    prompts_->Message(error);
+    return;
+  }
+  queue_ = std::make_shared<Queue>(Queue{std::move(rows), std::move(translator), {}});
+  ShowTranslating(true);
+  TranslateNext();
+}
+
+void LanguageFrame::TranslateNext() {
+  std::shared_ptr<Queue> queue = queue_;
+  while (!queue->rows.empty()) {
+    const int i = queue->rows.front();
+    queue->rows.erase(queue->rows.begin());
+    const LanguageRows rows = Rows();
+    // Without a text to translate from, the row ends empty.
+    const auto source = SourceRow(rows, i);
+    if (!source) {
+      Text3[i]->setText({});
+      continue;
+    }
+    const int j = *source;
+    // What the memory knows is taken at once; the row's own text again is no answer to "Auto", unless it
+    // is the user's own correction.
+    auto recalled = Recall(*doc_, &memory_, j + 1, i + 1, rows.names[j], rows.names[i], rows.texts[j]);
+    if (recalled && (recalled->from_hand || recalled->text != rows.texts[i])) {
+      Text3[i]->setText(Q(recalled->text));
+      continue;
+    }
+    auto answer = std::make_shared<RowTranslation>();
+    RunInBackground(
+        window_,
+        [answer, rows, i, translator = queue->translator] { *answer = TranslateRow(rows, i, *translator); },
+        [this, queue, answer, rows, i, j] {
+          if (queue != queue_) return;
+          const LanguageRows now = Rows();
+          const bool unchanged = window_->isVisible() && now.texts[i] == rows.texts[i] &&
+                                 now.texts[j] == rows.texts[j] && now.names[i] == rows.names[i] &&
+                                 now.names[j] == rows.names[j];
+          if (!unchanged) {
+            queue->rows.clear();  // the window shows another text now: the answer is not for it
+          } else if (answer->message.empty()) {
+            Text3[i]->setText(Q(answer->text));
+            RememberTranslation(&memory_, rows.names[j], rows.names[i], rows.texts[j], answer->text,
+                                MemoryOrigin::kService);
+          } else if (std::find(queue->messages.begin(), queue->messages.end(), answer->message) ==
+                     queue->messages.end()) {
+            queue->messages.push_back(answer->message);
+          }
+          TranslateNext();
+        });
+    return;
+  }
+  EndTranslation();
+}
+
+void LanguageFrame::EndTranslation() {
+  std::shared_ptr<Queue> queue = std::move(queue_);
+  ShowTranslating(false);
+  for (const std::string& message : queue->messages) prompts_->Message(message);
+}
+
+void LanguageFrame::ShowTranslating(bool translating) {
+  for (QPushButton* button : Command4) button->setEnabled(!translating);
+  TranslateAll->setEnabled(!translating);
+  if (translating) {
+    window_->setCursor(Qt::BusyCursor);
+  } else {
+    window_->unsetCursor();
+  }
+}
+
+void LanguageFrame::KeepHandTranslations() {
+  for (int row = 1; row < kLanguages; ++row) RememberHandTranslation(row);
+}
+
+void LanguageFrame::RememberHandTranslation(int row) {
+  if (!typed_[row] || row == 0) return;
+  typed_[row] = false;
+  const LanguageRows rows = Rows();
+  const auto source = SourceRow(rows, row);
+  if (source && !rows.texts[row].empty()) {
+    RememberTranslation(&memory_, rows.names[*source], rows.names[row], rows.texts[*source], rows.texts[row],
+                        MemoryOrigin::kHand);
+  }
 }
 
 void PaintButton(QPushButton* button, std::optional<int32_t> colour) {
@@ -110,18 +198,12 @@ void PaintPreview(QLabel* label, std::optional<int32_t> back, std::optional<int3
 
 // ---- Line editor ----
 
-LineEditorDialog::LineEditorDialog(MenuDocument& doc, UserPrompts& prompts, PageHost host,
-                                   TextTranslator* translator, QWidget* owner)
+LineEditorDialog::LineEditorDialog(MenuDocument& doc, UserPrompts& prompts, PageHost host, QWidget* owner)
     : KeyPreviewWindow(owner),
       Languages(this, "Command5"),
       doc_(doc),
       prompts_(prompts),
-      host_(std::move(host)),
-      translator_(translator) {
-  if (!translator_) {
-    own_translator_ = DesignerTranslator();
-    translator_ = own_translator_.get();
-  }
+      host_(std::move(host)) {
   setObjectName("Form5");
   setWindowTitle("Edit Line");
   // A tool window of the designer: kept above it by the window manager, never lost behind it.
@@ -181,7 +263,7 @@ LineEditorDialog::LineEditorDialog(MenuDocument& doc, UserPrompts& prompts, Page
   connect(Command1, &QPushButton::clicked, this, &LineEditorDialog::Command1_Click);
   connect(Command2, &QPushButton::clicked, this, &LineEditorDialog::Command2_Click);
   connect(Command3, &QPushButton::clicked, this, &QWidget::close);
-  Languages.Connect(this, doc_, prompts_, *translator_, [this](int i) { Text3_Change(i); });
+  Languages.Connect(this, doc_, prompts_, [this](int i) { Text3_Change(i); });
   // Enter anywhere in the window closes it, as the form saw every key first.
   PreviewKeysOfControls();
 }
@@ -344,6 +426,7 @@ void LineEditorDialog::Form_Unload() {
 }
 
 void LineEditorDialog::closeEvent(QCloseEvent* event) {
+  Languages.KeepHandTranslations();
   Form_Unload();
   event->accept();
 }
@@ -354,9 +437,9 @@ void CloseOpenLineEditor(QWidget& owner) {
 }
 
 LineEditorDialog* ShowLineEditor(QWidget& owner, MenuDocument& doc, UserPrompts& prompts,
-                                 const PageHost& host, TextTranslator* translator) {
+                                 const PageHost& host) {
   auto* dialog = owner.findChild<LineEditorDialog*>("Form5", Qt::FindDirectChildrenOnly);
-  if (!dialog) dialog = new LineEditorDialog(doc, prompts, host, translator, &owner);
+  if (!dialog) dialog = new LineEditorDialog(doc, prompts, host, &owner);
   if (!dialog->isVisible() || !dialog->Loaded()) dialog->Form_Load();
   dialog->show();
   dialog->raise();

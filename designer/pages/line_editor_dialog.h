@@ -20,6 +20,7 @@
 #include "designer/pages/key_preview_window.h"
 #include "designer/pages/line_editor.h"
 #include "designer/pages/page_host.h"
+#include "designer/translate/translation_memory.h"
 #include "platform/user_prompts.h"
 
 namespace tabulo {
@@ -42,23 +43,41 @@ class LanguageFrame {
   // `Check1_Click`: the names can be changed only while "Edit language names" is ticked.
   void LockNames();
   // The rows' handlers in `window`: a name edited is stored in `doc` (`Lingua_Change`), "Auto" translates
-  // its row and "Translate All" every row through `translator` (`Command4_Click`, and the "Translate All"
-  // button's), telling `prompts` what failed, "Edit language names" unlocks the names, and every text
-  // edited goes to `text_changed` with its row (`Text3_Change`). `translator` lives as long as `window`.
-  void Connect(QWidget* window, MenuDocument& doc, UserPrompts& prompts, TextTranslator& translator,
+  // its row and "Translate All" every row (`Command4_Click`, and the "Translate All" button's), telling
+  // `prompts` what failed, "Edit language names" unlocks the names, and every text edited goes to
+  // `text_changed` with its row (`Text3_Change`).
+  void Connect(QWidget* window, MenuDocument& doc, UserPrompts& prompts,
                std::function<void(int)> text_changed);
-};
+  // A translation is under way: the translation buttons wait for it.
+  bool Translating() const { return static_cast<bool>(queue_); }
+  // The rows typed by hand since they were last remembered go into the translation memory as corrections
+  // (done as a row is left, and by the window as it closes).
+  void KeepHandTranslations();
 
-// The translator the designer's dialogs use: the web page at the configured address.
-std::unique_ptr<TextTranslator> DesignerTranslator();
+ private:
+  struct Queue;
+  // Translates `rows` one after the other: from the memory when it knows the text, else through the
+  // designer's service on a worker thread while the window stays in use. A result is shown only when the
+  // window still shows what was translated; otherwise the rest is dropped.
+  void TranslateRows(std::vector<int> rows);
+  void TranslateNext();
+  void EndTranslation();
+  void ShowTranslating(bool translating);
+  void RememberHandTranslation(int row);
+
+  QWidget* window_ = nullptr;
+  MenuDocument* doc_ = nullptr;
+  UserPrompts* prompts_ = nullptr;
+  TranslationMemory memory_{DefaultMemoryPath()};
+  std::shared_ptr<Queue> queue_;
+  std::array<bool, kLanguages> typed_{};  // a text typed by hand since it was last remembered
+};
 
 class LineEditorDialog : public KeyPreviewWindow {
   Q_OBJECT
 
  public:
-  // `translator` may be null: the dialog then translates through the web page itself.
-  LineEditorDialog(MenuDocument& doc, UserPrompts& prompts, PageHost host, TextTranslator* translator,
-                   QWidget* owner);
+  LineEditorDialog(MenuDocument& doc, UserPrompts& prompts, PageHost host, QWidget* owner);
   ~LineEditorDialog() override;
 
   // Reads the hand-over variables into the controls.
@@ -102,8 +121,6 @@ class LineEditorDialog : public KeyPreviewWindow {
   MenuDocument& doc_;
   UserPrompts& prompts_;
   PageHost host_;
-  std::unique_ptr<TextTranslator> own_translator_;
-  TextTranslator* translator_ = nullptr;
   std::optional<int32_t> back_color_;  // `Command1`'s colour; nothing: the button's own
   std::optional<int32_t> fore_color_;
   bool loaded_ = false;
@@ -114,7 +131,7 @@ class LineEditorDialog : public KeyPreviewWindow {
 // Shows the line editor of `owner`, creating it on first use. A window that is open already is only
 // brought to the front: it keeps its controls, and its later writes go to the line handed over now.
 LineEditorDialog* ShowLineEditor(QWidget& owner, MenuDocument& doc, UserPrompts& prompts,
-                                 const PageHost& host, TextTranslator* translator = nullptr);
+                                 const PageHost& host);
 
 // Closes the line editor of `owner` when it is open, committing to the line it was opened on; the main
 // window calls it before that line could turn into another (a page change, another line opened).

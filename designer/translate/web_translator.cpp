@@ -1,13 +1,11 @@
 #include "designer/translate/web_translator.h"
 
-#include <curl/curl.h>
-
 #include <array>
 #include <cstdlib>
-#include <mutex>
 #include <utility>
 
 #include "designer/storage/text_codec.h"
+#include "designer/translate/translation_services.h"
 
 namespace tabulo {
 namespace {
@@ -70,16 +68,6 @@ std::string DecodeNumericReferences(const std::string& text) {
   return out;
 }
 
-size_t CollectBody(char* data, size_t size, size_t count, void* sink) {
-  static_cast<std::string*>(sink)->append(data, size * count);
-  return size * count;
-}
-
-void InitialiseCurlOnce() {
-  static std::once_flag once;
-  std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
-
 // The page's text: UTF-8 as most pages are today, else the page is taken as Windows-1252.
 std::string PageText(const std::string& body) {
   return IsValidUtf8(body) ? body : DecodeWindows1252(body);
@@ -102,32 +90,11 @@ bool ForcesDutchSource(const std::string& target_name) {
   return false;
 }
 
-std::string TranslateBaseAddress(const std::string& configured) {
-  const char* environment = std::getenv("TABULO_TRANSLATE_URL");
-  if (environment && *environment) return environment;
-  return configured.empty() ? kDefaultTranslateBase : configured;
-}
-
 std::string TranslateAddress(const std::string& base, const std::string& sl, const std::string& tl,
                              const std::string& text) {
   // Every byte but the unreserved ones is percent-encoded, so "&", "#", "+" and "%" in a menu text stay text
   // instead of ending or changing the query.
-  std::string encoded;
-  static const char* const kHex = "0123456789ABCDEF";
-  for (unsigned char c : text) {
-    bool unreserved = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-                      c == '-' || c == '.' || c == '_' || c == '~';
-    if (unreserved) {
-      encoded.push_back(static_cast<char>(c));
-    } else {
-      encoded.push_back('%');
-      encoded.push_back(kHex[c >> 4]);
-      encoded.push_back(kHex[c & 15]);
-    }
-  }
-  std::string trimmed = base;
-  while (!trimmed.empty() && trimmed.back() == '/') trimmed.pop_back();
-  return trimmed + "/translate_t?sl=" + sl + "&tl=" + tl + "&text=" + encoded;
+  return JoinUrl(base, "/translate_t") + "?sl=" + sl + "&tl=" + tl + "&text=" + PercentEncode(text);
 }
 
 bool CutTranslation(const std::string& page, std::string& extract) {
@@ -176,27 +143,13 @@ Translation TranslateUnicode(const std::string& text, std::string& source_name,
   if (tl == "auto") return {Translation::Status::kAutoTarget, "", kAutoDetectMessage};
   std::string address = TranslateAddress(options.base_address, LanguageCode(source_name), tl, text);
 
-  InitialiseCurlOnce();
-  CURL* curl = curl_easy_init();
-  if (!curl) return {Translation::Status::kNoConnection, "", kNoConnectionMessage};
-  std::string body;
-  curl_easy_setopt(curl, CURLOPT_URL, address.c_str());
-  curl_easy_setopt(curl, CURLOPT_USERAGENT, "DIDidOzer");
-  curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
-  curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(options.connect_timeout.count()));
-  curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(options.total_timeout.count()));
-  curl_easy_setopt(curl, CURLOPT_FRESH_CONNECT, 1L);
-  curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, CollectBody);
-  curl_easy_setopt(curl, CURLOPT_WRITEDATA, &body);
-  CURLcode code = curl_easy_perform(curl);
-  long status = 0;
-  curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
-  curl_easy_cleanup(curl);
-
-  if (code != CURLE_OK) return {Translation::Status::kNoConnection, "", kNoConnectionMessage};
+  HttpReply reply = HttpGet(address, options.http);
+  if (reply.outcome == HttpReply::Outcome::kNoConnection) {
+    return {Translation::Status::kNoConnection, "", kNoConnectionMessage};
+  }
+  if (!reply.ok()) return RequestFailure(reply, options.base_address, options.http);
   std::string extract;
-  if (status >= 400 || !CutTranslation(PageText(body), extract))
+  if (reply.status >= 400 || !CutTranslation(PageText(reply.body), extract))
     return {Translation::Status::kFailed, "", ""};
   return {Translation::Status::kOk, DecodeTranslation(extract), ""};
 }

@@ -130,7 +130,8 @@ TEST_F(Designer, MenuBarInOrderAndItsWindowsOpen) {
   EXPECT_EQ(captions,
             (QStringList{"File", "  Load", "  Save", "  New", "  Print", "  Colors", "  Exit", "Import",
                          "  Import From Last Sended Plus", "  Import From Mercato ( XLS)",
-                         "  Import From XLS", "  Import From CSV", "Send", "Receive", "Upgrade Firmware"}));
+                         "  Import From XLS", "  Import From CSV", "Send", "Receive", "Upgrade Firmware",
+                         "Translate", "  Translate menu...", "  Translation settings..."}));
   Trigger("Print");
   EXPECT_TRUE(prompts_.messages.empty()) << "Print opens its window";
   Trigger("Colors");

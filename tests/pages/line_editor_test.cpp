@@ -11,6 +11,7 @@
 #include "designer/document/catalogue_lookup.h"
 #include "designer/document/numbers.h"
 #include "designer/pages/group_title.h"
+#include "designer/translate/web_translator.h"
 
 namespace tabulo {
 namespace {
@@ -23,12 +24,13 @@ class FakeTranslator : public TextTranslator {
   std::vector<std::string> requests;  // "source text|source name|target name"
 
   Translation Translate(const std::string& text, const std::string& source_name,
-                        const std::string& target_name) override {
+                        const std::string& target_name, const std::atomic<bool>*) override {
     requests.push_back(text + "|" + source_name + "|" + target_name);
     auto found = answers.find(target_name);
     if (found == answers.end()) return {Translation::Status::kFailed, "", ""};
     return found->second;
   }
+  std::string RefusedNames(const std::string&, const std::string&) const override { return {}; }
 };
 
 Translation Ok(const std::string& text) {
@@ -433,28 +435,6 @@ TEST(LineEditorTranslation, RowResults) {
   result = TranslateRow(empty, 1, translator);
   EXPECT_EQ(result.text, "") << "no source: the row ends empty";
   EXPECT_EQ(translator.requests.size(), asked);
-}
-
-TEST(LineEditorTranslation, TranslateAllLeavesRowZeroAndTellsOnce) {
-  LanguageRows rows;
-  rows.names = {"Portugues", "English", "Italiano", "Frances", "Espanol"};
-  rows.texts = {"Sopa", "", "a", "b", "c"};
-  FakeTranslator translator;
-  translator.answers["English"] = Ok("Soup");
-  translator.answers["Italiano"] = Ok("Zuppa");
-  std::vector<int> shown;
-  auto messages =
-      TranslateAllRows(rows, translator, [&](int row, const std::string&) { shown.push_back(row); });
-  EXPECT_EQ(shown, (std::vector<int>{1, 2, 3, 4}));
-  EXPECT_EQ(rows.texts[0], "Sopa");
-  EXPECT_EQ(rows.texts[1], "Soup");
-  EXPECT_EQ(rows.texts[2], "Zuppa");
-  EXPECT_EQ(rows.texts[3], "b");
-  EXPECT_EQ(rows.texts[4], "c");
-  ASSERT_EQ(translator.requests.size(), 4u);
-  EXPECT_EQ(translator.requests[0], "Sopa|Portugues|English");
-  EXPECT_EQ(translator.requests[1], "Soup|English|Italiano") << "the English result is the later source";
-  EXPECT_EQ(messages, (std::vector<std::string>{kCouldNotTranslateMessage}));
 }
 
 // ---- Group titles ----

@@ -3,8 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QListWidget>
 #include <QTest>
+#include <condition_variable>
 #include <cstdlib>
 #include <map>
 #include <memory>
@@ -23,13 +25,25 @@ namespace tabulo {
 namespace {
 
 // A translation page answering by target code; a code it does not know gets a page without the result
-// markers. Records the requests as "sl>tl:text".
+// markers. Records the requests as "sl>tl:text". While held, requests wait for the release.
 class FakeService {
  public:
+  ~FakeService() { Release(); }
   std::string Base() const { return http_.Base(); }
   std::vector<std::string> Requests() {
     std::lock_guard<std::mutex> lock(mutex_);
     return requests_;
+  }
+  void Hold() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    hold_ = true;
+  }
+  void Release() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      hold_ = false;
+    }
+    released_.notify_all();
   }
 
   std::map<std::string, std::string> answers;  // set before the first request
@@ -38,18 +52,19 @@ class FakeService {
   void Answer(const httplib::Request& request, httplib::Response& response) {
     const std::string tl = request.get_param_value("tl");
     std::string page = "<html><body>busy</body></html>";
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      requests_.push_back(request.get_param_value("sl") + ">" + tl + ":" + request.get_param_value("text"));
-      auto found = answers.find(tl);
-      if (found != answers.end()) {
-        page = "<div id=result_box><span title=\"x\">" + found->second + "</span></div>";
-      }
+    std::unique_lock<std::mutex> lock(mutex_);
+    requests_.push_back(request.get_param_value("sl") + ">" + tl + ":" + request.get_param_value("text"));
+    released_.wait_for(lock, std::chrono::seconds(20), [this] { return !hold_; });
+    auto found = answers.find(tl);
+    if (found != answers.end()) {
+      page = "<div id=result_box><span title=\"x\">" + found->second + "</span></div>";
     }
     response.set_content(page, "text/html; charset=utf-8");
   }
 
   std::mutex mutex_;
+  std::condition_variable released_;
+  bool hold_ = false;
   std::vector<std::string> requests_;
   test::LocalHttpServer http_{[this](httplib::Server& server) {
     server.Get("/translate_t", [this](const httplib::Request& request, httplib::Response& response) {
@@ -89,6 +104,12 @@ void Click(QAbstractButton* button) {
   QTest::mouseClick(button, Qt::LeftButton, {}, indicator ? QPoint(6, button->height() / 2) : QPoint());
 }
 
+// Lets the window run until its translation is over (the service's answers arrive as events).
+void WaitForTranslation(const LanguageFrame& languages) {
+  for (int i = 0; i < 3000 && languages.Translating(); ++i) QTest::qWait(10);
+  EXPECT_FALSE(languages.Translating());
+}
+
 // Replaces the text of a box by typing, as the user does.
 void Type(QLineEdit* box, const QString& text) {
   box->selectAll();
@@ -98,13 +119,19 @@ void Type(QLineEdit* box, const QString& text) {
 class PageDialogs : public ::testing::Test {
  protected:
   void SetUp() override {
+    ::setenv("TABULO_TRANSLATE_SERVICE", "page", 1);
     ::setenv("TABULO_TRANSLATE_URL", service_.Base().c_str(), 1);
+    ::setenv("VELT_HOME", maker_.Path().c_str(), 1);  // the translation memory
     ApplyDefaultSettings(*doc_);
     ApplyDefaultLanguageNames(*doc_);
     AppendPlu(*doc_, "5", "2.50", "Soup");
     AppendPlu(*doc_, "12", "7.00", "Fish");
   }
-  void TearDown() override { ::unsetenv("TABULO_TRANSLATE_URL"); }
+  void TearDown() override {
+    ::unsetenv("TABULO_TRANSLATE_SERVICE");
+    ::unsetenv("TABULO_TRANSLATE_URL");
+    ::unsetenv("VELT_HOME");
+  }
 
   // Opens the line editor on line `k` as the grid does.
   LineEditorDialog* OpenLine(int k) {
@@ -136,6 +163,7 @@ class PageDialogs : public ::testing::Test {
     return dialog;
   }
 
+  test::TempFolder maker_;
   FakeService service_;
   std::unique_ptr<MenuDocument> doc_ = std::make_unique<MenuDocument>();
   ScriptedPrompts prompts_;
@@ -224,6 +252,7 @@ TEST_F(PageDialogs, AutoTakesTheEnglishRowWithText) {
   ASSERT_EQ(dialog->Languages.Lingua[1]->currentText(), "English");
   EXPECT_EQ(dialog->Languages.Text3[1]->text(), "Soup");
   Click(dialog->Languages.Command4[2]);
+  WaitForTranslation(dialog->Languages);
   EXPECT_EQ(service_.Requests(), (std::vector<std::string>{"en>it:Soup"})) << "English wins over row 0";
   EXPECT_EQ(dialog->Languages.Text3[2]->text(), "Zuppa");
   EXPECT_EQ(doc_->Lang(5, 3), "Zuppa");
@@ -232,6 +261,7 @@ TEST_F(PageDialogs, AutoTakesTheEnglishRowWithText) {
   dialog->Languages.Text3[0]->clear();
   dialog->Languages.Text3[1]->clear();
   Click(dialog->Languages.Command4[2]);
+  WaitForTranslation(dialog->Languages);
   EXPECT_EQ(dialog->Languages.Text3[2]->text(), "");
   EXPECT_EQ(doc_->Lang(5, 3), "");
   EXPECT_EQ(service_.Requests().size(), 1u);
@@ -245,6 +275,7 @@ TEST_F(PageDialogs, TranslateAllLeavesRowZeroAndAFailureKeepsTheRow) {
   LineEditorDialog* dialog = OpenLine(3);
   Type(dialog->Languages.Text3[0], "Peixe & batatas");
   Click(dialog->Languages.TranslateAll);
+  WaitForTranslation(dialog->Languages);
   auto requests = service_.Requests();
   ASSERT_EQ(requests.size(), 4u);
   EXPECT_EQ(requests[0], "pt>en:Peixe & batatas") << "the text arrives whole, its & included";
@@ -257,6 +288,71 @@ TEST_F(PageDialogs, TranslateAllLeavesRowZeroAndAFailureKeepsTheRow) {
   EXPECT_EQ(doc_->Lang(12, 4), "Poisson") << "a failure never reaches the document";
   EXPECT_EQ(doc_->Lang(12, 3), "Pesce");
   EXPECT_EQ(prompts_.messages, (std::vector<std::string>{"Could  not  translate  the  text,  sorry "}));
+}
+
+// The service is asked beside the window: the window answers meanwhile, an answer for a text the window no
+// longer shows is dropped, and a text translated once, or corrected by hand, comes from the memory after.
+TEST_F(PageDialogs, TranslationRunsBesideTheWindowAndIsRemembered) {
+  service_.answers = {{"it", "Zuppa"}, {"fr", "Soupe"}};
+  auto wait_for_requests = [this](size_t count) {
+    for (int i = 0; i < 3000 && service_.Requests().size() < count; ++i) QTest::qWait(10);
+    ASSERT_EQ(service_.Requests().size(), count);
+  };
+  doc_->Botoes[SlotOf(1, 4)] = 5;
+  doc_->Lang(5, 2) = "Soup";
+  LineEditorDialog* dialog = OpenLine(4);
+  service_.Hold();
+  Click(dialog->Languages.Command4[2]);
+  wait_for_requests(1);
+  EXPECT_TRUE(dialog->Languages.Translating());
+  EXPECT_FALSE(dialog->Languages.TranslateAll->isEnabled());
+  Type(dialog->Languages.Text3[4], "Sopa");
+  EXPECT_EQ(doc_->Lang(5, 5), "Sopa") << "the window answers while the service is asked";
+  service_.Release();
+  WaitForTranslation(dialog->Languages);
+  EXPECT_EQ(dialog->Languages.Text3[2]->text(), "Zuppa");
+  EXPECT_TRUE(dialog->Languages.TranslateAll->isEnabled());
+
+  service_.Hold();
+  Click(dialog->Languages.Command4[3]);
+  wait_for_requests(2);
+  Type(dialog->Languages.Text3[1], "Broth");
+  service_.Release();
+  WaitForTranslation(dialog->Languages);
+  EXPECT_EQ(dialog->Languages.Text3[3]->text(), "") << "the translation of \"Soup\" is not one of \"Broth\"";
+  EXPECT_EQ(doc_->Lang(5, 4), "");
+  EXPECT_TRUE(prompts_.messages.empty());
+
+  // Another PLU with the same English text: from the memory, without asking.
+  dialog->close();
+  doc_->Botoes[SlotOf(1, 6)] = 12;
+  doc_->Lang(12, 2) = "Soup";
+  dialog = OpenLine(6);
+  Click(dialog->Languages.Command4[2]);
+  WaitForTranslation(dialog->Languages);
+  EXPECT_EQ(dialog->Languages.Text3[2]->text(), "Zuppa");
+  EXPECT_EQ(service_.Requests().size(), 2u);
+
+  // A correction typed by hand wins from then on, over the menu's own texts too; it is kept as the row is
+  // left, or else as the window closes.
+  QApplication::setActiveWindow(dialog);
+  dialog->Languages.Text3[2]->setFocus();
+  Type(dialog->Languages.Text3[2], "Minestra");
+  dialog->Languages.Text3[3]->setFocus();
+  Type(dialog->Languages.Text3[4], "Sopa casera");
+  dialog->close();
+  doc_->Lang(5, 3) = "Zuppa";
+  AppendPlu(*doc_, "13", "4.00", "Caldo");
+  doc_->Botoes[SlotOf(1, 7)] = 13;
+  doc_->Lang(13, 2) = "Soup";
+  dialog = OpenLine(7);
+  Click(dialog->Languages.Command4[2]);
+  WaitForTranslation(dialog->Languages);
+  EXPECT_EQ(dialog->Languages.Text3[2]->text(), "Minestra");
+  Click(dialog->Languages.Command4[4]);
+  WaitForTranslation(dialog->Languages);
+  EXPECT_EQ(dialog->Languages.Text3[4]->text(), "Sopa casera");
+  EXPECT_EQ(service_.Requests().size(), 2u);
 }
 
 TEST_F(PageDialogs, AnOpenWindowWritesToTheLineHandedOverLast) {

@@ -32,8 +32,8 @@ class FakeService {
   TranslatorOptions Options() const {
     TranslatorOptions options;
     options.base_address = http_.Base() + "/";
-    options.connect_timeout = std::chrono::milliseconds(2000);
-    options.total_timeout = std::chrono::milliseconds(hang_ ? 300 : 5000);
+    options.http.connect_timeout = std::chrono::milliseconds(2000);
+    options.http.total_timeout = std::chrono::milliseconds(hang_ ? 1000 : 5000);
     return options;
   }
 
@@ -164,26 +164,29 @@ TEST(WebTranslator, APageWithoutTheMarkersIsAFailure) {
   EXPECT_EQ(Translate(service, "sopa", "Portugues", "English").status, Translation::Status::kFailed);
 }
 
-TEST(WebTranslator, ASilentOrClosedServerIsNoConnection) {
+// A server that never answers is not the user's internet connection, and a page without end is not read
+// to its end.
+TEST(WebTranslator, SilenceNoConnectionAndEndlessPagesAreToldApart) {
   FakeService hanging;
   hanging.hang_ = true;
   Translation result = Translate(hanging, "sopa", "Portugues", "English");
-  EXPECT_EQ(result.status, Translation::Status::kNoConnection);
-  EXPECT_EQ(result.message, "You need a internet Connection to be translate your text.");
+  EXPECT_EQ(result.status, Translation::Status::kTimeout);
+  EXPECT_EQ(result.message,
+            "the translation service at " + hanging.Options().base_address + " did not answer in 1 s");
 
   TranslatorOptions closed;
   closed.base_address = "http://127.0.0.1:1";
   std::string source = "Portugues";
-  EXPECT_EQ(TranslateUnicode("sopa", source, "English", closed).status, Translation::Status::kNoConnection);
-}
+  result = TranslateUnicode("sopa", source, "English", closed);
+  EXPECT_EQ(result.status, Translation::Status::kNoConnection);
+  EXPECT_EQ(result.message, "You need a internet Connection to be translate your text.");
 
-TEST(WebTranslator, TheBaseAddressCanBeConfigured) {
-  ::unsetenv("TABULO_TRANSLATE_URL");
-  EXPECT_EQ(TranslateBaseAddress(), kDefaultTranslateBase);
-  EXPECT_EQ(TranslateBaseAddress("http://mirror"), "http://mirror");
-  ::setenv("TABULO_TRANSLATE_URL", "http://override", 1);
-  EXPECT_EQ(TranslateBaseAddress("http://mirror"), "http://override");
-  ::unsetenv("TABULO_TRANSLATE_URL");
+  FakeService endless;
+  endless.page_ = ResultPage(std::string(3 << 20, 'x'));
+  result = Translate(endless, "sopa", "Portugues", "English");
+  EXPECT_EQ(result.status, Translation::Status::kFailed);
+  EXPECT_NE(result.message.find("larger than 1024 KB"), std::string::npos) << result.message;
+  EXPECT_EQ(result.text, "");
 }
 
 }  // namespace
