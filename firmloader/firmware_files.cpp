@@ -23,23 +23,6 @@ bool IsPlainFileName(std::string_view name) {
   return true;
 }
 
-std::string PercentEncoded(std::string_view name) {
-  static const char* const kHex = "0123456789ABCDEF";
-  std::string out;
-  for (unsigned char c : name) {
-    bool unreserved = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-                      c == '-' || c == '.' || c == '_' || c == '~';
-    if (unreserved) {
-      out.push_back(static_cast<char>(c));
-    } else {
-      out.push_back('%');
-      out.push_back(kHex[c >> 4]);
-      out.push_back(kHex[c & 15]);
-    }
-  }
-  return out;
-}
-
 void RemoveFile(const std::string& path) {
   std::error_code ignored;
   std::filesystem::remove(path, ignored);
@@ -55,7 +38,7 @@ std::string Lower(std::string_view text) {
 bool LooksLikeHtml(const HttpReply& reply) {
   std::string type = Lower(reply.content_type.substr(0, reply.content_type.find(';')));
   if (type.find("html") != std::string::npos) return true;
-  std::string_view body = reply.bytes;
+  std::string_view body = reply.body;
   if (body.substr(0, 3) == "\xEF\xBB\xBF") body.remove_prefix(3);
   size_t first = body.find_first_not_of(" \t\r\n");
   if (first == std::string_view::npos) return false;
@@ -70,11 +53,11 @@ bool LooksLikeHtml(const HttpReply& reply) {
 // came with the wrong type; so is one the server itself calls text.
 bool IsText(const HttpReply& reply) {
   if (Lower(reply.content_type).rfind("text/", 0) == 0) return true;
-  for (unsigned char c : reply.bytes) {
+  for (unsigned char c : reply.body) {
     if (c < 0x20 && c != '\t' && c != '\r' && c != '\n' && c != '\f') return false;
     if (c == 0x7f) return false;
   }
-  return IsValidUtf8(reply.bytes);
+  return IsValidUtf8(reply.body);
 }
 
 bool IsMissing(long status) {
@@ -99,6 +82,15 @@ std::string FirmwareServerFolder(const std::string& setting, const std::string& 
   return folder;
 }
 
+HttpOptions FirmwareDownloadOptions() {
+  HttpOptions options;
+  options.connect_timeout = std::chrono::seconds(10);
+  options.total_timeout = std::chrono::seconds(120);
+  options.stall_timeout = std::chrono::seconds(30);
+  options.max_reply_bytes = size_t{64} << 20;
+  return options;
+}
+
 FirmwareFiles::FirmwareFiles(std::string folder, std::string server_folder, ToolConsole& console,
                              HttpOptions options)
     : folder_(std::move(folder)), console_(console), options_(std::move(options)) {
@@ -120,7 +112,7 @@ bool FirmwareFiles::DownloadProgramFile(const std::string& name) {
 bool FirmwareFiles::FetchWhole(const std::string& name, bool image, std::string& bytes,
                                std::string& failure) {
   HttpReply reply = HttpGet(AddressOf(name), options_);
-  if (!reply.transferred) {
+  if (!reply.ok()) {
     failure = reply.error;
     return false;
   }
@@ -128,7 +120,7 @@ bool FirmwareFiles::FetchWhole(const std::string& name, bool image, std::string&
     failure = "the server answered " + std::to_string(reply.status);
     return false;
   }
-  if (reply.bytes.empty()) {
+  if (reply.body.empty()) {
     // What a misconfigured server sends for a missing file; sending it would leave the device without a
     // program.
     failure = "the answer is empty";
@@ -148,32 +140,32 @@ bool FirmwareFiles::FetchWhole(const std::string& name, bool image, std::string&
   // tolerated, not a checksum file that cannot be read or does not fit.
   std::string sum_name = name + kChecksumSuffix;
   HttpReply sum = HttpGet(AddressOf(sum_name), options_);
-  if (sum.transferred && sum.status == 200) {
-    std::optional<std::string> expected = Sha256For(sum.bytes, name);
+  if (sum.ok() && sum.status == 200) {
+    std::optional<std::string> expected = Sha256For(sum.body, name);
     if (!expected) {
       failure = sum_name + " is not a SHA-256 checksum of it in sha256sum form";
       return false;
     }
-    if (*expected != Sha256Hex(reply.bytes)) {
-      failure = "its SHA-256 does not match " + sum_name + " (" + std::to_string(reply.bytes.size()) +
+    if (*expected != Sha256Hex(reply.body)) {
+      failure = "its SHA-256 does not match " + sum_name + " (" + std::to_string(reply.body.size()) +
                 " bytes arrived)";
       return false;
     }
-  } else if (!sum.transferred || !IsMissing(sum.status)) {
+  } else if (!sum.ok() || !IsMissing(sum.status)) {
     failure = "its checksum " + sum_name + " could not be read: " +
-              (sum.transferred ? "the server answered " + std::to_string(sum.status) : sum.error);
+              (sum.ok() ? "the server answered " + std::to_string(sum.status) : sum.error);
     return false;
   } else if (reply.content_length < 0) {
     // A reply ended by closing the connection looks the same whole or cut short.
     failure = "the server did not say how long it is and publishes no " + sum_name +
               ", so it cannot be known whole";
     return false;
-  } else if (static_cast<size_t>(reply.content_length) != reply.bytes.size()) {
+  } else if (static_cast<size_t>(reply.content_length) != reply.body.size()) {
     failure =
-        std::to_string(reply.bytes.size()) + " of " + std::to_string(reply.content_length) + " bytes arrived";
+        std::to_string(reply.body.size()) + " of " + std::to_string(reply.content_length) + " bytes arrived";
     return false;
   }
-  bytes = std::move(reply.bytes);
+  bytes = std::move(reply.body);
   return true;
 }
 
@@ -307,7 +299,7 @@ bool FirmwareFiles::Refused(const std::string& name) {
 }
 
 std::string FirmwareFiles::AddressOf(const std::string& name) const {
-  return server_folder_ + PercentEncoded(name);
+  return server_folder_ + PercentEncode(name);
 }
 
 bool UpdateAllForOffline(FirmwareFiles& files, XmlScanner& catalogue, ToolConsole& console) {

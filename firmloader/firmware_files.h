@@ -10,10 +10,10 @@
 #include <string>
 #include <string_view>
 
-#include "firmloader/http_fetch.h"
 #include "firmloader/tool_console.h"
 #include "firmloader/xml_scanner.h"
 #include "platform/files.h"
+#include "platform/http_client.h"
 
 namespace tabulo {
 
@@ -33,10 +33,14 @@ std::string FirmloaderHome();
 // $FIRMLOADER_SERVER, else the setting, else the default.
 std::string FirmwareServerFolder(const std::string& setting, const std::string& command_line = "");
 
+// A download's limits: firmware images are a few hundred kilobytes on a line that may be slow; anything far
+// beyond is not one of them, and a server that sends nothing for half a minute is not going to.
+HttpOptions FirmwareDownloadOptions();
+
 class FirmwareFiles {
  public:
   FirmwareFiles(std::string folder, std::string server_folder, ToolConsole& console,
-                HttpOptions options = {});
+                HttpOptions options = FirmwareDownloadOptions());
 
   const std::string& Folder() const { return folder_; }
   // A file of the tool's folder.

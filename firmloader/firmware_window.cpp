@@ -20,7 +20,7 @@ namespace tabulo {
 namespace {
 
 HttpOptions WindowDownloads() {
-  HttpOptions options;
+  HttpOptions options = FirmwareDownloadOptions();
   options.while_waiting = [] { QCoreApplication::processEvents(QEventLoop::AllEvents, 50); };
   return options;
 }

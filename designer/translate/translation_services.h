@@ -11,7 +11,7 @@
 #include <optional>
 #include <string>
 
-#include "designer/translate/http_client.h"
+#include "platform/http_client.h"
 #include "designer/translate/translator.h"
 
 namespace tabulo {

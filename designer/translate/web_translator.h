@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "designer/translate/http_client.h"
+#include "platform/http_client.h"
 #include "designer/translate/translator.h"
 
 namespace tabulo {

@@ -13,7 +13,7 @@
 #include <sstream>
 #include <thread>
 
-#include "designer/translate/http_client.h"
+#include "platform/http_client.h"
 
 namespace tabulo::test {
 namespace {

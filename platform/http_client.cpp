@@ -1,7 +1,8 @@
-#include "designer/translate/http_client.h"
+#include "platform/http_client.h"
 
 #include <curl/curl.h>
 
+#include <algorithm>
 #include <mutex>
 
 namespace tabulo {
@@ -34,6 +35,31 @@ int CheckCancel(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
   return cancel && cancel->load() ? 1 : 0;
 }
 
+// curl_easy_perform, with `while_waiting` called between short polls of the transfer.
+CURLcode Run(CURL* curl, const std::function<void()>& while_waiting) {
+  if (!while_waiting) return curl_easy_perform(curl);
+  CURLM* multi = curl_multi_init();
+  if (!multi || curl_multi_add_handle(multi, curl) != CURLM_OK) {
+    if (multi) curl_multi_cleanup(multi);
+    return CURLE_FAILED_INIT;
+  }
+  CURLcode code = CURLE_FAILED_INIT;
+  for (int running = 1; running;) {
+    if (curl_multi_perform(multi, &running) != CURLM_OK) break;
+    if (running) {
+      curl_multi_poll(multi, nullptr, 0, 100, nullptr);
+      while_waiting();
+    }
+  }
+  int left = 0;
+  while (CURLMsg* message = curl_multi_info_read(multi, &left)) {
+    if (message->msg == CURLMSG_DONE) code = message->data.result;
+  }
+  curl_multi_remove_handle(multi, curl);
+  curl_multi_cleanup(multi);
+  return code;
+}
+
 HttpReply Perform(const std::string& url, const std::string* post_body, const std::string& content_type,
                   const HttpOptions& options) {
   InitialiseCurlOnce();
@@ -57,6 +83,12 @@ HttpReply Perform(const std::string& url, const std::string* post_body, const st
   curl_easy_setopt(curl, CURLOPT_USERAGENT, options.user_agent.c_str());
   curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(options.connect_timeout.count()));
   curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(options.total_timeout.count()));
+  if (options.stall_timeout.count() > 0) {
+    // Fewer than one byte a second for the stall time is a stall.
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME,
+                     std::max(1L, static_cast<long>((options.stall_timeout.count() + 999) / 1000)));
+  }
   curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(options.max_reply_bytes));
   curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, CollectBody);
   curl_easy_setopt(curl, CURLOPT_WRITEDATA, &sink);
@@ -69,14 +101,25 @@ HttpReply Perform(const std::string& url, const std::string* post_body, const st
     curl_easy_setopt(curl, CURLOPT_POSTFIELDS, post_body->data());
     curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(post_body->size()));
   }
-  const CURLcode code = curl_easy_perform(curl);
+  const CURLcode code = Run(curl, options.while_waiting);
   curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &reply.status);
+  char* type = nullptr;
+  if (curl_easy_getinfo(curl, CURLINFO_CONTENT_TYPE, &type) == CURLE_OK && type) reply.content_type = type;
+  curl_off_t length = -1;
+  if (curl_easy_getinfo(curl, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) == CURLE_OK) {
+    reply.content_length = length;
+  }
   curl_easy_cleanup(curl);
   curl_slist_free_all(headers);
 
   reply.error = error_text[0] ? error_text : curl_easy_strerror(code);
   if (sink.too_large || code == CURLE_FILESIZE_EXCEEDED) {
     reply.outcome = HttpReply::Outcome::kTooLarge;
+    reply.error = "the answer is larger than " + std::to_string(options.max_reply_bytes) + " bytes";
+  } else if (code == CURLE_PARTIAL_FILE) {
+    reply.outcome = HttpReply::Outcome::kFailed;
+    reply.error = "the connection closed after " + std::to_string(sink.body.size()) + " of " +
+                  std::to_string(reply.content_length) + " bytes";
   } else if (code == CURLE_ABORTED_BY_CALLBACK) {
     reply.outcome = HttpReply::Outcome::kCancelled;
   } else if (code == CURLE_OPERATION_TIMEDOUT) {
@@ -90,8 +133,8 @@ HttpReply Perform(const std::string& url, const std::string* post_body, const st
   } else {
     reply.outcome = HttpReply::Outcome::kOk;
     reply.error.clear();
-    reply.body = std::move(sink.body);
   }
+  reply.body = std::move(sink.body);
   return reply;
 }
 
