@@ -71,8 +71,13 @@ int FirmwareCommand(const Arguments& args) {
     if (!library.Load()) return Fail(library.LastError());
     TerminalPrompts prompts(std::cin, std::cout);
     files.SetInternetConexion(!options.Has("--offline"));
+    // The images' transfers show how far they have come, as a menu's does.
+    TerminalTransferProgress progress(false);
+    library.SetTransferProgress(&progress);
     FlashingProcedures procedures(library, files, prompts, console, port);
-    return procedures.List1_Click(catalogue, key) ? kExitOk : kExitFindings;
+    bool done = procedures.List1_Click(catalogue, key);
+    library.SetTransferProgress(nullptr);
+    return done ? kExitOk : kExitFindings;
   }
   return Fail(kFirmwareUsage);
 }
