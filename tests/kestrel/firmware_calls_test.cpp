@@ -6,6 +6,7 @@
 #include <stdlib.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <nlohmann/json.hpp>
 
 #include "designer/link/kestrel_binding.h"
@@ -152,12 +153,27 @@ TEST(BaseSimulatorProgram, HelpSaysWhatItDoes) {
   test::ProgramRun run = test::RunProgram(test::BuiltProgram("kestrel-basesim"), {"--help"});
   EXPECT_EQ(run.exit_code, 0);
   for (const char* option : {"--link PATH", "--menu-out FILE", "--orders FILE", "--drop N", "--corrupt N",
-                             "--delay MS", "--cleared", "--never-clears", "standard input"}) {
+                             "--delay MS", "--cleared", "--never-clears", "standard input",
+                             "--line-rate BAUD", "--turnaround MS", "--instant", "--lose-end-answers"}) {
     EXPECT_NE(run.out.find(option), std::string::npos) << option;
   }
   run = test::RunProgram(test::BuiltProgram("kestrel-basesim"), {"--drop", "x"});
   EXPECT_EQ(run.exit_code, 2);
   EXPECT_NE(run.err.find("--drop needs a number"), std::string::npos);
+
+  // --link replaces only a link of its own kind, never someone's file.
+  test::TempFolder folder;
+  std::string file = folder / "notes.txt";
+  test::WriteFile(file, "keep me");
+  run = test::RunProgram(test::BuiltProgram("kestrel-basesim"), {"--link", file});
+  EXPECT_EQ(run.exit_code, 1);
+  EXPECT_NE(run.err.find(file + " exists and is not a link this program made"), std::string::npos) << run.err;
+  EXPECT_EQ(test::ReadFile(file), "keep me");
+  std::string elsewhere = folder / "elsewhere";
+  std::filesystem::create_symlink(file, elsewhere);
+  run = test::RunProgram(test::BuiltProgram("kestrel-basesim"), {"--link", elsewhere});
+  EXPECT_EQ(run.exit_code, 1);
+  EXPECT_EQ(std::filesystem::read_symlink(elsewhere), file);
 }
 
 }  // namespace
