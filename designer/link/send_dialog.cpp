@@ -162,14 +162,11 @@ SendDialog::SendDialog(MainWindow& main, KestrelApi& api) : QDialog(&main), main
   Form_Load();
 }
 
+// Only the main window's end deletes a dialog that is sending (a close waits for the outcome): the main
+// window is then past use, so neither its pointer nor its autosave is given back.
 SendDialog::~SendDialog() {
   cancel_ = true;
-  worker_.reset();  // waits for the send's last step; Cancel ends a transfer within a moment
-  if (sending_) {
-    unsetCursor();
-    main_.unsetCursor();
-    main_.StartAutosave();
-  }
+  worker_.reset();  // waits for the send's last step; a cancelled transfer stops within a moment
 }
 
 void SendDialog::closeEvent(QCloseEvent* event) {

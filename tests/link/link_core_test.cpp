@@ -8,6 +8,7 @@
 #include "designer/link/language_block.h"
 #include "designer/link/menu_send.h"
 #include "designer/link/reception_session.h"
+#include "designer/link/transfer_estimate.h"
 #include "designer/storage/project_files.h"
 #include "designer/storage/project_layout.h"
 #include "tests/link/fake_kestrel.h"
@@ -342,6 +343,21 @@ TEST(ReceivedOrder, MoreLinesThanTheBuffersHoldShowTheFirst64) {
   ASSERT_EQ(lines.size(), 66u);
   EXPECT_EQ(lines.back(), "... 6 more lines not shown") << "the rest is counted, not dropped in silence";
   EXPECT_TRUE(DecodeReceivedOrder(1, -5, 1, plus, quantities).plu.empty());
+}
+
+TEST(TransferEstimate, SaysBytesAndTheTimeLeftAtThePaceSeenSoFar) {
+  TransferEstimate estimate;
+  auto start = TransferEstimate::Clock::now();
+  estimate.Update(0, 100000, start);
+  EXPECT_EQ(estimate.Text(), "0 of 100000 bytes, time left not known yet");
+  estimate.Update(1000, 100000, start + std::chrono::seconds(1));
+  EXPECT_EQ(estimate.Text(), "1000 of 100000 bytes, about 1 min 39 s left");
+  EXPECT_EQ(estimate.Percent(), 1);
+  estimate.Update(75000, 100000, start + std::chrono::seconds(30));
+  EXPECT_EQ(estimate.Text(), "75000 of 100000 bytes, about 10 s left");
+  estimate.Update(100000, 100000, start + std::chrono::seconds(40));
+  EXPECT_EQ(estimate.Text(), "100000 of 100000 bytes");
+  EXPECT_EQ(estimate.Percent(), 100);
 }
 
 TEST(ReceptionSession, OpensPollsAndClosesOnlyAnOpenLink) {
