@@ -373,6 +373,24 @@ TEST_F(LinkWindows, ReceptionWindowShowsTheOrdersTheTerminalsSend) {
   EXPECT_EQ(std::count(names.begin(), names.end(), "radio_close"), 2);
 }
 
+// A base that goes silent is told in the window, which goes on answering the user meanwhile.
+TEST_F(LinkWindows, ReceptionWindowTellsABaseThatStoppedAnswering) {
+  BaseSimulator base(home_.Path(), {"--silent-after", "3"});
+  PointPortAt(1, base.Link());
+  Start();
+  ReceptionWindow* reception = OpenReception();
+  ASSERT_NE(reception, nullptr);
+  OpenLink(reception);
+  ASSERT_TRUE(reception->Command2->isEnabled());
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return reception->Status->text().startsWith("The base station stopped"); }, 20000))
+      << reception->Status->text().toStdString();
+  EXPECT_NE(reception->Status->text().indexOf("no answer from the base station"), -1);
+  QTest::mouseClick(reception->Command2, Qt::LeftButton);
+  EXPECT_TRUE(reception->Command1->isEnabled()) << "closed at once, with a poll still waiting for the base";
+  EXPECT_TRUE(QTest::qWaitFor([&] { return TraceNames(trace_).back() == "radio_close"; }, 10000));
+}
+
 // On a real line a full menu takes a minute: the windows stay answering, the reception test left open goes
 // on sharing the port with the send, and Cancel stops the transfer so that the terminals keep their menu.
 TEST_F(LinkWindows, ASendRunsBesideTheReceptionTestAndCancelKeepsTheOldMenu) {
