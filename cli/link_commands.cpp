@@ -107,6 +107,7 @@ int SendCommand(const Arguments& args) {
       return Fail(NotOpened(settings.port, result.error));
     case SendOutcome::kFailed:
     case SendOutcome::kCancelled:
+    case SendOutcome::kUnknown:
       std::cout << CaptionAfterSend(result.outcome) << std::endl;
       return Fail(result.error.empty() ? std::string("the menu was not sent") : result.error);
     case SendOutcome::kSent:

@@ -18,6 +18,7 @@ namespace {
 
 constexpr int kMenuMode = 1;
 constexpr int kMenuNetwork = 65535;
+constexpr int kUploadUnknown = -3;    // menu_upload could not learn whether the base stored the menu
 constexpr int kUploadCancelled = -4;  // menu_upload stopped by the transfer progress
 
 bool IsBlank(std::string_view line) {
@@ -189,6 +190,7 @@ SendResult SendMenu(const MenuDocument& doc, KestrelApi& api, const SendSettings
   api.menu_close();
   result.outcome = stored                         ? SendOutcome::kSent
                    : uploaded == kUploadCancelled ? SendOutcome::kCancelled
+                   : uploaded == kUploadUnknown   ? SendOutcome::kUnknown
                                                   : SendOutcome::kFailed;
   return result;
 }
@@ -201,6 +203,8 @@ const char* CaptionAfterSend(SendOutcome outcome) {
       return kSendFailedCaption;
     case SendOutcome::kCancelled:
       return kSendCancelledCaption;
+    case SendOutcome::kUnknown:
+      return kSendUnconfirmedCaption;
     case SendOutcome::kNotOpened:
       return "";
   }

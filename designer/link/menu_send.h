@@ -19,6 +19,8 @@ inline constexpr const char* kSendedCaption = "Sended";
 // A transfer that the base did not confirm is never shown as sent.
 inline constexpr const char* kSendFailedCaption = "Send failed";
 inline constexpr const char* kSendCancelledCaption = "Send cancelled";
+// The base stopped answering once the whole menu was sent: neither outcome may be claimed.
+inline constexpr const char* kSendUnconfirmedCaption = "Send not confirmed";
 
 inline constexpr int kLanguageNamesEntry = 1530;
 
@@ -32,6 +34,7 @@ enum class SendOutcome {
   kSent,       // the base confirmed the whole menu
   kFailed,     // the link opened but the base did not confirm the menu
   kCancelled,  // stopped by the user before the transfer's end: the terminals keep their menu
+  kUnknown,    // the base stopped answering once the whole was sent and could not say what it holds
 };
 
 struct SendResult {

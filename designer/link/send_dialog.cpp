@@ -276,6 +276,7 @@ void SendDialog::Finished(const SendResult& result, int port) {
       break;
     case SendOutcome::kFailed:
     case SendOutcome::kCancelled:
+    case SendOutcome::kUnknown:
       message = result.error.empty() ? "The menu was not sent" : result.error;
       break;
   }

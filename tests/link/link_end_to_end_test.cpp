@@ -155,6 +155,15 @@ TEST_F(LinkEndToEnd, ALostFinalAnswerStillGivesTheTrueVerdict) {
   std::vector<json> seen = test::JsonLines(events);
   ASSERT_EQ(seen.size(), 1u) << "stored once, though its end was sent again";
   EXPECT_EQ(seen[0]["event"], "menu");
+
+  // A base that goes silent just as the end is sent cannot say what it holds: neither outcome is claimed.
+  BaseSimulator gone(folder_.Path(), {"--baud", "19200", "--silent-after", "3"});
+  run = Tabulo(gone, {"send", project}, {"KESTREL_TIMEOUT_MS=100"});
+  EXPECT_EQ(run.exit_code, 2);
+  EXPECT_EQ(run.out, "Sending\nSend not confirmed\n");
+  EXPECT_NE(run.err.find("the menu may or may not have been stored: the base station stopped answering"),
+            std::string::npos)
+      << run.err;
 }
 
 TEST_F(LinkEndToEnd, DamagedLinesGiveTheWholeMenuOrAReportedFailure) {
