@@ -1,13 +1,50 @@
 #include "cli/cli_support.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
+#include <csignal>
 #include <filesystem>
 #include <iostream>
 
 #include "designer/document/numbers.h"
 
 namespace tabulo::cli {
+
+namespace {
+
+volatile std::sig_atomic_t transfer_interrupted = 0;
+void OnTransferInterrupt(int) {
+  transfer_interrupted = 1;
+}
+
+}  // namespace
+
+TerminalTransferProgress::TerminalTransferProgress(bool interrupt_stops)
+    : on_terminal_(::isatty(STDERR_FILENO) == 1), handles_interrupt_(interrupt_stops) {
+  transfer_interrupted = 0;
+  if (handles_interrupt_) previous_interrupt_ = std::signal(SIGINT, OnTransferInterrupt);
+}
+
+TerminalTransferProgress::~TerminalTransferProgress() {
+  if (handles_interrupt_) std::signal(SIGINT, previous_interrupt_ == SIG_ERR ? SIG_DFL : previous_interrupt_);
+  if (shown_) std::cerr << std::endl;
+}
+
+bool TerminalTransferProgress::Interrupted() const {
+  return transfer_interrupted != 0;
+}
+
+bool TerminalTransferProgress::Transferred(long long done, long long total) {
+  if (on_terminal_) {
+    estimate_.Update(done, total);
+    // Spaces behind it wipe what a longer line before left.
+    std::cerr << "\r" << estimate_.Text() << "          " << std::flush;
+    shown_ = true;
+  }
+  return !Interrupted();
+}
 
 int Fail(const std::string& message) {
   std::cerr << "tabulo: " << message << "\n";

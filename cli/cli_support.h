@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "designer/document/menu_document.h"
+#include "designer/link/kestrel_api.h"
+#include "designer/link/transfer_estimate.h"
 #include "designer/storage/project_files.h"
 #include "platform/user_prompts.h"
 
@@ -69,6 +71,24 @@ class TerminalPrompts : public UserPrompts {
   std::istream& in_;
   std::ostream& out_;
   bool ended_ = false;
+};
+
+// How far a transfer has come, on standard error rewritten in place, only when standard error is a terminal
+// (a script's log gets no lines of progress). With `interrupt_stops`, an interrupt (Ctrl+C) while it lives
+// stops the transfer before its end, so that the base keeps what it had.
+class TerminalTransferProgress : public TransferProgress {
+ public:
+  explicit TerminalTransferProgress(bool interrupt_stops);
+  ~TerminalTransferProgress() override;
+  bool Transferred(long long done, long long total) override;
+  bool Interrupted() const;
+
+ private:
+  bool on_terminal_;
+  bool handles_interrupt_;
+  bool shown_ = false;
+  TransferEstimate estimate_;
+  void (*previous_interrupt_)(int) = nullptr;
 };
 
 }  // namespace tabulo::cli

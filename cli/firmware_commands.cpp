@@ -98,8 +98,13 @@ int FirmwareCommand(const Arguments& args) {
     ProcedureLimits limits;
     limits.max_passes = kScriptMaxPasses;
     limits.answers_ended = [&prompts] { return prompts.InputEnded(); };
+    // The images' transfers show how far they have come, as a menu's does.
+    TerminalTransferProgress progress(false);
+    library.SetTransferProgress(&progress);
     FlashingProcedures procedures(library, files, prompts, console, port, std::move(limits));
-    return procedures.List1_Click(catalogue, key) ? kExitOk : kExitFindings;
+    bool done = procedures.List1_Click(catalogue, key);
+    library.SetTransferProgress(nullptr);
+    return done ? kExitOk : kExitFindings;
   }
   return Fail(kFirmwareUsage);
 }

@@ -49,10 +49,22 @@ class ScratchFolder {
   std::string path_;
 };
 
+// "Sending" on standard output, the transfer's progress on a terminal.
 class PrintProgress : public SendProgress {
  public:
   void UploadStarting() override { std::cout << kSendingCaption << std::endl; }
+  bool Transferred(long long done, long long total) override { return terminal_.Transferred(done, total); }
+
+ private:
+  TerminalTransferProgress terminal_{true};
 };
+
+// The reason a link did not open, with the port named once.
+std::string NotOpened(int port, const std::string& reason) {
+  std::string in_use = "port " + std::to_string(port) + " is in use";
+  if (reason.rfind(in_use, 0) == 0) return reason;
+  return "cannot open the link on port " + std::to_string(port) + ": " + reason;
+}
 
 bool PortOption(const Options& options, int& port) {
   std::string text = options.Value("--port", "1");
@@ -85,13 +97,18 @@ int SendCommand(const Arguments& args) {
   if (!written.ok) return Fail("cannot write " + written.failed_path + ": " + written.error);
 
   KestrelBinding library;
-  PrintProgress progress;
-  SendResult result = SendMenu(doc, library, settings, &progress);
+  SendResult result;
+  {
+    PrintProgress progress;
+    result = SendMenu(doc, library, settings, &progress);
+  }
   switch (result.outcome) {
     case SendOutcome::kNotOpened:
-      return Fail("cannot open the link on port " + std::to_string(settings.port) + ": " + result.error);
+      return Fail(NotOpened(settings.port, result.error));
     case SendOutcome::kFailed:
-      std::cout << kSendFailedCaption << std::endl;
+    case SendOutcome::kCancelled:
+    case SendOutcome::kUnknown:
+      std::cout << CaptionAfterSend(result.outcome) << std::endl;
       return Fail(result.error.empty() ? std::string("the menu was not sent") : result.error);
     case SendOutcome::kSent:
       break;
@@ -126,24 +143,34 @@ int ReceiveCommand(const Arguments& args) {
 
   KestrelBinding library;
   ReceptionSession session(library);
-  if (!session.Open(port)) {
-    return Fail("cannot open the link on port " + std::to_string(port) + ": " + library.LastError());
-  }
+  if (!session.Open(port)) return Fail(NotOpened(port, library.LastError()));
   std::signal(SIGINT, OnInterrupt);
   std::signal(SIGTERM, OnInterrupt);
   auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(*timeout);
   long wanted = static_cast<long>(*count);
   long received = 0;
+  bool answering = true;
   while (!interrupted && (wanted == 0 || received < wanted)) {
     if (*timeout > 0 && std::chrono::steady_clock::now() >= deadline) break;
-    std::optional<ReceivedOrder> order = session.Poll();
-    if (!order) {
+    ReceptionSession::PollResult poll = session.Poll();
+    // A base that stops answering is told once, and again when it is back; polling goes on meanwhile.
+    if ((poll.kind == ReceptionSession::PollResult::kNoAnswer) == answering) {
+      answering = !answering;
+      if (answering) {
+        std::cerr << "tabulo: the base station on port " << port << " answers again" << std::endl;
+      } else {
+        std::cerr << "tabulo: the base station on port " << port << " stopped answering (" << poll.error
+                  << "); still trying" << std::endl;
+      }
+    }
+    if (poll.kind != ReceptionSession::PollResult::kOrder) {
       std::this_thread::sleep_for(kPollInterval);
       continue;
     }
+    const ReceivedOrder& order = poll.order;
     if (received > 0) std::cout << "\n";
-    std::cout << "Terminal Number: " << order->terminal << "\nTable: " << order->table << "\n";
-    for (const std::string& line : OrderDisplayLines(doc, *order)) std::cout << line << "\n";
+    std::cout << "Terminal Number: " << order.terminal << "\nTable: " << order.table << "\n";
+    for (const std::string& line : OrderDisplayLines(doc, order)) std::cout << line << "\n";
     std::cout.flush();
     ++received;
   }
@@ -151,9 +178,10 @@ int ReceiveCommand(const Arguments& args) {
   if (wanted > 0 && received < wanted) {
     std::cerr << "tabulo: " << received << " of " << wanted << " orders received before the "
               << (interrupted ? "interruption" : "timeout") << "\n";
-    return kExitFindings;
+    return answering ? kExitFindings : kExitError;
   }
-  return kExitOk;
+  // Ended while the base was silent: what was received may not be all there was.
+  return answering ? kExitOk : kExitError;
 }
 
 }  // namespace tabulo::cli

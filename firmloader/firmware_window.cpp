@@ -136,10 +136,37 @@ void FirmwareWindow::Command1_Click() {
   SetBusy(false);
 }
 
+namespace {
+
+// An image's transfer runs on this thread for as long as the line needs: each quarter of the way is
+// logged and painted, so that the log shows how far it has come.
+class LoggedTransferProgress : public TransferProgress {
+ public:
+  explicit LoggedTransferProgress(ToolConsole& console) : console_(console) {}
+  bool Transferred(long long done, long long total) override {
+    int quarter = total > 0 ? static_cast<int>(done * 4 / total) : 4;
+    if (done == 0 || quarter != last_quarter_) {
+      last_quarter_ = quarter;
+      console_.AddLog("Sent " + std::to_string(done) + " of " + std::to_string(total) + " bytes");
+      QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    }
+    return true;
+  }
+
+ private:
+  ToolConsole& console_;
+  int last_quarter_ = -1;
+};
+
+}  // namespace
+
 void FirmwareWindow::List1_Click(int row) {
   if (busy_ || !procedures_ || row < 0 || static_cast<size_t>(row) >= ProgramKeys.size()) return;
   SetBusy(true);
+  LoggedTransferProgress progress(*this);
+  api_.SetTransferProgress(&progress);
   procedures_->List1_Click(catalogue_, ProgramKeys[static_cast<size_t>(row)]);
+  api_.SetTransferProgress(nullptr);
   SetBusy(false);
 }
 

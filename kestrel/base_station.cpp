@@ -163,6 +163,9 @@ std::string BaseStation::Receive(std::string_view bytes, uint32_t line_baud) {
       last_type_ = event->frame.type;
       last_reply_ = reply;
     }
+    if (settings_.lose_end_answers && (event->frame.type == kMenuEnd || event->frame.type == kFirmwareEnd)) {
+      continue;  // done, but its answer is lost on the line (and so is each repetition's)
+    }
     ++frames_out_;
     if (settings_.corrupt_every > 0 && frames_out_ % settings_.corrupt_every == 0 && reply.size() > 3) {
       reply[reply.size() / 2 + 1] = static_cast<char>(reply[reply.size() / 2 + 1] ^ 0x5A);
@@ -180,7 +183,8 @@ std::string BaseStation::Reply(uint8_t sequence, uint8_t status, std::string_vie
 
 std::string BaseStation::HandleFrame(const Frame& frame, uint32_t line_baud) {
   bool firmware_frame = frame.type == kHello || frame.type == kDownload || frame.type == kFirmwareBegin ||
-                        frame.type == kFirmwareData || frame.type == kFirmwareEnd;
+                        frame.type == kFirmwareData || frame.type == kFirmwareEnd ||
+                        frame.type == kLastStored;
   // The boot loader (115200 baud) handles only what loads a program; a running base does the rest at its
   // own speed and takes a program from a terminal cradle at the loader's speed.
   if (line_baud == kBootLoaderBaud && line_baud != settings_.baud && !firmware_frame) {
@@ -220,6 +224,7 @@ std::string BaseStation::EndMenu(const Frame& frame) {
     if (!batch.Commit().ok) return Reply(frame.sequence, kRefused);
   }
   ++menus_stored_;
+  last_stored_ = {kMenuBegin, menu_.total, menu_.crc};
   Event(json{{"event", "menu"}, {"records", ops.size()}, {"bytes", bytes.size()}}.dump());
   return Reply(frame.sequence, kOk);
 }
@@ -231,6 +236,7 @@ std::string BaseStation::EndFirmware(const Frame& frame) {
   std::string image = std::move(firmware_.bytes);
   firmware_.bytes.clear();
   if (!whole) return Reply(frame.sequence, kIncomplete);
+  last_stored_ = {kFirmwareBegin, firmware_.total, firmware_.crc};
   json event = {{"event", "firmware"}, {"name", Utf8(firmware_.name)}};
   if (firmware_.route == kRouteRadio) {
     radio_upload_armed_ = false;
@@ -340,6 +346,8 @@ std::string BaseStation::Answer(const Frame& frame, uint32_t line_baud) {
       return AddChunk(firmware_, frame);
     case kFirmwareEnd:
       return EndFirmware(frame);
+    case kLastStored:
+      return Reply(frame.sequence, kOk, EncodeStoredTransfer(last_stored_));
     default:
       return Reply(frame.sequence, kBadRequest);
   }

@@ -18,12 +18,13 @@ struct BaseSettings {
   uint32_t radio_khz = 43392;
   uint32_t baud = 38400;
   bool program_running = true;
-  bool keeps_program = false;  // clearing is acknowledged but the program keeps running
-  std::string menu_out;        // where each menu that arrived whole is stored as JSON ("" = nowhere)
-  std::string events_out;      // where each event is appended as one JSON line ("" = nowhere)
-  int drop_every = 0;          // ignore every Nth frame received
-  int corrupt_every = 0;       // damage every Nth frame sent
-  int silent_after = 0;        // answer nothing after this many frames received
+  bool keeps_program = false;     // clearing is acknowledged but the program keeps running
+  std::string menu_out;           // where each menu that arrived whole is stored as JSON ("" = nowhere)
+  std::string events_out;         // where each event is appended as one JSON line ("" = nowhere)
+  int drop_every = 0;             // ignore every Nth frame received
+  int corrupt_every = 0;          // damage every Nth frame sent
+  int silent_after = 0;           // answer nothing after this many frames received
+  bool lose_end_answers = false;  // the answers to a transfer's end never reach the library
 };
 
 inline constexpr uint32_t kBootLoaderBaud = 115200;
@@ -73,6 +74,7 @@ class BaseStation {
   long frames_in_ = 0;
   long frames_out_ = 0;
   int menus_stored_ = 0;
+  StoredTransfer last_stored_;
 };
 
 // Orders as a person types them: "order TERMINAL TABLE", then one "PLU QUANTITY" line per order line; a

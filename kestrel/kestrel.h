@@ -20,7 +20,9 @@ KESTREL_API int menu_item(int plu, const char* block, const char* price, int but
 KESTREL_API int menu_item_modifier_group(const char* name, int minimum, int maximum, int defaults);
 KESTREL_API int radio_make_tree_modifier_min_max(const char* name, int mandatory, int minimum, int maximum);
 KESTREL_API int radio_set_entry(int entry, const char* text);
-KESTREL_API int menu_upload(void); /* 0: the base stored the whole menu; below 0: it stored nothing */
+/* 0: the base stored the whole menu; -1 no link; -2 not stored; -3 not known (the base stopped answering
+ * once the whole was sent); -4 cancelled by the progress hook (not stored) */
+KESTREL_API int menu_upload(void);
 KESTREL_API int menu_close(void);
 
 /* Order reception. */
@@ -48,9 +50,15 @@ KESTREL_API int ChangeBaseNameAntenaFast(int port, const char* command); /* non-
 KESTREL_API int Send_Message_Without_Confirmation_devkit(int port, const char* name, const char* data,
                                                          int length, int mode, int wait);
 
-/* Ours, beyond the calls above: why the last call of this process failed ("" after a success), and the
- * bytes written to and read from serial lines so far. */
+/* Ours, beyond the calls above: why the last call of the calling thread failed ("" after a success), and
+ * the bytes written to and read from serial lines so far. */
 KESTREL_API const char* kestrel_last_error(void);
+/* The calling thread's transfers (menu_upload, B_Rs232UploadProgram,
+ * Send_Message_Without_Confirmation_devkit) tell `callback` how many bytes of how many have left the line,
+ * a few times a second; a non-zero result stops the transfer before its end is sent (nothing is stored).
+ * A null callback tells nothing. */
+KESTREL_API void kestrel_set_progress(int (*callback)(void* context, long long done, long long total),
+                                      void* context);
 KESTREL_API void kestrel_wire_bytes(long long* written, long long* read);
 
 #ifdef __cplusplus

@@ -1,7 +1,12 @@
 // libkestrel: every call of the radio library, each a thin layer over the shared protocol (protocol.h,
 // client.h). The library keeps one menu link, one reception link and the ports opened at serial level;
-// calls are serialised by one lock, since the programs call from a single thread anyway.
+// calls are serialised by one lock. A program may call from several threads (a window's transfer and its
+// reception polls): links of one process on one device share the open device, and the reason of a failure
+// and the progress hook belong to the calling thread.
 
+#include <stdlib.h>
+
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -24,14 +29,17 @@ using kestrel::MenuOp;
 using kestrel::SerialPort;
 
 // Speeds at which a base station is looked for when the caller names none: its usual speed first.
-constexpr int kBaseSpeeds[] = {38400, 19200};
+// The boot loader's speed last: every base answers there and says its own speed.
+constexpr int kBaseSpeeds[] = {38400, 19200, 115200};
+// The firmware tool's calls look for a running program only.
+constexpr int kProgramSpeeds[] = {38400, 19200};
 constexpr int kBootLoaderSpeed = 115200;
 constexpr size_t kOrderFields = 64;
 constexpr size_t kOrderFieldWidth = 8;
 constexpr size_t kStatusTextSize = 25;
 
 struct Link {
-  std::unique_ptr<SerialPort> port;
+  std::shared_ptr<SerialPort> port;
   std::unique_ptr<Client> client;
   explicit operator bool() const { return port != nullptr; }
 };
@@ -41,8 +49,9 @@ struct LibraryState {
   Link menu;
   std::vector<MenuOp> ops;
   Link radio;
-  std::map<int, std::unique_ptr<SerialPort>> io_ports;
-  std::string last_error;
+  std::map<int, std::shared_ptr<SerialPort>> io_ports;
+  std::map<std::string, std::weak_ptr<SerialPort>>
+      devices;  // every device open in this process, by real path
   long long written_by_closed = 0;
   long long read_by_closed = 0;
 };
@@ -52,45 +61,106 @@ LibraryState& State() {
   return state;
 }
 
-void Release(LibraryState& state, std::unique_ptr<SerialPort>& port) {
-  if (!port) return;
-  state.written_by_closed += port->bytes_written;
-  state.read_by_closed += port->bytes_read;
-  port.reset();
+// Why the last call of the calling thread failed.
+std::string& LastError() {
+  thread_local std::string error;
+  return error;
 }
 
-void Close(LibraryState& state, Link& link) {
+// The progress hook of the calling thread's transfers (kestrel_set_progress).
+struct ProgressHook {
+  int (*callback)(void*, long long, long long) = nullptr;
+  void* context = nullptr;
+};
+ProgressHook& Hook() {
+  thread_local ProgressHook hook;
+  return hook;
+}
+
+kestrel::TransferProgress HookedProgress() {
+  ProgressHook hook = Hook();
+  if (!hook.callback) return {};
+  return [hook](uint64_t done, uint64_t total) {
+    return hook.callback(hook.context, static_cast<long long>(done), static_cast<long long>(total)) == 0;
+  };
+}
+
+void Close(Link& link) {
   link.client.reset();
-  Release(state, link.port);
+  link.port.reset();
 }
 
-// Opens port `port` and starts a session at the first of `speeds` at which the base answers. 0 when it
-// does, -1 when the device cannot be opened, -2 when nothing answers.
-int OpenLink(LibraryState& state, int port, const std::vector<int>& speeds, Link& link, BaseInfo* info) {
-  Close(state, link);
+std::string RealPath(const std::string& path) {
+  char real[PATH_MAX];
+  return ::realpath(path.c_str(), real) ? std::string(real) : path;
+}
+
+// The device of port `port` at `baud`: the one this process has open already (a reception link and a
+// send share it), else opened now for this process alone. Nothing when it cannot be.
+std::shared_ptr<SerialPort> AcquirePort(LibraryState& state, int port, int baud) {
   std::string path = kestrel::DevicePathOfPort(port);
   if (path.empty()) {
-    state.last_error = "there is no serial port " + std::to_string(port);
-    return -1;
+    LastError() = "there is no serial port " + std::to_string(port);
+    return nullptr;
   }
-  std::string error;
-  link.port = SerialPort::Open(path, speeds.front(), error);
-  if (!link.port) {
-    state.last_error = error;
-    return -1;
+  std::string key = RealPath(path);
+  if (std::shared_ptr<SerialPort> open = state.devices[key].lock()) {
+    if (!open->SetSpeed(baud)) {
+      LastError() = "cannot set " + path + " to " + std::to_string(baud) + " baud";
+      return nullptr;
+    }
+    return open;
   }
-  link.client = std::make_unique<Client>(*link.port, kestrel::TimingFromEnvironment());
+  kestrel::OpenFailure failure;
+  std::unique_ptr<SerialPort> opened = SerialPort::Open(path, baud, failure);
+  if (!opened) {
+    LastError() = failure.in_use
+                      ? "port " + std::to_string(port) + " is " + failure.reason + " (" + path + ")"
+                      : failure.reason;
+    return nullptr;
+  }
+  std::shared_ptr<SerialPort> shared(opened.release(), [&state](SerialPort* closing) {
+    state.written_by_closed += closing->bytes_written;
+    state.read_by_closed += closing->bytes_read;
+    delete closing;
+  });
+  state.devices[key] = shared;
+  return shared;
+}
+
+// Opens port `port` and starts a session at the first of `speeds` at which the base answers. Each speed is
+// tried once a round, so that a base at the last speed is found after one try at the others. A menu or
+// reception link (`need_program`) wants the running program: a base found through its boot loader's speed
+// is then met at its own. 0 when it answers, -1 when the device cannot be opened, -2 when nothing answers.
+int OpenLink(LibraryState& state, int port, const std::vector<int>& speeds, Link& link, BaseInfo* info,
+             bool need_program) {
+  Close(link);
+  link.port = AcquirePort(state, port, speeds.front());
+  if (!link.port) return -1;
+  kestrel::LinkTiming timing = kestrel::TimingFromEnvironment();
+  link.client = std::make_unique<Client>(*link.port, timing);
+  std::string where = link.port->Path() + " (port " + std::to_string(port) + ")";
   BaseInfo answered;
-  for (int speed : speeds) {
-    if (!link.port->SetSpeed(speed)) continue;
-    if (link.client->Hello(answered)) {
+  for (int round = 0; round < timing.attempts; ++round) {
+    for (int speed : speeds) {
+      if (!link.port->SetSpeed(speed) || !link.client->Hello(answered, 1)) continue;
+      if (need_program && !answered.program_running) {
+        LastError() = "the base station on " + where + " has no program running (it was cleared)";
+        Close(link);
+        return -2;
+      }
+      int own = static_cast<int>(answered.baud);
+      if (need_program && own != speed && kestrel::SpeedConstant(own) != 0 &&
+          (!link.port->SetSpeed(own) || !link.client->Hello(answered))) {
+        continue;
+      }
       if (info) *info = answered;
-      state.last_error.clear();
+      LastError().clear();
       return 0;
     }
   }
-  state.last_error = "the base station does not answer on " + path + " (port " + std::to_string(port) + ")";
-  Close(state, link);
+  LastError() = "the base station does not answer on " + where;
+  Close(link);
   return -2;
 }
 
@@ -98,19 +168,19 @@ int OpenLink(LibraryState& state, int port, const std::vector<int>& speeds, Link
 // port opened for this call only.
 class CallSession {
  public:
-  CallSession(LibraryState& state, int port, const std::vector<int>& speeds) : state_(state) {
+  CallSession(LibraryState& state, int port, const std::vector<int>& speeds) {
     auto open = state.io_ports.find(port);
     if (open != state.io_ports.end()) {
       borrowed_ = open->second.get();
       client_ = std::make_unique<Client>(*borrowed_, kestrel::TimingFromEnvironment());
       ok_ = client_->Hello(info_);
-      if (!ok_) state.last_error = client_->Error();
+      if (!ok_) LastError() = client_->Error();
       return;
     }
-    int result = OpenLink(state, port, speeds, own_, &info_);
+    int result = OpenLink(state, port, speeds, own_, &info_, false);
     ok_ = result == 0;
   }
-  ~CallSession() { Close(state_, own_); }
+  ~CallSession() { Close(own_); }
 
   bool Ok() const { return ok_; }
   const BaseInfo& Info() const { return info_; }
@@ -119,12 +189,11 @@ class CallSession {
   bool Request(uint8_t type, const std::string& payload) {
     std::string answer;
     if (Link().Request(type, payload, answer)) return true;
-    state_.last_error = Link().Error();
+    LastError() = Link().Error();
     return false;
   }
 
  private:
-  LibraryState& state_;
   SerialPort* borrowed_ = nullptr;
   std::unique_ptr<Client> client_;
   ::Link own_;
@@ -135,7 +204,7 @@ class CallSession {
 std::vector<int> SpeedsFrom(int preferred) {
   std::vector<int> speeds;
   if (kestrel::SpeedConstant(preferred) != 0) speeds.push_back(preferred);
-  for (int speed : kBaseSpeeds) {
+  for (int speed : kProgramSpeeds) {
     if (speed != preferred) speeds.push_back(speed);
   }
   return speeds;
@@ -169,12 +238,14 @@ int FirmwareTransfer(int port, int speed, kestrel::FirmwareRoute route, const st
   if (!session.Ok()) return 0;
   kestrel::Writer begin;
   begin.U8(route).Text(name).U32(static_cast<uint32_t>(bytes.size())).U32(kestrel::Crc32(bytes));
-  if (!session.Link().Transfer(kestrel::kFirmwareBegin, begin.Out(), kestrel::kFirmwareData,
-                               kestrel::kFirmwareEnd, bytes)) {
-    state.last_error = session.Link().Error();
+  kestrel::TransferVerdict verdict =
+      session.Link().Transfer(kestrel::kFirmwareBegin, begin.Out(), kestrel::kFirmwareData,
+                              kestrel::kFirmwareEnd, bytes, HookedProgress());
+  if (verdict != kestrel::TransferVerdict::kStored) {
+    LastError() = session.Link().Error();
     return 0;
   }
-  state.last_error.clear();
+  LastError().clear();
   return 1;
 }
 
@@ -187,7 +258,7 @@ int menu_init(int port, int mode, int network) {
   LibraryState& state = State();
   std::lock_guard<std::mutex> lock(state.mutex);
   state.ops.clear();
-  return OpenLink(state, port, {std::begin(kBaseSpeeds), std::end(kBaseSpeeds)}, state.menu, nullptr);
+  return OpenLink(state, port, {std::begin(kBaseSpeeds), std::end(kBaseSpeeds)}, state.menu, nullptr, true);
 }
 
 int radio_make_tree_mkdir(const char* name) {
@@ -239,7 +310,7 @@ int menu_upload(void) {
   LibraryState& state = State();
   std::lock_guard<std::mutex> lock(state.mutex);
   if (!state.menu) {
-    state.last_error = "the menu link is not open";
+    LastError() = "the menu link is not open";
     return -1;
   }
   std::string bytes = kestrel::EncodeMenuOps(state.ops);
@@ -248,13 +319,24 @@ int menu_upload(void) {
       .U32(kestrel::Crc32(bytes))
       .U32(static_cast<uint32_t>(state.ops.size()));
   state.ops.clear();
-  if (!state.menu.client->Transfer(kestrel::kMenuBegin, begin.Out(), kestrel::kMenuData, kestrel::kMenuEnd,
-                                   bytes)) {
-    state.last_error = "the menu was not stored: " + state.menu.client->Error();
-    return -2;
+  kestrel::TransferVerdict verdict = state.menu.client->Transfer(
+      kestrel::kMenuBegin, begin.Out(), kestrel::kMenuData, kestrel::kMenuEnd, bytes, HookedProgress());
+  const std::string& why = state.menu.client->Error();
+  switch (verdict) {
+    case kestrel::TransferVerdict::kStored:
+      LastError().clear();
+      return 0;
+    case kestrel::TransferVerdict::kNotStored:
+      LastError() = "the menu was not stored: " + why;
+      return -2;
+    case kestrel::TransferVerdict::kUnknown:
+      LastError() = "the menu may or may not have been stored: " + why;
+      return -3;
+    case kestrel::TransferVerdict::kCancelled:
+      LastError() = "the menu was not stored: " + why;
+      return -4;
   }
-  state.last_error.clear();
-  return 0;
+  return -2;
 }
 
 int menu_close(void) {
@@ -262,7 +344,7 @@ int menu_close(void) {
   LibraryState& state = State();
   std::lock_guard<std::mutex> lock(state.mutex);
   state.ops.clear();
-  Close(state, state.menu);
+  Close(state.menu);
   return 0;
 }
 
@@ -270,7 +352,7 @@ int radio_init(int port, int mode, int network, int flags) {
   kestrel::TraceCall("radio_init").Number(port).Number(mode).Number(network).Number(flags);
   LibraryState& state = State();
   std::lock_guard<std::mutex> lock(state.mutex);
-  return OpenLink(state, port, {std::begin(kBaseSpeeds), std::end(kBaseSpeeds)}, state.radio, nullptr);
+  return OpenLink(state, port, {std::begin(kBaseSpeeds), std::end(kBaseSpeeds)}, state.radio, nullptr, true);
 }
 
 int menu_receive(int* reserved1, int* terminal, int* reserved2, int* count, int* table, char* plu_buffer,
@@ -286,20 +368,20 @@ int menu_receive(int* reserved1, int* terminal, int* reserved2, int* count, int*
   LibraryState& state = State();
   std::lock_guard<std::mutex> lock(state.mutex);
   if (!state.radio) {
-    state.last_error = "the reception link is not open";
+    LastError() = "the reception link is not open";
     return -1;
   }
   std::string answer;
   if (!state.radio.client->Request(kestrel::kPoll, "", answer)) {
-    state.last_error = state.radio.client->Error();
+    LastError() = state.radio.client->Error();
     return -2;
   }
   std::optional<kestrel::Order> order;
   if (!kestrel::DecodeOrder(answer, order)) {
-    state.last_error = "damaged order from the base station";
+    LastError() = "damaged order from the base station";
     return -2;
   }
-  state.last_error.clear();
+  LastError().clear();
   if (!order) return 1;
   if (terminal) *terminal = order->terminal;
   if (table) *table = order->table;
@@ -315,7 +397,7 @@ int radio_close(void) {
   kestrel::TraceCall("radio_close");
   LibraryState& state = State();
   std::lock_guard<std::mutex> lock(state.mutex);
-  Close(state, state.radio);
+  Close(state.radio);
   return 0;
 }
 
@@ -323,16 +405,14 @@ int IO_Open(int port, int baud) {
   kestrel::TraceCall("IO_Open").Number(port).Number(baud);
   LibraryState& state = State();
   std::lock_guard<std::mutex> lock(state.mutex);
-  std::unique_ptr<SerialPort>& slot = state.io_ports[port];
-  Release(state, slot);
-  std::string error;
-  slot = SerialPort::Open(kestrel::DevicePathOfPort(port), baud, error);
+  std::shared_ptr<SerialPort>& slot = state.io_ports[port];
+  slot.reset();
+  slot = AcquirePort(state, port, baud);
   if (!slot) {
     state.io_ports.erase(port);
-    state.last_error = error;
     return 0;
   }
-  state.last_error.clear();
+  LastError().clear();
   return 1;
 }
 
@@ -342,7 +422,6 @@ int IO_Close(int port) {
   std::lock_guard<std::mutex> lock(state.mutex);
   auto open = state.io_ports.find(port);
   if (open == state.io_ports.end()) return 0;
-  Release(state, open->second);
   state.io_ports.erase(open);
   return 1;
 }
@@ -354,7 +433,7 @@ int IO_Write(int port, int length, const char* bytes) {
   auto open = state.io_ports.find(port);
   if (open == state.io_ports.end() || !bytes || length <= 0) return 0;
   if (!open->second->WriteAll(std::string(bytes, static_cast<size_t>(length)))) {
-    state.last_error = "cannot write to " + open->second->Path();
+    LastError() = "cannot write to " + open->second->Path();
     return 0;
   }
   return length;
@@ -449,7 +528,7 @@ int B_Rs232UploadProgram(const char* path, int port) {
   LibraryState& state = State();
   std::lock_guard<std::mutex> lock(state.mutex);
   if (!path || !tabulo::ReadWholeFile(path, image)) {
-    state.last_error = std::string("cannot read the firmware file ") + (path ? path : "");
+    LastError() = std::string("cannot read the firmware file ") + (path ? path : "");
     return 0;
   }
   std::string name = path;
@@ -480,38 +559,33 @@ int Send_Message_Without_Confirmation_devkit(int port, const char* name, const c
   LibraryState& state = State();
   std::lock_guard<std::mutex> lock(state.mutex);
   if (!data || length < 0) {
-    state.last_error = "no message to send";
+    LastError() = "no message to send";
     return 0;
   }
   auto open = state.io_ports.find(port);
-  int speed = open != state.io_ports.end() ? open->second->Baud() : kBaseSpeeds[0];
+  int speed = open != state.io_ports.end() ? open->second->Baud() : kProgramSpeeds[0];
   return FirmwareTransfer(port, speed, kestrel::kRouteRadio, Text(name),
                           std::string(data, static_cast<size_t>(length)));
 }
 
 const char* kestrel_last_error(void) {
-  LibraryState& state = State();
-  std::lock_guard<std::mutex> lock(state.mutex);
-  // A copy that stays valid until the next call (the programs call from one thread). Not thread_local: a
-  // dynamically loaded library's thread storage is more trouble than one reason string is worth.
-  static std::string copy;
-  copy = state.last_error;
-  return copy.c_str();
+  return LastError().c_str();  // the calling thread's, valid until its next call
+}
+
+void kestrel_set_progress(int (*callback)(void* context, long long done, long long total), void* context) {
+  Hook() = ProgressHook{callback, context};
 }
 
 void kestrel_wire_bytes(long long* written, long long* read) {
   LibraryState& state = State();
   std::lock_guard<std::mutex> lock(state.mutex);
   long long w = state.written_by_closed, r = state.read_by_closed;
-  auto add = [&](const std::unique_ptr<SerialPort>& port) {
-    if (port) {
+  for (const auto& [path, device] : state.devices) {
+    if (std::shared_ptr<SerialPort> port = device.lock()) {
       w += port->bytes_written;
       r += port->bytes_read;
     }
-  };
-  add(state.menu.port);
-  add(state.radio.port);
-  for (const auto& [number, port] : state.io_ports) add(port);
+  }
   if (written) *written = w;
   if (read) *read = r;
 }

@@ -183,6 +183,17 @@ bool DecodeBaseInfo(std::string_view bytes, BaseInfo& info) {
   return true;
 }
 
+std::string EncodeStoredTransfer(const StoredTransfer& stored) {
+  Writer w;
+  w.U8(stored.begin_type).U32(stored.length).U32(stored.crc);
+  return w.Out();
+}
+
+bool DecodeStoredTransfer(std::string_view bytes, StoredTransfer& stored) {
+  Reader r(bytes);
+  return r.U8(stored.begin_type) && r.U32(stored.length) && r.U32(stored.crc);
+}
+
 std::string EncodeMenuOps(const std::vector<MenuOp>& ops) {
   Writer w;
   for (const MenuOp& op : ops) {

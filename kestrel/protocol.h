@@ -36,6 +36,8 @@ enum FrameType : uint8_t {
   kFirmwareBegin = 0x0B,  // u8 route, text name, u32 total length, u32 CRC-32
   kFirmwareData = 0x0C,   // u32 offset, bytes
   kFirmwareEnd = 0x0D,
+  kLastStored =
+      0x0E,       // what the base holds: u8 begin type, u32 length, u32 CRC-32 of its last whole transfer
   kReply = 0x80,  // u8 status, then the answer
 };
 
@@ -46,6 +48,22 @@ enum ReplyStatus : uint8_t {
   kIncomplete = 2,  // a transfer ended with bytes missing or a wrong CRC: nothing was stored
   kBadRequest = 3,
 };
+
+// The last transfer a base took whole, as kLastStored answers it: asked when the answer to a transfer's end
+// was lost, so that the verdict "stored" or "not stored" is never a guess.
+struct StoredTransfer {
+  uint8_t begin_type = 0;  // kMenuBegin or kFirmwareBegin; 0 when the base took none
+  uint32_t length = 0;
+  uint32_t crc = 0;
+  bool operator==(const StoredTransfer&) const = default;
+};
+std::string EncodeStoredTransfer(const StoredTransfer& stored);
+bool DecodeStoredTransfer(std::string_view bytes, StoredTransfer& stored);
+
+// Seconds a byte takes on a serial line at `baud` (8N1: a start bit, eight data bits, a stop bit).
+inline double ByteSeconds(uint32_t baud) {
+  return baud > 0 ? 10.0 / baud : 0.0;
+}
 
 // Route of a firmware transfer.
 enum FirmwareRoute : uint8_t { kRouteSerial = 0, kRouteRadio = 1 };

@@ -1,10 +1,16 @@
 #include "kestrel/serial_port.h"
 
 #include <fcntl.h>
+#include <limits.h>
 #include <poll.h>
+#include <stdlib.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -33,6 +39,46 @@ std::string Trimmed(const std::string& text) {
   if (first == std::string::npos) return "";
   size_t last = text.find_last_not_of(" \t\r");
   return text.substr(first, last - first + 1);
+}
+
+// The lock file of a device, the same for every program and user on this machine: in /run/lock where we
+// may write, else in /tmp. Named after the device's real path, so that two names of one device (a symbolic
+// link and its target) share it.
+std::string LockFileOf(const std::string& device) {
+  char real[PATH_MAX];
+  std::string name = ::realpath(device.c_str(), real) ? std::string(real) : device;
+  std::replace(name.begin(), name.end(), '/', '.');
+  std::string folder = ::access("/run/lock", W_OK) == 0 ? "/run/lock" : "/tmp";
+  return folder + "/kestrel" + name + ".lock";
+}
+
+// Takes the device's lock for this process: its descriptor (the lock is held while it is open, and the
+// kernel lets it go when the process ends however it ends), -1 when another process holds it (`failure`
+// names it), -2 when no lock file can be made (then the exclusive mode alone guards the device).
+int TakeLock(const std::string& device, OpenFailure& failure) {
+  std::string file = LockFileOf(device);
+  int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+  if (fd >= 0) {
+    ::fchmod(fd, 0666);  // another user's program must be able to name itself in it too
+  } else {
+    fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+  }
+  if (fd < 0) return -2;
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    char text[32] = {};
+    ssize_t n = ::pread(fd, text, sizeof text - 1, 0);
+    failure.in_use = true;
+    failure.holder = n > 0 ? std::strtol(text, nullptr, 10) : 0;
+    failure.reason = failure.holder > 0 ? "in use by process " + std::to_string(failure.holder)
+                                        : std::string("in use by another program");
+    ::close(fd);
+    return -1;
+  }
+  std::string pid = std::to_string(::getpid()) + "\n";
+  if (::ftruncate(fd, 0) == 0 && ::pwrite(fd, pid.data(), pid.size(), 0) < 0) {
+    // Only the other program's message loses our process id; the lock itself holds.
+  }
+  return fd;
 }
 
 }  // namespace
@@ -82,29 +128,45 @@ unsigned SpeedConstant(int baud) {
   }
 }
 
-std::unique_ptr<SerialPort> SerialPort::Open(const std::string& path, int baud, std::string& error) {
+std::unique_ptr<SerialPort> SerialPort::Open(const std::string& path, int baud, OpenFailure& failure) {
   if (path.empty()) {
-    error = "no serial device for this port number";
+    failure.reason = "no serial device for this port number";
     return nullptr;
   }
   if (SpeedConstant(baud) == 0) {
-    error = "unsupported baud rate " + std::to_string(baud);
+    failure.reason = "unsupported baud rate " + std::to_string(baud);
     return nullptr;
   }
   int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {
-    error = "cannot open " + path + ": " + std::strerror(errno);
+    int why = errno;
+    if (why == EBUSY) {
+      // Held in exclusive mode: by one of ours when its lock is taken, and then it can be named.
+      failure.in_use = true;
+      failure.reason = "in use by another program";
+      int lock = TakeLock(path, failure);
+      if (lock >= 0) ::close(lock);
+    } else {
+      failure.reason = "cannot open " + path + ": " + std::strerror(why);
+    }
     return nullptr;
   }
   termios tio{};
   if (::tcgetattr(fd, &tio) != 0) {
-    error = path + " is not a serial device: " + std::strerror(errno);
+    failure.reason = path + " is not a serial device: " + std::strerror(errno);
     ::close(fd);
     return nullptr;
   }
-  std::unique_ptr<SerialPort> port(new SerialPort(fd, path, baud));
+  int lock = TakeLock(path, failure);
+  if (lock == -1) {
+    ::close(fd);
+    return nullptr;
+  }
+  // Programs that are not ours cannot open it while we have it.
+  ::ioctl(fd, TIOCEXCL);
+  std::unique_ptr<SerialPort> port(new SerialPort(fd, lock, path, baud));
   if (!port->SetSpeed(baud)) {
-    error = "cannot configure " + path + ": " + std::strerror(errno);
+    failure.reason = "cannot configure " + path + ": " + std::strerror(errno);
     return nullptr;
   }
   ::tcflush(fd, TCIOFLUSH);
@@ -112,7 +174,16 @@ std::unique_ptr<SerialPort> SerialPort::Open(const std::string& path, int baud, 
 }
 
 SerialPort::~SerialPort() {
+  // The exclusive mode belongs to the open device, which another holder (the simulator keeps its own side
+  // open) may keep alive after us.
+  ::ioctl(fd_, TIOCNXCL);
   ::close(fd_);
+  if (lock_fd_ >= 0) ::close(lock_fd_);
+}
+
+SerialPort::Clock::duration SerialPort::LineTime(size_t bytes) const {
+  return std::chrono::duration_cast<Clock::duration>(
+      std::chrono::duration<double>(static_cast<double>(bytes) * 10.0 / (baud_ > 0 ? baud_ : 1)));
 }
 
 bool SerialPort::SetSpeed(int baud) {
@@ -131,6 +202,8 @@ bool SerialPort::SetSpeed(int baud) {
 }
 
 bool SerialPort::WriteAll(const std::string& bytes) {
+  // The bytes follow whatever is still on its way out; the line carries them at its speed.
+  line_free_at_ = std::max(Clock::now(), line_free_at_) + LineTime(bytes.size());
   size_t done = 0;
   while (done < bytes.size()) {
     ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
@@ -141,12 +214,18 @@ bool SerialPort::WriteAll(const std::string& bytes) {
     }
     if (n < 0 && errno == EINTR) continue;
     if (n < 0 && errno == EAGAIN) {
+      // The output buffer is full: it empties at the line's speed. A line that has not taken a byte a
+      // second after it should have sent everything is stuck.
+      auto give_up = line_free_at_ + std::chrono::seconds(1);
+      auto left = std::chrono::duration_cast<std::chrono::milliseconds>(give_up - Clock::now()).count();
       pollfd out{fd_, POLLOUT, 0};
-      if (::poll(&out, 1, 1000) <= 0) return false;  // the line does not drain: give up
+      if (left <= 0 || ::poll(&out, 1, static_cast<int>(left)) <= 0) return false;
       continue;
     }
     return false;
   }
+  ::tcdrain(fd_);
+  line_free_at_ = std::max(line_free_at_, Clock::now());
   return true;
 }
 

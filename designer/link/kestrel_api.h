@@ -7,6 +7,15 @@
 
 namespace tabulo {
 
+// Told how far a transfer (a menu upload, a firmware image) has come, in bytes of the whole that have left
+// the line, a few times a second from the thread that runs it; false stops it before its end is sent, so
+// that the base keeps what it had.
+class TransferProgress {
+ public:
+  virtual ~TransferProgress() = default;
+  virtual bool Transferred(long long done, long long total) = 0;
+};
+
 class KestrelApi {
  public:
   virtual ~KestrelApi() = default;
@@ -22,7 +31,9 @@ class KestrelApi {
   virtual void radio_make_tree_modifier_min_max(const std::string& name, int mandatory, int minimum,
                                                 int maximum) = 0;
   virtual void radio_set_entry(int entry, const std::string& text) = 0;
-  virtual int menu_upload() = 0;  // 0: the base stored the whole menu; below 0: it stored nothing
+  // 0: the base stored the whole menu; -2 not stored, -3 not known (the base stopped answering once the
+  // whole was sent), -4 stopped by the transfer progress (not stored).
+  virtual int menu_upload() = 0;
   virtual void menu_close() = 0;
 
   // Order reception.
@@ -50,8 +61,11 @@ class KestrelApi {
   virtual int Send_Message_Without_Confirmation_devkit(int port, const std::string& name,
                                                        const std::string& data, int mode, int wait) = 0;
 
-  // Why the last call failed, in words for the user; "" when nothing is known.
+  // Why the last call of the calling thread failed, in words for the user; "" when nothing is known.
   virtual std::string LastError() = 0;
+  // The transfers the calling thread starts from now on tell `progress` (nullptr: nobody). A library that
+  // cannot tell ignores it.
+  virtual void SetTransferProgress(TransferProgress* progress) { (void)progress; }
 };
 
 }  // namespace tabulo

@@ -42,7 +42,9 @@ struct KestrelBinding::Functions {
   int (*B_Rs232UploadProgram)(const char*, int);
   int (*ChangeBaseNameAntenaFast)(int, const char*);
   int (*Send_Message_Without_Confirmation_devkit)(int, const char*, const char*, int, int, int);
-  const char* (*kestrel_last_error)();  // ours; optional, so another build of the library still loads
+  // Ours; optional, so another build of the library still loads.
+  const char* (*kestrel_last_error)();
+  void (*kestrel_set_progress)(int (*)(void*, long long, long long), void*);
 };
 
 namespace {
@@ -125,6 +127,7 @@ bool KestrelBinding::Load() {
   }
   std::string optional;
   Resolve(handle_, "kestrel_last_error", fn->kestrel_last_error, optional);
+  Resolve(handle_, "kestrel_set_progress", fn->kestrel_set_progress, optional);
   fn_ = std::move(fn);
   return true;
 }
@@ -132,6 +135,14 @@ bool KestrelBinding::Load() {
 std::string KestrelBinding::LastError() {
   if (!fn_) return load_error_;
   return fn_->kestrel_last_error ? std::string(fn_->kestrel_last_error()) : std::string();
+}
+
+void KestrelBinding::SetTransferProgress(TransferProgress* progress) {
+  if (!Load() || !fn_->kestrel_set_progress) return;
+  auto tell = [](void* context, long long done, long long total) {
+    return static_cast<TransferProgress*>(context)->Transferred(done, total) ? 0 : 1;
+  };
+  fn_->kestrel_set_progress(progress ? +tell : nullptr, progress);
 }
 
 int KestrelBinding::menu_init(int port, int mode, int network) {

@@ -1,6 +1,7 @@
 #pragma once
 // The Kestrel library loaded by name at the first call: $KESTREL_LIBRARY when set, else libkestrel.so
-// beside the running program, else the system's library path. When it cannot be loaded every call gives
+// beside the running program, else the program's run path (the build tree's library folder for a program
+// run from the build) and the system's library path. When it cannot be loaded every call gives
 // its failure result and LastError() says what was tried.
 
 #include <memory>
@@ -52,6 +53,7 @@ class KestrelBinding : public KestrelApi {
   int Send_Message_Without_Confirmation_devkit(int port, const std::string& name, const std::string& data,
                                                int mode, int wait) override;
   std::string LastError() override;
+  void SetTransferProgress(TransferProgress* progress) override;
 
  private:
   struct Functions;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "designer/document/catalogue_lookup.h"
@@ -17,6 +18,8 @@ namespace {
 
 constexpr int kMenuMode = 1;
 constexpr int kMenuNetwork = 65535;
+constexpr int kUploadUnknown = -3;    // menu_upload could not learn whether the base stored the menu
+constexpr int kUploadCancelled = -4;  // menu_upload stopped by the transfer progress
 
 bool IsBlank(std::string_view line) {
   return line.find_first_not_of(' ') == std::string_view::npos;
@@ -85,6 +88,12 @@ class Sender {
   }
 
   void PhaseB(SendResult& result) {
+    // The field 3 value with which each family group's products start.
+    std::unordered_set<double> group_starts;
+    for (int j = 0; j < num_plus_; ++j) {
+      double group = NumericValue(doc_.PluField2[j]);
+      if (group != 0) group_starts.insert(group + 32);
+    }
     for (int j = 0; j < num_plus_; ++j) {
       double group = NumericValue(doc_.PluField2[j]);
       if (group == 0) continue;
@@ -96,7 +105,9 @@ class Sender {
              !(NumericValue(doc_.PluField3[k]) == group + 32 && NumericValue(doc_.PluField2[k]) == 0)) {
         ++k;
       }
-      // The members run on while their field 3 counts up by one; the catalogue's end ends them too.
+      // The members run on while their field 3 counts up by one; the catalogue's end ends them too, and so
+      // does the product that starts another family group: a back-office that numbers its products straight
+      // through would otherwise hand each family every later family's products as well.
       if (k < num_plus_) {
         do {
           int32_t n = IntegerValue(doc_.PluNumber[k]);
@@ -107,7 +118,9 @@ class Sender {
                                                   m.Maximo[l]);
           });
           ++k;
-        } while (k < num_plus_ && NumericValue(doc_.PluField3[k]) == NumericValue(doc_.PluField3[k - 1]) + 1);
+        } while (k < num_plus_ &&
+                 NumericValue(doc_.PluField3[k]) == NumericValue(doc_.PluField3[k - 1]) + 1 &&
+                 !group_starts.contains(NumericValue(doc_.PluField3[k])));
       }
       api_.radio_make_tree_cd_back();
     }
@@ -163,12 +176,22 @@ SendResult SendMenu(const MenuDocument& doc, KestrelApi& api, const SendSettings
   sender.PhaseB(result);
   sender.PhaseC(result);
   api.radio_set_entry(kLanguageNamesEntry, LanguageNamesBlock(doc));
-  if (progress) progress->UploadStarting();
-  bool stored = api.menu_upload() >= 0;
+  if (progress) {
+    progress->UploadStarting();
+    api.SetTransferProgress(progress);
+  }
+  int uploaded = api.menu_upload();
+  bool stored = uploaded >= 0;
   if (!stored) result.error = api.LastError();
-  if (progress) progress->UploadFinished(stored);
+  if (progress) {
+    api.SetTransferProgress(nullptr);
+    progress->UploadFinished(stored);
+  }
   api.menu_close();
-  result.outcome = stored ? SendOutcome::kSent : SendOutcome::kFailed;
+  result.outcome = stored                         ? SendOutcome::kSent
+                   : uploaded == kUploadCancelled ? SendOutcome::kCancelled
+                   : uploaded == kUploadUnknown   ? SendOutcome::kUnknown
+                                                  : SendOutcome::kFailed;
   return result;
 }
 
@@ -178,6 +201,10 @@ const char* CaptionAfterSend(SendOutcome outcome) {
       return kSendedCaption;
     case SendOutcome::kFailed:
       return kSendFailedCaption;
+    case SendOutcome::kCancelled:
+      return kSendCancelledCaption;
+    case SendOutcome::kUnknown:
+      return kSendUnconfirmedCaption;
     case SendOutcome::kNotOpened:
       return "";
   }

@@ -18,6 +18,9 @@ inline constexpr const char* kSendingCaption = "Sending";
 inline constexpr const char* kSendedCaption = "Sended";
 // A transfer that the base did not confirm is never shown as sent.
 inline constexpr const char* kSendFailedCaption = "Send failed";
+inline constexpr const char* kSendCancelledCaption = "Send cancelled";
+// The base stopped answering once the whole menu was sent: neither outcome may be claimed.
+inline constexpr const char* kSendUnconfirmedCaption = "Send not confirmed";
 
 inline constexpr int kLanguageNamesEntry = 1530;
 
@@ -30,6 +33,8 @@ enum class SendOutcome {
   kNotOpened,  // menu_init failed: nothing else was called
   kSent,       // the base confirmed the whole menu
   kFailed,     // the link opened but the base did not confirm the menu
+  kCancelled,  // stopped by the user before the transfer's end: the terminals keep their menu
+  kUnknown,    // the base stopped answering once the whole was sent and could not say what it holds
 };
 
 struct SendResult {
@@ -39,12 +44,13 @@ struct SendResult {
   int items = 0;      // menu_item calls
 };
 
-// Told around the blocking transfer, so that a window can show the hourglass and its captions.
-class SendProgress {
+// Told around the blocking transfer, so that a window can show the hourglass, its captions and how far the
+// transfer has come; Transferred (from the thread that sends) answers false to cancel it.
+class SendProgress : public TransferProgress {
  public:
-  virtual ~SendProgress() = default;
   virtual void UploadStarting() {}
   virtual void UploadFinished(bool /*stored*/) {}
+  bool Transferred(long long /*done*/, long long /*total*/) override { return true; }
 };
 
 // The port of a port text: its leading number rounded to a whole number, 0 when there is none.

@@ -50,6 +50,11 @@ std::vector<std::string> OrderDisplayLines(const MenuDocument& doc, const Receiv
     std::string first = plu > 0 && !Trim(description).empty() ? description : DecimalText(plu);
     lines.push_back(Column(first) + DecimalText(order.quantity[i]));
   }
+  // The buffers hold 64 lines: the rest of a longer order is at least counted, never silently dropped.
+  if (order.count > static_cast<int32_t>(order.plu.size())) {
+    int32_t more = order.count - static_cast<int32_t>(order.plu.size());
+    lines.push_back("... " + DecimalText(more) + (more == 1 ? " more line" : " more lines") + " not shown");
+  }
   return lines;
 }
 

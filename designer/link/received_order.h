@@ -29,7 +29,8 @@ ReceivedOrder DecodeReceivedOrder(int32_t terminal, int32_t count, int32_t table
 
 // The header, then one line per order line: the PLU's description padded to 30 characters (the number
 // when the catalogue has no description for it), then the quantity. A description longer than 30
-// characters is shown whole, followed by one space.
+// characters is shown whole, followed by one space. An order of more lines than the buffers hold ends with
+// a line that says how many more it has.
 std::vector<std::string> OrderDisplayLines(const MenuDocument& doc, const ReceivedOrder& order);
 // The same as the window's text: every line followed by CR LF.
 std::string OrderDisplayText(const MenuDocument& doc, const ReceivedOrder& order);

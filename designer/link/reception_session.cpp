@@ -20,15 +20,25 @@ void ReceptionSession::Close() {
   api_.radio_close();
 }
 
-std::optional<ReceivedOrder> ReceptionSession::Poll() {
-  if (!open_) return std::nullopt;
+ReceptionSession::PollResult ReceptionSession::Poll() {
+  PollResult result;
+  if (!open_) {
+    result.kind = PollResult::kNoAnswer;
+    result.error = "the link is not open";
+    return result;
+  }
   std::string plu_buffer(kBufferSize, ' ');
   std::string quantity_buffer(kBufferSize, ' ');
   int ignored1 = 0, terminal = 0, ignored2 = 0, count = 0, table = 0;
-  if (api_.menu_receive(ignored1, terminal, ignored2, count, table, plu_buffer, quantity_buffer) != 0) {
-    return std::nullopt;
+  int received = api_.menu_receive(ignored1, terminal, ignored2, count, table, plu_buffer, quantity_buffer);
+  if (received == 0) {
+    result.kind = PollResult::kOrder;
+    result.order = DecodeReceivedOrder(terminal, count, table, plu_buffer, quantity_buffer);
+  } else if (received < 0) {
+    result.kind = PollResult::kNoAnswer;
+    result.error = api_.LastError();
   }
-  return DecodeReceivedOrder(terminal, count, table, plu_buffer, quantity_buffer);
+  return result;
 }
 
 }  // namespace tabulo

@@ -3,6 +3,7 @@
 // that is not open calls nothing.
 
 #include <optional>
+#include <string>
 
 #include "designer/link/kestrel_api.h"
 #include "designer/link/received_order.h"
@@ -20,8 +21,14 @@ class ReceptionSession {
   bool Open(int port);
   void Close();
   bool IsOpen() const { return open_; }
-  // One menu_receive: the order waiting, or nothing (none waiting, or the link is not open).
-  std::optional<ReceivedOrder> Poll();
+  // One menu_receive: an order, none waiting, or no answer (the base stopped answering, or the link is not
+  // open), with the library's reason.
+  struct PollResult {
+    enum Kind { kOrder, kNone, kNoAnswer } kind = kNone;
+    ReceivedOrder order;
+    std::string error;
+  };
+  PollResult Poll();
 
  private:
   KestrelApi& api_;

@@ -3,6 +3,8 @@
 #include <QCloseEvent>
 #include <QFont>
 #include <QGridLayout>
+#include <QMetaObject>
+#include <QTime>
 #include <iostream>
 
 #include "designer/link/kestrel_binding.h"
@@ -54,6 +56,15 @@ ReceptionWindow::ReceptionWindow(MenuDocument& doc, KestrelApi& api, UserPrompts
   courier.setFixedPitch(true);
   Plist->setFont(courier);
   Plist->setMinimumSize(360, 240);
+  OrderLog = new QPlainTextEdit(this);
+  OrderLog->setObjectName("OrderLog");
+  OrderLog->setReadOnly(true);
+  OrderLog->setLineWrapMode(QPlainTextEdit::NoWrap);
+  OrderLog->setFont(courier);
+  OrderLog->setMinimumSize(360, 160);
+  Status = new QLabel(this);
+  Status->setObjectName("Status");
+  Status->setWordWrap(true);
   Timer1 = new QTimer(this);
   Timer1->setObjectName("Timer1");
   Timer1->setInterval(kPollMilliseconds);
@@ -68,7 +79,10 @@ ReceptionWindow::ReceptionWindow(MenuDocument& doc, KestrelApi& api, UserPrompts
   layout->addWidget(table_label, 3, 0);
   layout->addWidget(Table, 3, 1);
   layout->addWidget(Plist, 4, 0, 1, 2);
-  layout->addWidget(Command3, 5, 1);
+  layout->addWidget(new QLabel("Orders received", this), 5, 0, 1, 2);
+  layout->addWidget(OrderLog, 6, 0, 1, 2);
+  layout->addWidget(Status, 7, 0, 1, 2);
+  layout->addWidget(Command3, 8, 1);
 
   connect(Command1, &QPushButton::clicked, this, &ReceptionWindow::Command1_Click);
   connect(Command2, &QPushButton::clicked, this, &ReceptionWindow::Command2_Click);
@@ -88,23 +102,40 @@ void ReceptionWindow::closeEvent(QCloseEvent* event) {
   event->accept();
 }
 
+// Closing calls the library only when the link is open (the session knows), after the poll under way.
 void ReceptionWindow::Form_Unload() {
-  if (!Command2->isEnabled()) return;
   Timer1->stop();
   Command2->setEnabled(false);
   Command1->setEnabled(true);
-  session_.Close();
+  worker_->Post([this] { session_.Close(); });
 }
 
 void ReceptionWindow::Command1_Click() {
   StoreComPortSetting(Text2->text());
   if (!RadioLibraryLoaded(api_, prompts_)) return;
   int port = PortNumberOfText(Text2->text().toStdString());
-  if (!session_.Open(port)) {
-    // The window stays closed without a message; the reason still reaches standard error.
-    std::cerr << "tabulodesk: cannot open the link on port " << port << ": " << api_.LastError() << '\n';
+  // Looking for the base may take a few seconds when nothing answers: the window waits on its thread.
+  Command1->setEnabled(false);
+  Status->setText(QString("Opening port %1...").arg(port));
+  worker_->Post([this, port] {
+    bool opened = session_.Open(port);
+    std::string why = opened ? std::string() : api_.LastError();
+    QMetaObject::invokeMethod(
+        this, [this, opened, port, why] { Opened(opened, port, why); }, Qt::QueuedConnection);
+  });
+}
+
+void ReceptionWindow::Opened(bool opened, int port, const std::string& why) {
+  if (!opened) {
+    // The window stays closed; the reason is shown and reaches standard error.
+    std::string message = "cannot open the link on port " + std::to_string(port) + ": " + why;
+    std::cerr << "tabulodesk: " << message << '\n';
+    Status->setText(QString::fromStdString("C" + message.substr(1)));
+    Command1->setEnabled(true);
     return;
   }
+  answering_ = true;
+  Status->setText(QString("Waiting for orders on port %1").arg(port));
   Command2->setEnabled(true);
   Command1->setEnabled(false);
   Timer1->start();
@@ -114,18 +145,43 @@ void ReceptionWindow::Command2_Click() {
   Command2->setEnabled(false);
   Command1->setEnabled(true);
   Timer1->stop();
-  session_.Close();
+  Status->clear();
+  worker_->Post([this] { session_.Close(); });
 }
 
+// One poll at a time, on the worker: a tick while one is under way waits for the next.
 void ReceptionWindow::Timer1_Timer() {
-  if (!Command2->isEnabled()) return;
-  std::optional<ReceivedOrder> order = session_.Poll();
-  if (!order) return;
+  if (!Command2->isEnabled() || poll_under_way_) return;
+  poll_under_way_ = true;
+  worker_->Post([this] {
+    ReceptionSession::PollResult poll = session_.Poll();
+    QMetaObject::invokeMethod(
+        this, [this, poll] { Polled(poll); }, Qt::QueuedConnection);
+  });
+}
+
+void ReceptionWindow::Polled(const ReceptionSession::PollResult& poll) {
+  poll_under_way_ = false;
+  if (!Command2->isEnabled()) return;  // closed while it ran
+  bool answered = poll.kind != ReceptionSession::PollResult::kNoAnswer;
+  if (answered != answering_) {
+    answering_ = answered;
+    Status->setText(answered ? QString("The base station answers again; waiting for orders")
+                             : QString::fromStdString("The base station stopped answering (" + poll.error +
+                                                      "); still trying"));
+  }
+  if (poll.kind != ReceptionSession::PollResult::kOrder) return;
+  const ReceivedOrder& order = poll.order;
   QString text;
-  for (const std::string& line : OrderDisplayLines(doc_, *order)) text += QString::fromStdString(line) + '\n';
+  for (const std::string& line : OrderDisplayLines(doc_, order)) text += QString::fromStdString(line) + '\n';
   Plist->setPlainText(text);
-  TerminalNo->setText(QString::number(order->terminal));
-  Table->setText(QString::number(order->table));
+  TerminalNo->setText(QString::number(order.terminal));
+  Table->setText(QString::number(order.table));
+  OrderLog->appendPlainText(QString("%1  Terminal %2  Table %3\n%4")
+                                .arg(QTime::currentTime().toString("HH:mm:ss"))
+                                .arg(order.terminal)
+                                .arg(order.table)
+                                .arg(text));
 }
 
 }  // namespace tabulo

@@ -1,8 +1,9 @@
 #pragma once
 // The reception test (`Form3`, "Reception mode test"): opens the radio link on a port, polls it every
 // 100 ms while it is open and shows the last order received (terminal, table, its lines with descriptions
-// and quantities). The link is ReceptionSession's and the lines are OrderDisplayLines'; the window turns
-// its buttons and timer into calls of them. The link closes with the window.
+// and quantities), with a log of every order received since it opened. The link is ReceptionSession's, its
+// calls made on a thread of the window's own so that a base that stops answering never holds the window
+// (it is told in the window instead); the lines are OrderDisplayLines'. The link closes with the window.
 
 #include <QLabel>
 #include <QLineEdit>
@@ -10,9 +11,11 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QWidget>
+#include <memory>
 
 #include "designer/document/menu_document.h"
 #include "designer/link/kestrel_api.h"
+#include "designer/link/link_worker.h"
 #include "designer/link/reception_session.h"
 #include "platform/user_prompts.h"
 
@@ -33,6 +36,8 @@ class ReceptionWindow : public QWidget {
   QLineEdit* TerminalNo = nullptr;
   QLineEdit* Table = nullptr;
   QPlainTextEdit* Plist = nullptr;
+  QPlainTextEdit* OrderLog = nullptr;  // every order received, with the time it came
+  QLabel* Status = nullptr;            // the link's state: waiting for orders, or why it does not answer
   QTimer* Timer1 = nullptr;
 
  protected:
@@ -43,11 +48,17 @@ class ReceptionWindow : public QWidget {
   void Command2_Click();
   void Timer1_Timer();
   void Form_Unload();
+  void Opened(bool opened, int port, const std::string& why);
+  void Polled(const ReceptionSession::PollResult& poll);
 
   MenuDocument& doc_;
   KestrelApi& api_;
   UserPrompts& prompts_;
-  ReceptionSession session_;
+  ReceptionSession session_;  // used on the worker's thread only
+  bool poll_under_way_ = false;
+  bool answering_ = true;
+  // Last, so that it is gone (its jobs done) before the session it calls.
+  std::unique_ptr<LinkWorker> worker_ = std::make_unique<LinkWorker>();
 };
 
 }  // namespace tabulo

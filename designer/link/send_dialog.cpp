@@ -1,8 +1,11 @@
 #include "designer/link/send_dialog.h"
 
+#include <QCloseEvent>
 #include <QGridLayout>
+#include <QMetaObject>
 #include <QPointer>
 #include <QSettings>
+#include <cctype>
 #include <iostream>
 
 #include "designer/link/button_numbers.h"
@@ -19,33 +22,17 @@ constexpr const char* kSettingsName = "TABULO";
 constexpr const char* kPortKey = "COM/ComPort";
 constexpr const char* kDefaultPort = "1";
 
-// The hourglass on the dialog and the main window and the captions, around the blocking transfer.
-class DialogProgress : public SendProgress {
- public:
-  DialogProgress(SendDialog& dialog, MainWindow& main) : dialog_(dialog), main_(main) {}
-  void UploadStarting() override {
-    dialog_.setCursor(Qt::WaitCursor);
-    main_.setCursor(Qt::WaitCursor);
-    dialog_.setWindowTitle(kSendingCaption);
-  }
-  void UploadFinished(bool stored) override {
-    dialog_.setWindowTitle(CaptionAfterSend(stored ? SendOutcome::kSent : SendOutcome::kFailed));
-    dialog_.unsetCursor();
-    main_.unsetCursor();
-  }
-
- private:
-  SendDialog& dialog_;
-  MainWindow& main_;
-};
-
 // The main window's Send and Receive: one shared window each, created on first use. The reception window
 // has no owner, so it is closed here when the main window goes: it must not outlive the library and the
 // document it reads. A hidden window was closed and is only waiting to be deleted, so it is replaced.
 class LinkCommands : public QObject {
  public:
   explicit LinkCommands(MainWindow& main) : QObject(&main), main_(main) {}
-  ~LinkCommands() override { delete reception_.data(); }
+  // Both windows go before the library they call: a send under way is cancelled first.
+  ~LinkCommands() override {
+    delete send_.data();
+    delete reception_.data();
+  }
 
   // `SendAll_Click`: the work copy written first, since the send reads the modifier definitions back from
   // it; then the dialog.
@@ -76,7 +63,40 @@ class LinkCommands : public QObject {
   QPointer<ReceptionWindow> reception_;
 };
 
+std::string Sentence(std::string text) {
+  if (!text.empty()) text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
+  if (!text.empty() && text.back() != '.') text += '.';
+  return text;
+}
+
 }  // namespace
+
+// The send's side of the dialog, told on the dialog's worker thread: each report goes to the dialog's own
+// thread as a queued call (dropped when the dialog is gone), and the answer to "go on?" is the Cancel flag.
+class SendDialog::Bridge : public SendProgress {
+ public:
+  explicit Bridge(SendDialog& dialog) : dialog_(dialog) {}
+  void UploadStarting() override {
+    SendDialog* dialog = &dialog_;
+    QMetaObject::invokeMethod(
+        dialog,
+        [dialog] {
+          dialog->setCursor(Qt::WaitCursor);
+          dialog->main_.setCursor(Qt::WaitCursor);
+          dialog->setWindowTitle(kSendingCaption);
+        },
+        Qt::QueuedConnection);
+  }
+  bool Transferred(long long done, long long total) override {
+    SendDialog* dialog = &dialog_;
+    QMetaObject::invokeMethod(
+        dialog, [dialog, done, total] { dialog->ShowProgress(done, total); }, Qt::QueuedConnection);
+    return !dialog_.cancel_;
+  }
+
+ private:
+  SendDialog& dialog_;
+};
 
 QString ComPortSetting() {
   QSettings settings(kSettingsName, kSettingsName);
@@ -107,8 +127,19 @@ SendDialog::SendDialog(MainWindow& main, KestrelApi& api) : QDialog(&main), main
   Command1->setObjectName("Command1");
   Command2 = new QPushButton("Close Window", this);
   Command2->setObjectName("Command2");
+  Progress = new QProgressBar(this);
+  Progress->setObjectName("Progress");
+  Progress->setRange(0, 100);
+  Progress->setValue(0);
+  Status = new QLabel(this);
+  Status->setObjectName("Status");
+  Status->setWordWrap(true);
+  Status->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  CancelSend = new QPushButton("Cancel", this);
+  CancelSend->setObjectName("CancelSend");
+  CancelSend->setEnabled(false);
   // Enter in the port box must not start a transfer by itself.
-  for (QPushButton* button : {Command1, Command2}) {
+  for (QPushButton* button : {Command1, Command2, CancelSend}) {
     button->setAutoDefault(false);
     button->setDefault(false);
   }
@@ -118,13 +149,44 @@ SendDialog::SendDialog(MainWindow& main, KestrelApi& api) : QDialog(&main), main
   layout->addWidget(Text2, 0, 1);
   layout->addWidget(Check1, 1, 0, 1, 2);
   layout->addWidget(Check2, 2, 0, 1, 2);
-  layout->addWidget(Command1, 3, 0);
-  layout->addWidget(Command2, 3, 1);
+  layout->addWidget(Progress, 3, 0, 1, 2);
+  layout->addWidget(Status, 4, 0, 1, 2);
+  layout->addWidget(Command1, 5, 0);
+  layout->addWidget(Command2, 5, 1);
+  layout->addWidget(CancelSend, 6, 1);
 
   connect(Command1, &QPushButton::clicked, this, &SendDialog::Command1_Click);
+  connect(CancelSend, &QPushButton::clicked, this, &SendDialog::CancelSend_Click);
   connect(Command2, &QPushButton::clicked, this, &SendDialog::close);
   connect(Check2, &QCheckBox::clicked, this, &SendDialog::Check2_Click);
   Form_Load();
+}
+
+// Only the main window's end deletes a dialog that is sending (a close waits for the outcome): the main
+// window is then past use, so neither its pointer nor its autosave is given back.
+SendDialog::~SendDialog() {
+  cancel_ = true;
+  worker_.reset();  // waits for the send's last step; a cancelled transfer stops within a moment
+}
+
+void SendDialog::closeEvent(QCloseEvent* event) {
+  if (!sending_) {
+    event->accept();
+    return;
+  }
+  // The dialog goes once the send has stopped, so that its outcome is never lost on a window being closed.
+  close_when_done_ = true;
+  CancelSend_Click();
+  event->ignore();
+}
+
+void SendDialog::reject() {
+  if (sending_) {
+    close_when_done_ = true;
+    CancelSend_Click();
+    return;
+  }
+  QDialog::reject();
 }
 
 void SendDialog::Form_Load() {
@@ -144,28 +206,85 @@ int32_t SendDialog::GetBotao(int32_t plu) const {
 }
 
 void SendDialog::Command1_Click() {
+  if (sending_) return;
+  // Each send starts from a neutral dialog: nothing of the last outcome may pass for this one's.
+  setWindowTitle("Send");
+  Status->clear();
+  Progress->setValue(0);
   main_.StopAutosave();
   StoreComPortSetting(Text2->text());
   MenuDocument& doc = main_.Document();
   // The dialog may have stayed open while the menu was edited: the definitions the send reads back must be
   // the document's own, not those of the last autosave.
   WriteReport written = WriteWorkCopy(doc);
-  if (!written.ok) std::cerr << WorkCopyFailureMessage(written) << '\n';
-  if (RadioLibraryLoaded(api_, main_.Prompts())) {
-    SendSettings settings;
-    settings.port = PortNumberOfText(Text2->text().toStdString());
-    settings.plain_pages = Check1->isChecked();
-    DialogProgress progress(*this, main_);
-    SendResult result = SendMenu(doc, api_, settings, &progress);
-    // A link that does not open leaves the dialog as it was; the reason still reaches standard error.
-    if (result.outcome == SendOutcome::kNotOpened) {
-      std::cerr << "tabulodesk: cannot open the link on port " << settings.port << ": " << result.error
-                << '\n';
-    } else if (result.outcome == SendOutcome::kFailed) {
-      std::cerr << "tabulodesk: " << result.error << '\n';
-    }
+  if (!written.ok) {
+    std::cerr << WorkCopyFailureMessage(written) << '\n';
+    Status->setText(QString::fromStdString(WorkCopyFailureMessage(written)));
   }
+  if (!RadioLibraryLoaded(api_, main_.Prompts())) {
+    main_.StartAutosave();
+    return;
+  }
+  SendSettings settings;
+  settings.port = PortNumberOfText(Text2->text().toStdString());
+  settings.plain_pages = Check1->isChecked();
+  // The menu as it is at the press: the user may go on editing while it travels.
+  auto menu = std::make_shared<const MenuDocument>(doc);
+  sending_ = true;
+  cancel_ = false;
+  estimate_ = TransferEstimate();
+  Command1->setEnabled(false);
+  CancelSend->setEnabled(true);
+  worker_->Post([this, menu, settings] {
+    Bridge bridge(*this);
+    SendResult result = SendMenu(*menu, api_, settings, &bridge);
+    QMetaObject::invokeMethod(
+        this, [this, result, port = settings.port] { Finished(result, port); }, Qt::QueuedConnection);
+  });
+}
+
+void SendDialog::CancelSend_Click() {
+  if (!sending_) return;
+  cancel_ = true;
+  CancelSend->setEnabled(false);
+  Status->setText("Cancelling...");
+}
+
+void SendDialog::ShowProgress(long long done, long long total) {
+  if (!sending_) return;
+  estimate_.Update(done, total);
+  Progress->setValue(estimate_.Percent());
+  if (!cancel_) Status->setText(QString::fromStdString(estimate_.Text()));
+}
+
+void SendDialog::Finished(const SendResult& result, int port) {
+  sending_ = false;
+  Command1->setEnabled(true);
+  CancelSend->setEnabled(false);
+  unsetCursor();
+  main_.unsetCursor();
+  std::string message;
+  switch (result.outcome) {
+    case SendOutcome::kNotOpened:
+      // The caption stays neutral: no transfer began.
+      message = "Cannot open the link on port " + std::to_string(port) + ": " + result.error;
+      break;
+    case SendOutcome::kSent:
+      Progress->setValue(100);
+      message = "The terminals have the new menu (" + std::to_string(result.items) + " items, " +
+                std::to_string(result.choices) + " modifier choices)";
+      break;
+    case SendOutcome::kFailed:
+    case SendOutcome::kCancelled:
+    case SendOutcome::kUnknown:
+      message = result.error.empty() ? "The menu was not sent" : result.error;
+      break;
+  }
+  if (result.outcome != SendOutcome::kNotOpened) setWindowTitle(CaptionAfterSend(result.outcome));
+  if (result.outcome != SendOutcome::kSent) std::cerr << "tabulodesk: " << message << '\n';
+  Status->setText(QString::fromStdString(Sentence(message)));
   main_.StartAutosave();
+  if (close_when_done_) close();
 }
 
 void InstallLinkCommands(MainWindow& main) {

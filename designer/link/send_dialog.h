@@ -1,8 +1,11 @@
 #pragma once
 // The send dialog (`Form1`, "Send"): the port of the base station, the page scheme of the button numbers,
 // the old-firmware block form, and the Send press that transfers the whole menu. The transfer itself is
-// SendMenu's; the dialog holds the main window's autosave, shows the hourglass and the captions, and keeps
-// the port in the per-user setting it shares with the reception window.
+// SendMenu's, run on a thread of the dialog's own on a copy of the menu as it was at the press, so that the
+// windows stay answering through the 30-60 s a full menu takes on a real line; the dialog holds the main
+// window's autosave meanwhile, shows the hourglass, the captions, how far the transfer has come and why a
+// send failed, offers Cancel (the terminals then keep their menu), and keeps the port in the per-user
+// setting it shares with the reception window.
 //
 // Also here: the Send and Receive commands of the main window, each showing its one shared window.
 
@@ -10,11 +13,17 @@
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QString>
+#include <atomic>
 #include <cstdint>
+#include <memory>
 
 #include "designer/link/kestrel_api.h"
+#include "designer/link/link_worker.h"
+#include "designer/link/menu_send.h"
+#include "designer/link/transfer_estimate.h"
 #include "platform/user_prompts.h"
 
 namespace tabulo {
@@ -31,24 +40,45 @@ class SendDialog : public QDialog {
  public:
   // Owned by the main window (it closes with it); reads the document and holds the autosave through it.
   SendDialog(MainWindow& main, KestrelApi& api);
+  // A send under way is cancelled and waited for.
+  ~SendDialog() override;
 
   QLabel* Label2 = nullptr;
-  QLineEdit* Text2 = nullptr;       // port number
-  QCheckBox* Check1 = nullptr;      // "13 Pages from 1 - 13"
-  QCheckBox* Check2 = nullptr;      // "Old firmware without language option"
-  QPushButton* Command1 = nullptr;  // "Send"
-  QPushButton* Command2 = nullptr;  // "Close Window"
+  QLineEdit* Text2 = nullptr;         // port number
+  QCheckBox* Check1 = nullptr;        // "13 Pages from 1 - 13"
+  QCheckBox* Check2 = nullptr;        // "Old firmware without language option"
+  QPushButton* Command1 = nullptr;    // "Send"
+  QPushButton* Command2 = nullptr;    // "Close Window"
+  QProgressBar* Progress = nullptr;   // how much of the menu has left the line
+  QLabel* Status = nullptr;           // bytes sent of the total and the time left; why a send failed
+  QPushButton* CancelSend = nullptr;  // "Cancel": stops the transfer before its end
 
   // The button number of a PLU under the page scheme chosen in the dialog; 0 when it is on no line.
   int32_t GetBotao(int32_t plu) const;
+  // True from a press of Send until its outcome is shown.
+  bool Sending() const { return sending_; }
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void reject() override;
 
  private:
+  class Bridge;
+
   void Form_Load();
   void Command1_Click();
   void Check2_Click();
+  void CancelSend_Click();
+  void ShowProgress(long long done, long long total);
+  void Finished(const SendResult& result, int port);
 
   MainWindow& main_;
   KestrelApi& api_;
+  bool sending_ = false;
+  bool close_when_done_ = false;
+  std::atomic<bool> cancel_{false};
+  TransferEstimate estimate_;
+  std::unique_ptr<LinkWorker> worker_ = std::make_unique<LinkWorker>();
 };
 
 // Installs the main window's Send (`SendAll`) and Receive commands, with the radio library both windows

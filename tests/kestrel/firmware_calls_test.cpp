@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <nlohmann/json.hpp>
 
 #include "designer/link/kestrel_binding.h"
@@ -93,7 +95,7 @@ TEST(FirmwareCalls, DriveTheSimulatedBaseThroughItsStates) {
   EXPECT_FALSE(BaseAnswersProbe(api, 19200));
   EXPECT_FALSE(BaseAnswersProbe(api, 38400));
   EXPECT_LT(api.menu_init(1, 1, 65535), 0);
-  EXPECT_NE(api.LastError().find("does not answer"), std::string::npos) << api.LastError();
+  EXPECT_NE(api.LastError().find("has no program running"), std::string::npos) << api.LastError();
 
   // The boot loader takes a program after "!DOWN" at 115200 baud; then the base runs again.
   std::string firmware = folder / "firmware.bin";
@@ -102,7 +104,22 @@ TEST(FirmwareCalls, DriveTheSimulatedBaseThroughItsStates) {
   ASSERT_EQ(api.IO_Open(1, 115200), 1);
   EXPECT_NE(api.ChangeBaseNameAntenaFast(1, "!DOWN"), 0);
   api.IO_Close(1);
+  // The image crosses the line at the boot loader's 115200 baud, telling how far it has come.
+  struct Seen : TransferProgress {
+    std::vector<long long> done;
+    bool Transferred(long long so_far, long long total) override {
+      EXPECT_EQ(total, 10000);
+      done.push_back(so_far);
+      return true;
+    }
+  } progress;
+  api.SetTransferProgress(&progress);
   EXPECT_EQ(api.B_Rs232UploadProgram(firmware, 1), 1) << api.LastError();
+  api.SetTransferProgress(nullptr);
+  ASSERT_GE(progress.done.size(), 3u);
+  EXPECT_EQ(progress.done.front(), 0);
+  EXPECT_EQ(progress.done.back(), 10000);
+  EXPECT_TRUE(std::is_sorted(progress.done.begin(), progress.done.end()));
   EXPECT_TRUE(BaseAnswersProbe(api, 38400));
   EXPECT_EQ(api.B_Rs232UploadProgram(folder / "missing.bin", 1), 0);
 
@@ -136,12 +153,27 @@ TEST(BaseSimulatorProgram, HelpSaysWhatItDoes) {
   test::ProgramRun run = test::RunProgram(test::BuiltProgram("kestrel-basesim"), {"--help"});
   EXPECT_EQ(run.exit_code, 0);
   for (const char* option : {"--link PATH", "--menu-out FILE", "--orders FILE", "--drop N", "--corrupt N",
-                             "--delay MS", "--cleared", "--never-clears", "standard input"}) {
+                             "--delay MS", "--cleared", "--never-clears", "standard input",
+                             "--line-rate BAUD", "--turnaround MS", "--instant", "--lose-end-answers"}) {
     EXPECT_NE(run.out.find(option), std::string::npos) << option;
   }
   run = test::RunProgram(test::BuiltProgram("kestrel-basesim"), {"--drop", "x"});
   EXPECT_EQ(run.exit_code, 2);
   EXPECT_NE(run.err.find("--drop needs a number"), std::string::npos);
+
+  // --link replaces only a link of its own kind, never someone's file.
+  test::TempFolder folder;
+  std::string file = folder / "notes.txt";
+  test::WriteFile(file, "keep me");
+  run = test::RunProgram(test::BuiltProgram("kestrel-basesim"), {"--link", file});
+  EXPECT_EQ(run.exit_code, 1);
+  EXPECT_NE(run.err.find(file + " exists and is not a link this program made"), std::string::npos) << run.err;
+  EXPECT_EQ(test::ReadFile(file), "keep me");
+  std::string elsewhere = folder / "elsewhere";
+  std::filesystem::create_symlink(file, elsewhere);
+  run = test::RunProgram(test::BuiltProgram("kestrel-basesim"), {"--link", elsewhere});
+  EXPECT_EQ(run.exit_code, 1);
+  EXPECT_EQ(std::filesystem::read_symlink(elsewhere), file);
 }
 
 }  // namespace

@@ -204,11 +204,11 @@ TEST(PortMapping, EnvironmentThenPortsFileThenTheNumberedDevice) {
   EXPECT_EQ(DevicePathOfPort(0), "");
   EXPECT_EQ(DevicePathOfPort(-3), "");
   ::unsetenv("XDG_CONFIG_HOME");
-  std::string error;
-  EXPECT_FALSE(SerialPort::Open(folder / "kestrel/ports.conf", 38400, error));
-  EXPECT_NE(error.find("is not a serial device"), std::string::npos) << error;
-  EXPECT_FALSE(SerialPort::Open("/dev/null", 12345, error));
-  EXPECT_NE(error.find("unsupported baud rate 12345"), std::string::npos) << error;
+  OpenFailure failure;
+  EXPECT_FALSE(SerialPort::Open(folder / "kestrel/ports.conf", 38400, failure));
+  EXPECT_NE(failure.reason.find("is not a serial device"), std::string::npos) << failure.reason;
+  EXPECT_FALSE(SerialPort::Open("/dev/null", 12345, failure));
+  EXPECT_NE(failure.reason.find("unsupported baud rate 12345"), std::string::npos) << failure.reason;
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "designer/link/language_block.h"
 #include "designer/link/menu_send.h"
 #include "designer/link/reception_session.h"
+#include "designer/link/transfer_estimate.h"
 #include "designer/storage/project_files.h"
 #include "designer/storage/project_layout.h"
 #include "tests/link/fake_kestrel.h"
@@ -284,6 +285,26 @@ TEST_F(SendMenuTest, FamilyGroupsOfImportedCataloguesComeBeforeThePages) {
   };
   ASSERT_GE(api_.calls.size(), expected.size());
   EXPECT_EQ(json(std::vector<json>(api_.calls.begin(), api_.calls.begin() + 11)), expected);
+
+  // A back-office that numbers its products straight through: each family's run stops where the next
+  // family's products start, so every product is sent once, in its own family.
+  const char* straight[][4] = {{"0", "1", "y", "Hot"},   {"0", "3", "y", "Cold"}, {"1", "0", "33", "Tea"},
+                               {"2", "0", "34", "Soup"}, {"3", "0", "35", "Ice"}, {"4", "0", "36", "Cola"}};
+  for (int i = 0; i < 6; ++i) {
+    doc->PluNumber[i] = straight[i][0];
+    doc->PluField2[i] = straight[i][1];
+    doc->PluField3[i] = straight[i][2];
+    doc->PluDescription[i] = straight[i][3];
+  }
+  doc->NumModifiers = 0;
+  api_.calls.clear();
+  SendMenu(*doc, api_, {1, true});
+  std::vector<std::string> tree;
+  for (const json& call : api_.calls) {
+    if (call[0] == "radio_make_tree_cd") tree.push_back(call[1]);
+    if (call[0] == "menu_item") tree.push_back(std::to_string(call[1].get<int>()));
+  }
+  EXPECT_EQ(tree, (std::vector<std::string>{"Hot", "1", "2", "Cold", "3", "4"}));
 }
 
 TEST(ReceivedOrder, DecodesFieldsAndShowsDescriptionsOrNumbers) {
@@ -318,14 +339,32 @@ TEST(ReceivedOrder, MoreLinesThanTheBuffersHoldShowTheFirst64) {
   EXPECT_EQ(order.count, 70);
   ASSERT_EQ(order.plu.size(), 64u);
   EXPECT_EQ(order.plu[63], 64);
+  std::vector<std::string> lines = OrderDisplayLines(*std::make_unique<MenuDocument>(), order);
+  ASSERT_EQ(lines.size(), 66u);
+  EXPECT_EQ(lines.back(), "... 6 more lines not shown") << "the rest is counted, not dropped in silence";
   EXPECT_TRUE(DecodeReceivedOrder(1, -5, 1, plus, quantities).plu.empty());
+}
+
+TEST(TransferEstimate, SaysBytesAndTheTimeLeftAtThePaceSeenSoFar) {
+  TransferEstimate estimate;
+  auto start = TransferEstimate::Clock::now();
+  estimate.Update(0, 100000, start);
+  EXPECT_EQ(estimate.Text(), "0 of 100000 bytes, time left not known yet");
+  estimate.Update(1000, 100000, start + std::chrono::seconds(1));
+  EXPECT_EQ(estimate.Text(), "1000 of 100000 bytes, about 1 min 39 s left");
+  EXPECT_EQ(estimate.Percent(), 1);
+  estimate.Update(75000, 100000, start + std::chrono::seconds(30));
+  EXPECT_EQ(estimate.Text(), "75000 of 100000 bytes, about 10 s left");
+  estimate.Update(100000, 100000, start + std::chrono::seconds(40));
+  EXPECT_EQ(estimate.Text(), "100000 of 100000 bytes");
+  EXPECT_EQ(estimate.Percent(), 100);
 }
 
 TEST(ReceptionSession, OpensPollsAndClosesOnlyAnOpenLink) {
   FakeKestrel api;
   {
     ReceptionSession session(api);
-    EXPECT_FALSE(session.Poll());
+    EXPECT_EQ(session.Poll().kind, ReceptionSession::PollResult::kNoAnswer) << "not open";
     session.Close();
     EXPECT_TRUE(api.calls.empty()) << "closing a closed link calls nothing";
     api.radio_result = -1;
@@ -334,12 +373,12 @@ TEST(ReceptionSession, OpensPollsAndClosesOnlyAnOpenLink) {
     api.radio_result = 0;
     api.deliveries.push_back({4, 9, 1, "      1", "       3"});
     ASSERT_TRUE(session.Open(2));
-    auto order = session.Poll();
-    ASSERT_TRUE(order);
-    EXPECT_EQ(order->terminal, 4);
-    EXPECT_EQ(order->table, 9);
-    EXPECT_EQ(order->quantity, std::vector<int32_t>{3});
-    EXPECT_FALSE(session.Poll()) << "nothing waiting";
+    auto poll = session.Poll();
+    ASSERT_EQ(poll.kind, ReceptionSession::PollResult::kOrder);
+    EXPECT_EQ(poll.order.terminal, 4);
+    EXPECT_EQ(poll.order.table, 9);
+    EXPECT_EQ(poll.order.quantity, std::vector<int32_t>{3});
+    EXPECT_EQ(session.Poll().kind, ReceptionSession::PollResult::kNone) << "nothing waiting";
   }
   EXPECT_EQ(api.Names(), (std::vector<std::string>{"radio_init", "radio_init", "menu_receive", "menu_receive",
                                                    "radio_close"}))

@@ -1,5 +1,6 @@
 // The road of a menu from a project to the base station and of orders back, through `tabulo`, libkestrel
-// and kestrel-basesim on a pseudo-terminal, with and without damaged lines.
+// and kestrel-basesim on a pseudo-terminal carrying bytes as slowly as a real line at its speed, with and
+// without damaged lines.
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -9,6 +10,7 @@
 #include <filesystem>
 #include <nlohmann/json.hpp>
 
+#include "designer/link/kestrel_binding.h"
 #include "designer/link/menu_send.h"
 #include "designer/storage/project_files.h"
 #include "designer/storage/text_codec.h"
@@ -85,8 +87,11 @@ TEST_F(LinkEndToEnd, SendStoresTheWholeMenuWithBothPageSchemes) {
   std::string trace = folder_ / "trace.jsonl";
   BaseSimulator base(folder_.Path(), {"--menu-out", menu_file});
 
-  ProgramRun run = Tabulo(base, {"send", project}, {"KESTREL_TRACE=" + trace});
+  // No $KESTREL_LIBRARY: the program finds the library of its build by itself.
+  ProgramRun run = test::RunProgram(test::BuiltProgram("tabulo"), {"send", project},
+                                    {"KESTREL_PORT_1=" + base.Link(), "KESTREL_TRACE=" + trace});
   ASSERT_EQ(run.exit_code, 0) << run.err;
+  EXPECT_EQ(run.err, "") << "no progress lines when standard error is no terminal";
   EXPECT_EQ(run.out, "Sending\nSended (2 items, 2 modifier choices)\n");
 
   auto block = [](std::initializer_list<int> header, const std::string& body) {
@@ -135,6 +140,32 @@ TEST_F(LinkEndToEnd, SendStoresTheWholeMenuWithBothPageSchemes) {
   EXPECT_EQ(menu["entries"][0]["text"], "Portugues");
 }
 
+// A base at 19200 that stores the menu but whose answer to the transfer's end never arrives: the library
+// asks what it holds, and the verdict is the truth.
+TEST_F(LinkEndToEnd, ALostFinalAnswerStillGivesTheTrueVerdict) {
+  std::string project = SaveProject(*test::SmallMenu(), "menu.TB1");
+  std::string menu_file = folder_ / "menu.json";
+  std::string events = folder_ / "events.jsonl";
+  BaseSimulator base(folder_.Path(),
+                     {"--baud", "19200", "--lose-end-answers", "--menu-out", menu_file, "--events", events});
+  ProgramRun run = Tabulo(base, {"send", project});
+  ASSERT_EQ(run.exit_code, 0) << run.err;
+  EXPECT_EQ(run.out, "Sending\nSended (2 items, 2 modifier choices)\n");
+  EXPECT_EQ(WithoutRawTexts(json::parse(test::ReadFile(menu_file))["tree"]), test::SmallMenuTree());
+  std::vector<json> seen = test::JsonLines(events);
+  ASSERT_EQ(seen.size(), 1u) << "stored once, though its end was sent again";
+  EXPECT_EQ(seen[0]["event"], "menu");
+
+  // A base that goes silent just as the end is sent cannot say what it holds: neither outcome is claimed.
+  BaseSimulator gone(folder_.Path(), {"--baud", "19200", "--silent-after", "3"});
+  run = Tabulo(gone, {"send", project}, {"KESTREL_TIMEOUT_MS=100"});
+  EXPECT_EQ(run.exit_code, 2);
+  EXPECT_EQ(run.out, "Sending\nSend not confirmed\n");
+  EXPECT_NE(run.err.find("the menu may or may not have been stored: the base station stopped answering"),
+            std::string::npos)
+      << run.err;
+}
+
 TEST_F(LinkEndToEnd, DamagedLinesGiveTheWholeMenuOrAReportedFailure) {
   std::string project = SaveProject(*test::FullMenu(), "full.TB1");
   // What the send must store: the calls of a send of the project as read back.
@@ -145,15 +176,18 @@ TEST_F(LinkEndToEnd, DamagedLinesGiveTheWholeMenuOrAReportedFailure) {
   std::string expected = kestrel::MenuJson(OpsOf(recorder.calls));
   ASSERT_GT(expected.size(), 100000u) << "enough frames for the faults to hit";
 
-  const std::vector<std::vector<std::string>> faults = {
-      {"--drop", "3"}, {"--corrupt", "4"}, {"--delay", "5", "--drop", "7", "--corrupt", "5"}};
+  // The whole menu at 115200 baud, the fastest line, so that the suite stays quick; every speed shares the
+  // timing, and the smaller sends here run at 19200 and 38400.
+  const std::vector<std::vector<std::string>> faults = {{"--drop", "3", "--corrupt", "4"},
+                                                        {"--delay", "5", "--drop", "7", "--corrupt", "5"}};
   for (const auto& fault : faults) {
     std::string menu_file = folder_ / "menu.json";
     std::filesystem::remove(menu_file);
-    std::vector<std::string> options = {"--menu-out", menu_file};
+    std::vector<std::string> options = {"--baud", "115200", "--menu-out", menu_file};
     options.insert(options.end(), fault.begin(), fault.end());
     BaseSimulator base(folder_.Path(), options);
-    ProgramRun run = Tabulo(base, {"send", project});
+    // A margin a little above the base's turnaround, so that the lost frames are sent again soon.
+    ProgramRun run = Tabulo(base, {"send", project}, {"KESTREL_TIMEOUT_MS=60"});
     ASSERT_EQ(run.exit_code, 0) << fault[0] << ": " << run.err;
     std::string stored = test::ReadFile(menu_file);
     EXPECT_TRUE(stored == expected) << fault[0] << ": the stored menu differs";
@@ -161,7 +195,7 @@ TEST_F(LinkEndToEnd, DamagedLinesGiveTheWholeMenuOrAReportedFailure) {
 
   // A base that stops answering in the middle: no menu, and the send says it failed.
   std::string menu_file = folder_ / "partial.json";
-  BaseSimulator base(folder_.Path(), {"--menu-out", menu_file, "--silent-after", "12"});
+  BaseSimulator base(folder_.Path(), {"--baud", "115200", "--menu-out", menu_file, "--silent-after", "12"});
   ProgramRun run = Tabulo(base, {"send", project});
   EXPECT_EQ(run.exit_code, 2);
   EXPECT_EQ(run.out, "Sending\nSend failed\n");
@@ -186,6 +220,45 @@ TEST_F(LinkEndToEnd, ReceivePrintsOrdersAsTheReceptionWindowShowsThem) {
   run = Tabulo(base, {"receive", project, "--count", "1", "--timeout", "0.5"});
   EXPECT_EQ(run.exit_code, 1) << "each order is delivered once";
   EXPECT_NE(run.err.find("0 of 1 orders"), std::string::npos) << run.err;
+
+  // A base that goes away while orders are awaited is reported, not polled in silence.
+  BaseSimulator leaving(folder_.Path(), {"--silent-after", "3"});
+  run = Tabulo(leaving, {"receive", project, "--timeout", "3"},
+               {"KESTREL_TIMEOUT_MS=100", "KESTREL_ATTEMPTS=2"});
+  EXPECT_EQ(run.exit_code, 2);
+  EXPECT_NE(
+      run.err.find("tabulo: the base station on port 1 stopped answering (no answer from the base station"),
+      std::string::npos)
+      << run.err;
+}
+
+// The port belongs to one program at a time, and the second is told which one has it.
+TEST_F(LinkEndToEnd, OneProgramAtATimeOnAPort) {
+  std::string project = SaveProject(*test::SmallMenu(), "menu.TB1");
+  std::string menu_file = folder_ / "menu.json";
+  BaseSimulator base(folder_.Path(), {"--menu-out", menu_file});
+  for (const std::string& entry : base.Environment()) {
+    size_t equals = entry.find('=');
+    ::setenv(entry.substr(0, equals).c_str(), entry.substr(equals + 1).c_str(), 1);
+  }
+  {
+    KestrelBinding holder;  // this test's process holds the port, as a reception test left open would
+    ASSERT_EQ(holder.radio_init(1, 1, 65000, 0), 0) << holder.LastError();
+    for (std::vector<std::string> args :
+         {std::vector<std::string>{"send", project}, {"receive", project, "--timeout", "1"}}) {
+      ProgramRun run = Tabulo(base, args);
+      EXPECT_EQ(run.exit_code, 2) << args[0];
+      EXPECT_NE(run.err.find("tabulo: port 1 is in use by process " + std::to_string(::getpid())),
+                std::string::npos)
+          << run.err;
+    }
+    EXPECT_FALSE(std::filesystem::exists(menu_file));
+    holder.radio_close();
+  }
+  ::unsetenv("KESTREL_PORT_1");
+  ::unsetenv("KESTREL_LIBRARY");
+  ProgramRun run = Tabulo(base, {"send", project});
+  EXPECT_EQ(run.exit_code, 0) << "free again once closed: " << run.err;
 }
 
 TEST_F(LinkEndToEnd, MissingLibraryDeviceOrBaseGiveClearErrors) {

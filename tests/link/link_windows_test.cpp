@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QPointer>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QTest>
 #include <algorithm>
@@ -24,6 +25,7 @@
 #include "tests/kestrel/basesim_process.h"
 #include "tests/link/fake_kestrel.h"
 #include "tests/link/small_menu.h"
+#include "tests/support/sample_menu.h"
 #include "tests/support/temp_folder.h"
 
 namespace tabulo {
@@ -108,15 +110,22 @@ class LinkWindows : public ::testing::Test {
   }
   bool AutosaveRunning() { return window_->findChild<QTimer*>("Timer1")->isActive(); }
 
-  // Presses Send and returns the captions shown while it ran.
+  // Presses Send, waits for its outcome and returns the captions shown while it ran.
   std::vector<CaptionSeen> PressSend(SendDialog* dialog) {
     std::vector<CaptionSeen> seen;
     auto connection = QObject::connect(dialog, &QWidget::windowTitleChanged, [&](const QString& title) {
       seen.push_back({title, dialog->cursor().shape(), window_->cursor().shape(), AutosaveRunning()});
     });
     QTest::mouseClick(dialog->Command1, Qt::LeftButton);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !dialog->Sending(); }, 60000));
     QObject::disconnect(connection);
     return seen;
+  }
+  // Presses a reception window's Open Com Port and waits until the link opened or did not.
+  static void OpenLink(ReceptionWindow* reception) {
+    QTest::mouseClick(reception->Command1, Qt::LeftButton);
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return reception->Command1->isEnabled() || reception->Command2->isEnabled(); }, 20000));
   }
 
   test::TempFolder home_;
@@ -166,6 +175,8 @@ TEST_F(LinkWindows, SendWritesTheWorkCopyAndTheBaseStoresTheMenu) {
   EXPECT_EQ(window_->cursor().shape(), Qt::ArrowCursor);
   EXPECT_TRUE(AutosaveRunning());
   EXPECT_TRUE(prompts_.messages.empty());
+  EXPECT_EQ(dialog->Progress->value(), 100);
+  EXPECT_EQ(dialog->Status->text(), "The terminals have the new menu (2 items, 2 modifier choices).");
 
   std::vector<json> calls = test::JsonLines(trace_);
   ASSERT_FALSE(calls.empty());
@@ -223,6 +234,8 @@ TEST_F(LinkWindows, ABaseThatStopsAnsweringIsNeverShownAsSent) {
   EXPECT_EQ(seen[0].caption, "Sending");
   EXPECT_EQ(seen[1].caption, "Send failed");
   EXPECT_EQ(dialog->windowTitle(), "Send failed");
+  EXPECT_TRUE(dialog->Status->text().startsWith("The menu was not stored: no answer from the base station"))
+      << dialog->Status->text().toStdString();
   EXPECT_FALSE(std::filesystem::exists(menu_file)) << "nothing half-received is stored";
   EXPECT_EQ(dialog->cursor().shape(), Qt::ArrowCursor);
   EXPECT_EQ(window_->cursor().shape(), Qt::ArrowCursor);
@@ -243,6 +256,9 @@ TEST_F(LinkWindows, PortSettingIsStoredAndSharedAndABadPortSendsNothing) {
   std::vector<CaptionSeen> seen = PressSend(dialog);
   EXPECT_TRUE(seen.empty()) << "a link that does not open leaves the caption";
   EXPECT_EQ(dialog->windowTitle(), "Send");
+  EXPECT_TRUE(dialog->Status->text().startsWith(
+      QString::fromStdString("Cannot open the link on port 3: cannot open " + (home_ / "no-such-device"))))
+      << "the reason is shown where the user looks: " << dialog->Status->text().toStdString();
   EXPECT_TRUE(AutosaveRunning());
   EXPECT_EQ(test::JsonLines(trace_), std::vector<json>{json({"menu_init", 3, 1, 65535})})
       << "no other library call";
@@ -263,7 +279,8 @@ TEST_F(LinkWindows, PortSettingIsStoredAndSharedAndABadPortSendsNothing) {
 
   // A port text with no number is port 0, handed over as it is; a fraction is rounded.
   reception->Text2->setText("COM");
-  QTest::mouseClick(reception->Command1, Qt::LeftButton);
+  OpenLink(reception);
+  EXPECT_FALSE(reception->Status->text().isEmpty()) << "why the link did not open";
   dialog->Text2->setText(" 2.6");
   PressSend(dialog);
   std::vector<json> calls = test::JsonLines(trace_);
@@ -292,6 +309,7 @@ TEST_F(LinkWindows, AMissingLibraryIsToldAndSendsNothing) {
   QTest::mouseClick(reception->Command1, Qt::LeftButton);
   EXPECT_EQ(prompts_.messages.size(), 2u);
   EXPECT_FALSE(reception->Command2->isEnabled());
+  EXPECT_TRUE(reception->Command1->isEnabled());
 }
 
 TEST_F(LinkWindows, ReceptionWindowShowsTheOrdersTheTerminalsSend) {
@@ -323,11 +341,14 @@ TEST_F(LinkWindows, ReceptionWindowShowsTheOrdersTheTerminalsSend) {
   });
   QObject::connect(reception->Table, &QLineEdit::textChanged,
                    [&](const QString& text) { tables.push_back(text); });
-  QTest::mouseClick(reception->Command1, Qt::LeftButton);
+  OpenLink(reception);
   EXPECT_FALSE(reception->Command1->isEnabled());
   EXPECT_TRUE(reception->Command2->isEnabled());
   EXPECT_TRUE(reception->Timer1->isActive());
   ASSERT_TRUE(QTest::qWaitFor([&] { return shown.size() >= 2; }, 20000));
+  QString log = reception->OrderLog->toPlainText();
+  EXPECT_NE(log.indexOf("Terminal 3  Table 12\nPLU"), -1) << log.toStdString();
+  EXPECT_GT(log.indexOf("Terminal 4  Table 5"), log.indexOf("Terminal 3")) << "every order is kept, in order";
 
   QString pad(26, ' ');
   EXPECT_EQ(shown[0], "3|PLU                  QTY\nSoup" + pad + "2\n77" + pad + "  1\n");
@@ -338,10 +359,10 @@ TEST_F(LinkWindows, ReceptionWindowShowsTheOrdersTheTerminalsSend) {
   EXPECT_TRUE(reception->Command1->isEnabled());
   EXPECT_FALSE(reception->Command2->isEnabled());
   EXPECT_FALSE(reception->Timer1->isActive());
-  EXPECT_EQ(TraceNames(trace_).back(), "radio_close");
+  EXPECT_TRUE(QTest::qWaitFor([&] { return TraceNames(trace_).back() == "radio_close"; }, 5000));
 
   // Closing the designer closes the window and, with it, the open link.
-  QTest::mouseClick(reception->Command1, Qt::LeftButton);
+  OpenLink(reception);
   ASSERT_TRUE(reception->Command2->isEnabled());
   QPointer<ReceptionWindow> open = reception;
   window_->close();
@@ -350,6 +371,72 @@ TEST_F(LinkWindows, ReceptionWindowShowsTheOrdersTheTerminalsSend) {
   EXPECT_EQ(names.back(), "radio_close");
   EXPECT_EQ(std::count(names.begin(), names.end(), "radio_init"), 2);
   EXPECT_EQ(std::count(names.begin(), names.end(), "radio_close"), 2);
+}
+
+// A base that goes silent is told in the window, which goes on answering the user meanwhile.
+TEST_F(LinkWindows, ReceptionWindowTellsABaseThatStoppedAnswering) {
+  BaseSimulator base(home_.Path(), {"--silent-after", "3"});
+  PointPortAt(1, base.Link());
+  Start();
+  ReceptionWindow* reception = OpenReception();
+  ASSERT_NE(reception, nullptr);
+  OpenLink(reception);
+  ASSERT_TRUE(reception->Command2->isEnabled());
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] { return reception->Status->text().startsWith("The base station stopped"); }, 20000))
+      << reception->Status->text().toStdString();
+  EXPECT_NE(reception->Status->text().indexOf("no answer from the base station"), -1);
+  QTest::mouseClick(reception->Command2, Qt::LeftButton);
+  EXPECT_TRUE(reception->Command1->isEnabled()) << "closed at once, with a poll still waiting for the base";
+  EXPECT_TRUE(QTest::qWaitFor([&] { return TraceNames(trace_).back() == "radio_close"; }, 10000));
+}
+
+// On a real line a full menu takes a minute: the windows stay answering, the reception test left open goes
+// on sharing the port with the send, and Cancel stops the transfer so that the terminals keep their menu.
+TEST_F(LinkWindows, ASendRunsBesideTheReceptionTestAndCancelKeepsTheOldMenu) {
+  std::string menu_file = home_ / "menu.json";
+  std::string events = home_ / "events.jsonl";
+  std::string orders = home_ / "orders.txt";
+  test::WriteFile(orders, "order 6 21\n1 1\n");
+  BaseSimulator base(home_.Path(),
+                     {"--baud", "19200", "--menu-out", menu_file, "--events", events, "--orders", orders});
+  PointPortAt(1, base.Link());
+  Start();
+  ReceptionWindow* reception = OpenReception();
+  ASSERT_NE(reception, nullptr);
+  OpenLink(reception);
+  ASSERT_TRUE(reception->Command2->isEnabled()) << reception->Status->text().toStdString();
+
+  SendDialog* dialog = OpenSend();
+  ASSERT_NE(dialog, nullptr);
+  PressSend(dialog);
+  ASSERT_EQ(dialog->windowTitle(), "Sended") << dialog->Status->text().toStdString();
+  json small = json::parse(test::ReadFile(menu_file));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return reception->TerminalNo->text() == "6"; }, 20000))
+      << "the reception test polls on beside the send";
+
+  // The whole menu, then Cancel once part of it has crossed the line.
+  *doc_ = *test::FullMenu();
+  doc_->ProjectBase = WorkBase();
+  QTest::mouseClick(dialog->Command1, Qt::LeftButton);
+  ASSERT_TRUE(dialog->Sending());
+  EXPECT_FALSE(dialog->Command1->isEnabled());
+  EXPECT_TRUE(dialog->CancelSend->isEnabled());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return dialog->Progress->value() >= 1; }, 30000));
+  EXPECT_EQ(dialog->windowTitle(), "Sending");
+  QString status = dialog->Status->text();
+  EXPECT_NE(status.indexOf(QRegularExpression("^\\d+ of \\d+ bytes")), -1) << status.toStdString();
+  QTest::mouseClick(dialog->CancelSend, Qt::LeftButton);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !dialog->Sending(); }, 20000));
+  EXPECT_EQ(dialog->windowTitle(), "Send cancelled");
+  EXPECT_NE(dialog->Status->text().indexOf("keeps what it had"), -1) << dialog->Status->text().toStdString();
+  EXPECT_LT(dialog->Progress->value(), 100);
+  EXPECT_TRUE(AutosaveRunning());
+  EXPECT_EQ(json::parse(test::ReadFile(menu_file)), small) << "the base keeps the menu it had";
+  int stored = 0;
+  for (const json& event : test::JsonLines(events)) stored += event["event"] == "menu" ? 1 : 0;
+  EXPECT_EQ(stored, 1);
+  EXPECT_TRUE(reception->Command2->isEnabled()) << "the reception link stays open";
 }
 
 // The window's own record of the link, on a library whose answers the test chooses.
@@ -365,25 +452,29 @@ TEST_F(LinkWindows, ReceptionLinkFollowsTheButtonsAndTheWindow) {
   window = new ReceptionWindow(*doc, fake, prompts_);
   window->show();
   fake.radio_result = -1;
-  QTest::mouseClick(window->Command1, Qt::LeftButton);
+  OpenLink(window);
   EXPECT_TRUE(window->Command1->isEnabled()) << "a link that does not open leaves the window closed";
+  EXPECT_FALSE(window->Command2->isEnabled());
   EXPECT_FALSE(window->Timer1->isActive());
 
+  // The library is called on the window's own thread: the fake is set while that thread has nothing to do
+  // and read once the window is gone.
   fake.radio_result = 0;
   fake.deliveries = {{7, 9, 1, "       5", "       3"}};
-  QTest::mouseClick(window->Command1, Qt::LeftButton);
+  OpenLink(window);
   ASSERT_TRUE(QTest::qWaitFor([&] { return window->TerminalNo->text() == "7"; }, 5000));
   EXPECT_EQ(window->Table->text(), "9");
   EXPECT_EQ(window->Plist->toPlainText(), "PLU                  QTY\nSteak" + QString(25, ' ') + "3\n");
-  // Polls that find nothing change nothing.
-  size_t polls = fake.calls.size();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return fake.calls.size() > polls + 1; }, 5000));
+  // Polls that find nothing change nothing; a poll the library cannot answer is told in the window.
+  QTest::qWait(300);
   EXPECT_EQ(window->TerminalNo->text(), "7");
+  EXPECT_TRUE(window->Status->text().startsWith("Waiting for orders on port 1"));
 
   window->close();
   EXPECT_TRUE(Gone(window));
   std::vector<std::string> names = fake.Names();
   EXPECT_EQ(names.front(), "radio_init");
+  EXPECT_GE(std::count(names.begin(), names.end(), "menu_receive"), 3);
   EXPECT_EQ(names.back(), "radio_close");
   EXPECT_EQ(std::count(names.begin(), names.end(), "radio_close"), 1);
   EXPECT_EQ(fake.calls[0], json({"radio_init", 1, 1, 65000, 0}));
