@@ -1,6 +1,7 @@
 #include "designer/import/catalogue_imports.h"
 
 #include "designer/document/numbers.h"
+#include "designer/import/catalogue_file.h"
 #include "designer/import/csv_reader.h"
 #include "designer/import/imported_text.h"
 #include "designer/import/interchange_file.h"
@@ -124,33 +125,23 @@ ImportResult ImportFromDll(MenuDocument& doc, const ImportOptions& options) {
 }
 
 ImportResult ImportCSV(MenuDocument& doc, const std::string& path, const ImportOptions& options) {
-  std::string bytes;
-  if (!ReadWholeFile(path, bytes)) return Failed(CannotOpenMessage(path));
-  StagedCatalogue staged = ParseCsvText(DecodeImportedText(std::move(bytes)), FileNameOf(path));
-  std::vector<SkippedLine> skipped = staged.skipped;
-  return Store(doc, std::move(staged), std::move(skipped), FileNameOf(path), options);
+  CatalogueFile read = ReadCatalogueFile(path, options.kind);
+  if (!read.ok) return Failed(read.error);
+  std::vector<SkippedLine> skipped = read.staged.skipped;
+  return Store(doc, std::move(read.staged), std::move(skipped), FileNameOf(path), options);
 }
 
 ImportResult ImportFromXls(MenuDocument& doc, const std::string& path, const ImportOptions& options) {
+  CatalogueFile read = ReadCatalogueFile(path, options.kind);
+  if (!read.ok) return Failed(read.error);
   Conversion conversion;
-  std::string file = FileNameOf(path);
-  conversion.files = file;
-  SheetRead sheet = ReadSheetRows(path, options.kind, {kPluCodeHeader, kDescriptionHeader, kPriceHeader},
-                                  kMaxPlus, [&](const SheetRow& row) {
-                                    const std::string& code = row.values[0];
-                                    const std::string& description = row.values[1];
-                                    const std::string& price = row.values[2];
-                                    if (HasComma(code)) {
-                                      conversion.Skip(file, row.number, SkipCommaIn(kPluCodeHeader));
-                                    } else if (HasComma(price)) {
-                                      conversion.Skip(file, row.number, SkipCommaIn(kPriceHeader));
-                                    } else {
-                                      AppendPluInterchangeLine(conversion.text, code, price, description);
-                                      conversion.EndLine();
-                                    }
-                                  });
-  if (!sheet.ok) return Failed(sheet.error);
-  conversion.SkipBeyond(file, sheet.table);
+  conversion.files = FileNameOf(path);
+  conversion.skipped = std::move(read.staged.skipped);
+  for (const CatalogueEntry& entry : read.staged.entries) {
+    AppendPluInterchangeLine(conversion.text, std::string(entry.PluNumber), std::string(entry.PluPrice),
+                             std::string(entry.PluDescription));
+    conversion.EndLine();
+  }
   return ThroughInterchangeFile(doc, conversion, options);
 }
 
