@@ -4,8 +4,8 @@
 #include "cli/cli_support.h"
 #include "cli/commands.h"
 #include "designer/catalogue/modifier_checks.h"
-#include "designer/import/catalogue_checks.h"
 #include "designer/document/menu_document.h"
+#include "designer/import/catalogue_checks.h"
 #include "designer/storage/project_files.h"
 
 namespace tabulo::cli {
@@ -85,8 +85,9 @@ int CheckCommand(const Arguments& args) {
   for (const std::string& problem : modifier_problems) std::cout << "modifiers: " << problem << "\n";
   std::vector<std::string> catalogue_problems = CheckCatalogue(*project.doc);
   for (const std::string& problem : catalogue_problems) std::cout << "catalogue: " << problem << "\n";
-  return project.report.issues.empty() && modifier_problems.empty() && catalogue_problems.empty() ? kExitOk
-                                                                                                  : kExitFindings;
+  return project.report.issues.empty() && modifier_problems.empty() && catalogue_problems.empty()
+             ? kExitOk
+             : kExitFindings;
 }
 
 int SaveAsCommand(const Arguments& args) {

@@ -129,12 +129,14 @@ std::optional<int> PluNumberOf(std::string_view text) {
 std::string PluRowChecker::Take(std::string_view number, std::string& price, std::string_view description,
                                 int row, std::vector<std::string>& notes) {
   std::optional<int> value = PluNumberOf(number);
-  if (!value) return "PLU number \"" + std::string(Trim(number)) + "\" is not a whole number from 1 to 9999";
+  if (!value) return kSkipBadNumber;
   std::optional<std::string> normal = NormalisePrice(price);
   if (!normal) return "price \"" + price + "\" is not a number";
   if (normal->empty()) return "no price";
   auto [seen, first] = rows_of_numbers_.emplace(*value, row);
-  if (!first) return "PLU " + std::to_string(*value) + " already given in " + unit_ + " " + std::to_string(seen->second);
+  if (!first)
+    return "PLU " + std::to_string(*value) + " already given in " + unit_ + " " +
+           std::to_string(seen->second);
   price = std::move(*normal);
   if (CharacterCount(description) > kTerminalNameWidth)
     notes.push_back("name longer than the " + std::to_string(kTerminalNameWidth) +
@@ -149,7 +151,8 @@ std::vector<std::string> CheckCatalogue(const MenuDocument& doc) {
   for (int i = 0; i < count; ++i) {
     const std::string& number = doc.PluNumber[i];
     if (Trim(number) == "0") continue;
-    std::string entry = "catalogue entry " + std::to_string(i + 1) + " (PLU \"" + std::string(Trim(number)) + "\"): ";
+    std::string entry =
+        "catalogue entry " + std::to_string(i + 1) + " (PLU \"" + std::string(Trim(number)) + "\"): ";
     for (const std::string* text : {&doc.PluNumber[i], &doc.PluPrice[i], &doc.PluDescription[i]}) {
       if (text->find('\0') != std::string::npos) {
         problems.push_back(entry + "holds a NUL character");
@@ -164,7 +167,8 @@ std::vector<std::string> CheckCatalogue(const MenuDocument& doc) {
                          " too");
     }
     std::optional<std::string> price = NormalisePrice(doc.PluPrice[i]);
-    if (!price || price->empty()) problems.push_back(entry + "the price \"" + doc.PluPrice[i] + "\" is not a number");
+    if (!price || price->empty())
+      problems.push_back(entry + "the price \"" + doc.PluPrice[i] + "\" is not a number");
     if (CharacterCount(doc.PluDescription[i]) > kTerminalNameWidth)
       problems.push_back(entry + "the name is longer than the " + std::to_string(kTerminalNameWidth) +
                          " characters a terminal shows");

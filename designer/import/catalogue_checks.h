@@ -16,6 +16,7 @@ namespace tabulo {
 // The terminal's order display pads names to 30 characters; a longer name is cut there, so it is reported
 // (and kept: the user may well want it on the printed card).
 inline constexpr size_t kTerminalNameWidth = 30;
+inline constexpr const char* kSkipBadNumber = "PLU number is not a whole number from 1 to 9999";
 
 // A price as the catalogue holds it: blanks and a currency sign or code around it removed ("€ 2,50",
 // "2.50 €", "$3", "EUR 4"), a decimal comma made a point, thousands separators dropped ("1.234,50" and

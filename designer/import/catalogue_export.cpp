@@ -53,8 +53,8 @@ std::string Quoted(const std::string& text) {
   return out + "\"";
 }
 
-bool WriteCsv(const std::string& path, const std::vector<std::string>& header, const std::vector<ExportRow>& rows,
-              std::string& error) {
+bool WriteCsv(const std::string& path, const std::vector<std::string>& header,
+              const std::vector<ExportRow>& rows, std::string& error) {
   std::string text = "\xEF\xBB\xBF";
   auto line = [&](const std::vector<const std::string*>& fields) {
     for (size_t i = 0; i < fields.size(); ++i) text += (i ? "," : "") + Quoted(*fields[i]);
@@ -79,7 +79,8 @@ bool WriteCsv(const std::string& path, const std::vector<std::string>& header, c
 std::optional<double> NumberKeepingText(const std::string& text, bool price) {
   double value = 0;
   auto result = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (text.empty() || result.ec != std::errc() || result.ptr != text.data() + text.size()) return std::nullopt;
+  if (text.empty() || result.ec != std::errc() || result.ptr != text.data() + text.size())
+    return std::nullopt;
   std::string back = GeneralNumberText(value);
   if (price) back = PriceOfNumberCell(back);
   return back == text ? std::optional<double>(value) : std::nullopt;

@@ -21,6 +21,9 @@ bool LooksLikeWorkbook(const std::string& path) {
   return head == std::string_view("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) || head.substr(0, 4) == "PK\x03\x04";
 }
 
+// Rows past the catalogue's capacity are reported one by one up to here, and beyond it only counted.
+constexpr int kSheetRowLimit = 4 * kMaxPlus;
+
 CatalogueFile ReadSheet(const std::string& path, SpreadsheetKind kind) {
   CatalogueFile result;
   result.spreadsheet = true;
@@ -30,24 +33,30 @@ CatalogueFile ReadSheet(const std::string& path, SpreadsheetKind kind) {
   std::vector<SkippedLine> skipped;
   std::vector<std::string> notes;
   std::vector<int> without_price;
-  SheetRead sheet = ReadSheetRows(
-      path, kind, {kPluCodeHeader, kDescriptionHeader, kPriceHeader}, kMaxPlus, [&](const SheetRow& row) {
-        const std::string& code = row.values[0];
-        const std::string& description = row.values[1];
-        std::string price = PriceOfNumberCell(row.values[2]);
-        if (price.empty()) {
-          without_price.push_back(row.number);
-          return;
-        }
-        notes.clear();
-        std::string reason = checker.Take(code, price, description, row.number, notes);
-        if (!reason.empty()) {
-          skipped.push_back({file, SkippedLine::Unit::Row, row.number, std::move(reason)});
-          return;
-        }
-        for (std::string& note : notes) skipped.push_back({file, SkippedLine::Unit::Row, row.number, note, true});
-        kept.Add(code, description, price);
-      });
+  SheetRead sheet =
+      ReadSheetRows(path, kind, {kPluCodeHeader, kDescriptionHeader, kPriceHeader}, kSheetRowLimit,
+                    [&](const SheetRow& row) {
+                      const std::string& code = row.values[0];
+                      const std::string& description = row.values[1];
+                      std::string price = PriceOfNumberCell(row.values[2]);
+                      if (price.empty()) {
+                        without_price.push_back(row.number);
+                        return;
+                      }
+                      if (kept.Count() >= static_cast<size_t>(kMaxPlus)) {
+                        skipped.push_back({file, SkippedLine::Unit::Row, row.number, kSkipCatalogueFull});
+                        return;
+                      }
+                      notes.clear();
+                      std::string reason = checker.Take(code, price, description, row.number, notes);
+                      if (!reason.empty()) {
+                        skipped.push_back({file, SkippedLine::Unit::Row, row.number, std::move(reason)});
+                        return;
+                      }
+                      for (std::string& note : notes)
+                        skipped.push_back({file, SkippedLine::Unit::Row, row.number, note, true});
+                      kept.Add(code, description, price);
+                    });
   if (!sheet.ok) {
     result.error = sheet.error;
     return result;
@@ -57,11 +66,14 @@ CatalogueFile ReadSheet(const std::string& path, SpreadsheetKind kind) {
   std::string column = "no price in column " + ColumnName(sheet.columns[2]);
   std::string reason =
       sheet.kind == SpreadsheetKind::Xls
-          ? column + " (empty, or a formula whose result cannot be read from an .xls file: save the file as .xlsx)"
-          : column + " (empty, or a formula without a saved result: open and save the file in a spreadsheet "
-                     "program)";
+          ? column +
+                " (empty, or a formula whose result cannot be read from an .xls file: save the file as .xlsx)"
+          : column +
+                " (empty, or a formula without a saved result: open and save the file in a spreadsheet "
+                "program)";
   for (int row : without_price) skipped.push_back({file, SkippedLine::Unit::Row, row, reason});
-  for (int row : sheet.table.rows_beyond) skipped.push_back({file, SkippedLine::Unit::Row, row, kSkipCatalogueFull});
+  for (int row : sheet.table.rows_beyond)
+    skipped.push_back({file, SkippedLine::Unit::Row, row, kSkipCatalogueFull});
   result.staged = kept.Finish(std::move(skipped));
   result.ok = true;
   return result;

@@ -117,7 +117,8 @@ std::string GeneralNumberText(double value) {
 
 std::string ColumnName(int column) {
   std::string name;
-  for (int c = column + 1; c > 0; c = (c - 1) / 26) name.insert(name.begin(), static_cast<char>('A' + (c - 1) % 26));
+  for (int c = column + 1; c > 0; c = (c - 1) / 26)
+    name.insert(name.begin(), static_cast<char>('A' + (c - 1) % 26));
   return name;
 }
 
