@@ -75,15 +75,20 @@ bool WriteCsv(const std::string& path, const std::vector<std::string>& header,
   return written.ok;
 }
 
-// The number a text stands for when a number cell gives the same text back to the update.
-std::optional<double> NumberKeepingText(const std::string& text, bool price) {
+// The value of a whole number, or of a price with two decimals, which a number cell (formatted "0.00" for the
+// price) gives back as the same text; nothing for any other text, which is written as text.
+std::optional<double> NumberKeepingText(const std::string& text, bool cents) {
+  size_t digits = text.size() - (cents ? 3 : 0);
+  if (text.empty() || text.size() > 15 || text.size() < (cents ? 4u : 1u)) return std::nullopt;
+  if (cents && text[digits] != '.') return std::nullopt;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (i == digits) continue;
+    if (text[i] < '0' || text[i] > '9') return std::nullopt;
+  }
+  if (digits > 1 && text[0] == '0') return std::nullopt;  // "007" would come back as "7"
   double value = 0;
-  auto result = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (text.empty() || result.ec != std::errc() || result.ptr != text.data() + text.size())
-    return std::nullopt;
-  std::string back = GeneralNumberText(value);
-  if (price) back = PriceOfNumberCell(back);
-  return back == text ? std::optional<double>(value) : std::nullopt;
+  std::from_chars(text.data(), text.data() + text.size(), value);
+  return value;
 }
 
 bool WriteXlsx(const std::string& path, const std::vector<std::string>& header,
@@ -107,8 +112,9 @@ bool WriteXlsx(const std::string& path, const std::vector<std::string>& header,
     }
     worksheet_write_string(sheet, r, 1, row.description.c_str(), nullptr);
     if (std::optional<double> price = NumberKeepingText(row.price, true)) {
-      bool two_decimals = row.price.size() > 3 && row.price[row.price.size() - 3] == '.';
-      worksheet_write_number(sheet, r, 2, *price, two_decimals ? cents : nullptr);
+      worksheet_write_number(sheet, r, 2, *price, cents);
+    } else if (std::optional<double> whole = NumberKeepingText(row.price, false)) {
+      worksheet_write_number(sheet, r, 2, *whole, nullptr);
     } else {
       worksheet_write_string(sheet, r, 2, row.price.c_str(), nullptr);
     }

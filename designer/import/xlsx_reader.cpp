@@ -337,8 +337,11 @@ struct SharedStringsHandler {
 
 // The cells of a sheet that hold a value, read as a stream: empty cells cost nothing but their count.
 struct SheetHandler {
-  explicit SheetHandler(const std::vector<std::string>& strings) : shared(strings) {}
+  SheetHandler(const std::vector<std::string>& strings, const std::vector<int>& style_decimals)
+      : shared(strings), decimals(style_decimals) {}
   const std::vector<std::string>& shared;
+  const std::vector<int>& decimals;  // by cell style: the fixed decimals its number format shows, or -1
+  int style = 0;
   struct Cell {
     int row;
     int column;
@@ -385,6 +388,8 @@ struct SheetHandler {
                   cell_column >= kMaxColumn || row_number > kMaxRow;
       if (!skip_cell) column = cell_column;
       type.assign(Attribute(attributes, "t"));
+      int declared_style = 0;
+      style = ParsePositive(Attribute(attributes, "s"), 1 << 20, declared_style) ? declared_style : 0;
       value.clear();
       inline_text.clear();
     } else if (!in_cell) {
@@ -456,13 +461,54 @@ struct SheetHandler {
       auto result = std::from_chars(number.data(), number.data() + number.size(), parsed);
       if (!number.empty() && result.ec == std::errc() && result.ptr == number.data() + number.size() &&
           std::isfinite(parsed)) {
-        text = GeneralNumberText(parsed);
+        // Shown as its format shows it: a price formatted "0.00" keeps its two decimals.
+        int fixed = style >= 0 && static_cast<size_t>(style) < decimals.size() ? decimals[style] : -1;
+        char buffer[64];
+        auto written = fixed > 0 && std::fabs(parsed) < 1e15
+                           ? std::to_chars(buffer, buffer + sizeof buffer, parsed, std::chars_format::fixed, fixed)
+                           : std::to_chars_result{buffer, std::errc::value_too_large};
+        text = written.ec == std::errc() ? std::string(buffer, written.ptr) : GeneralNumberText(parsed);
       } else {
         text.assign(number);
       }
     }
   }
 };
+
+// Fixed decimals of a number format code: the zeros after the point of its first section ("#,##0.00 €" 2),
+// -1 for a format without them (general, whole numbers, dates, percentages, scientific).
+int FormatDecimals(std::string_view code) {
+  code = code.substr(0, code.find(';'));
+  if (code.find_first_of("%Ee/:") != std::string_view::npos && code.find('"') == std::string_view::npos) return -1;
+  size_t point = code.find('.');
+  if (point == std::string_view::npos) return -1;
+  int zeros = 0;
+  for (size_t i = point + 1; i < code.size() && (code[i] == '0' || code[i] == '#'); ++i) zeros += code[i] == '0';
+  return zeros > 0 && zeros <= 6 ? zeros : -1;
+}
+
+// The styles part's cell formats, each as the fixed decimals of its number format.
+std::vector<int> ReadStyleDecimals(const Archive& archive, const std::string& part) {
+  std::vector<int> decimals;
+  std::string xml;
+  pugi::xml_document doc;
+  if (!archive.Read(part, xml) || !doc.load_buffer_inplace(xml.data(), xml.size(), kParseOptions)) return decimals;
+  pugi::xml_node root = Root(doc, "styleSheet");
+  std::vector<std::pair<int, int>> custom;  // format id, decimals
+  for (pugi::xml_node format = Child(Child(root, "numFmts"), "numFmt"); format; format = format.next_sibling()) {
+    custom.emplace_back(format.attribute("numFmtId").as_int(), FormatDecimals(format.attribute("formatCode").value()));
+  }
+  for (pugi::xml_node xf = Child(Child(root, "cellXfs"), "xf"); xf; xf = xf.next_sibling()) {
+    int id = xf.attribute("numFmtId").as_int();
+    // Built-in formats with two decimals: 0.00, #,##0.00, the currency formats and the accounting ones.
+    int fixed = id == 2 || id == 4 || id == 7 || id == 8 || id == 39 || id == 40 || id == 43 || id == 44 ? 2 : -1;
+    for (const auto& [custom_id, custom_decimals] : custom) {
+      if (custom_id == id) fixed = custom_decimals;
+    }
+    decimals.push_back(fixed);
+  }
+  return decimals;
+}
 
 class XlsxWorksheet : public Worksheet {
  public:
@@ -568,6 +614,9 @@ class XlsxWorkbook : public Workbook {
       sheets_.push_back({sheet.attribute("name").value(), part});
     }
 
+    for (const Relationship& rel : relationships) {
+      if (EndsWith(rel.type, "/styles")) style_decimals_ = ReadStyleDecimals(archive_, rel.target);
+    }
     std::string shared_part;
     for (const Relationship& rel : relationships) {
       if (EndsWith(rel.type, "/sharedStrings")) shared_part = rel.target;
@@ -595,7 +644,7 @@ class XlsxWorkbook : public Workbook {
 
   std::unique_ptr<Worksheet> OpenSheet(size_t index, std::string& error) override {
     std::string name = index < sheets_.size() ? sheets_[index].name : std::string();
-    SheetHandler handler(shared_);
+    SheetHandler handler(shared_, style_decimals_);
     if (index < sheets_.size() && StreamPart(archive_, sheets_[index].part, handler))
       return std::make_unique<XlsxWorksheet>(std::move(handler.cells));
     if (handler.problem.empty() || handler.problem == "is damaged") {
@@ -619,6 +668,7 @@ class XlsxWorkbook : public Workbook {
   std::string problem_;
   std::vector<SheetPart> sheets_;
   std::vector<std::string> shared_;
+  std::vector<int> style_decimals_;
 };
 
 }  // namespace
