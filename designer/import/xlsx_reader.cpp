@@ -464,9 +464,10 @@ struct SheetHandler {
         // Shown as its format shows it: a price formatted "0.00" keeps its two decimals.
         int fixed = style >= 0 && static_cast<size_t>(style) < decimals.size() ? decimals[style] : -1;
         char buffer[64];
-        auto written = fixed > 0 && std::fabs(parsed) < 1e15
-                           ? std::to_chars(buffer, buffer + sizeof buffer, parsed, std::chars_format::fixed, fixed)
-                           : std::to_chars_result{buffer, std::errc::value_too_large};
+        auto written =
+            fixed > 0 && std::fabs(parsed) < 1e15
+                ? std::to_chars(buffer, buffer + sizeof buffer, parsed, std::chars_format::fixed, fixed)
+                : std::to_chars_result{buffer, std::errc::value_too_large};
         text = written.ec == std::errc() ? std::string(buffer, written.ptr) : GeneralNumberText(parsed);
       } else {
         text.assign(number);
@@ -479,11 +480,13 @@ struct SheetHandler {
 // -1 for a format without them (general, whole numbers, dates, percentages, scientific).
 int FormatDecimals(std::string_view code) {
   code = code.substr(0, code.find(';'));
-  if (code.find_first_of("%Ee/:") != std::string_view::npos && code.find('"') == std::string_view::npos) return -1;
+  if (code.find_first_of("%Ee/:") != std::string_view::npos && code.find('"') == std::string_view::npos)
+    return -1;
   size_t point = code.find('.');
   if (point == std::string_view::npos) return -1;
   int zeros = 0;
-  for (size_t i = point + 1; i < code.size() && (code[i] == '0' || code[i] == '#'); ++i) zeros += code[i] == '0';
+  for (size_t i = point + 1; i < code.size() && (code[i] == '0' || code[i] == '#'); ++i)
+    zeros += code[i] == '0';
   return zeros > 0 && zeros <= 6 ? zeros : -1;
 }
 
@@ -492,16 +495,20 @@ std::vector<int> ReadStyleDecimals(const Archive& archive, const std::string& pa
   std::vector<int> decimals;
   std::string xml;
   pugi::xml_document doc;
-  if (!archive.Read(part, xml) || !doc.load_buffer_inplace(xml.data(), xml.size(), kParseOptions)) return decimals;
+  if (!archive.Read(part, xml) || !doc.load_buffer_inplace(xml.data(), xml.size(), kParseOptions))
+    return decimals;
   pugi::xml_node root = Root(doc, "styleSheet");
   std::vector<std::pair<int, int>> custom;  // format id, decimals
-  for (pugi::xml_node format = Child(Child(root, "numFmts"), "numFmt"); format; format = format.next_sibling()) {
-    custom.emplace_back(format.attribute("numFmtId").as_int(), FormatDecimals(format.attribute("formatCode").value()));
+  for (pugi::xml_node format = Child(Child(root, "numFmts"), "numFmt"); format;
+       format = format.next_sibling()) {
+    custom.emplace_back(format.attribute("numFmtId").as_int(),
+                        FormatDecimals(format.attribute("formatCode").value()));
   }
   for (pugi::xml_node xf = Child(Child(root, "cellXfs"), "xf"); xf; xf = xf.next_sibling()) {
     int id = xf.attribute("numFmtId").as_int();
     // Built-in formats with two decimals: 0.00, #,##0.00, the currency formats and the accounting ones.
-    int fixed = id == 2 || id == 4 || id == 7 || id == 8 || id == 39 || id == 40 || id == 43 || id == 44 ? 2 : -1;
+    int fixed =
+        id == 2 || id == 4 || id == 7 || id == 8 || id == 39 || id == 40 || id == 43 || id == 44 ? 2 : -1;
     for (const auto& [custom_id, custom_decimals] : custom) {
       if (custom_id == id) fixed = custom_decimals;
     }
