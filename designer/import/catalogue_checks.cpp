@@ -166,8 +166,8 @@ std::vector<std::string> CheckCatalogue(const MenuDocument& doc) {
       problems.push_back(entry + "the number is used by catalogue entry " + std::to_string(seen->second) +
                          " too");
     }
-    std::optional<std::string> price = NormalisePrice(doc.PluPrice[i]);
-    if (!price || price->empty())
+    // An empty price is left to the user (the card prints none); a text that is no price at all is not.
+    if (!NormalisePrice(doc.PluPrice[i]))
       problems.push_back(entry + "the price \"" + doc.PluPrice[i] + "\" is not a number");
     if (CharacterCount(doc.PluDescription[i]) > kTerminalNameWidth)
       problems.push_back(entry + "the name is longer than the " + std::to_string(kTerminalNameWidth) +

@@ -85,3 +85,31 @@ TEST_F(TabuloImport, FailuresWriteNoProject) {
 
 }  // namespace
 }  // namespace tabulo
+
+namespace tabulo {
+namespace {
+
+// What an import now refuses, found in a project an earlier version wrote: a NUL from a UTF-16 file, a number
+// given twice, a number past 9999, a price that is no number and a name longer than a terminal shows.
+TEST(TabuloCheckCatalogue, ReportsWhatImportsRefuse) {
+  test::TempFolder folder;
+  const std::filesystem::path small = std::string(TABULO_FIXTURES) + "/projects/small";
+  for (const auto& entry : std::filesystem::directory_iterator(small))
+    std::filesystem::copy_file(entry.path(), folder / entry.path().filename().string());
+  test::WriteFile(folder / "menu_pludata.txt",
+                  std::string("st1,1,,1,2.50,S\0o\0u\0p\0\r\n", 25) +
+                      "st1,1,,1,3,Again\r\nst1,10000,,,1,Far\r\nst1,4,,,two,Tea\r\n"
+                      "st1,5,,,1,A name far longer than any terminal shows\r\nst1,3,,3,1,Water\r\n");
+  test::ProgramRun run = test::RunProgram(test::BuiltProgram("tabulo"), {"check", folder / "menu.TB1"});
+  EXPECT_EQ(run.exit_code, 1);
+  EXPECT_EQ(run.out,
+            "catalogue: catalogue entry 1 (PLU \"1\"): holds a NUL character\n"
+            "catalogue: catalogue entry 2 (PLU \"1\"): the number is used by catalogue entry 1 too\n"
+            "catalogue: catalogue entry 3 (PLU \"10000\"): the number is not a whole number from 1 to 9999\n"
+            "catalogue: catalogue entry 4 (PLU \"4\"): the price \"two\" is not a number\n"
+            "catalogue: catalogue entry 5 (PLU \"5\"): the name is longer than the 30 characters a terminal "
+            "shows\n");
+}
+
+}  // namespace
+}  // namespace tabulo
