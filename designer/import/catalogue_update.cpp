@@ -1,6 +1,7 @@
 #include "designer/import/catalogue_update.h"
 
 #include <algorithm>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "designer/document/catalogue_lookup.h"
@@ -11,14 +12,14 @@
 namespace tabulo {
 namespace {
 
-// The document's entry for a PLU number: the first live entry whose number is that whole number.
-std::optional<int> EntryOf(const MenuDocument& doc, int number) {
+// The document's entry for each PLU number: the first live entry whose number is that whole number.
+std::unordered_map<int, int> EntriesByNumber(const MenuDocument& doc) {
+  std::unordered_map<int, int> entries;
   int count = std::clamp(doc.NumPlus, 0, kMaxPlus);
   for (int i = 0; i < count; ++i) {
-    std::optional<int> value = PluNumberOf(doc.PluNumber[i]);
-    if (value && *value == number) return i;
+    if (std::optional<int> value = PluNumberOf(doc.PluNumber[i])) entries.emplace(*value, i);
   }
-  return std::nullopt;
+  return entries;
 }
 
 // Prices differing only in how they are written ("2.5", "2.50") are the same price: a spreadsheet shows a
@@ -42,6 +43,7 @@ UpdatePlan PlanCatalogueUpdate(const MenuDocument& doc, const std::string& path,
   }
   plan.skipped = std::move(read.staged.skipped);
   std::unordered_set<int> in_file;
+  std::unordered_map<int, int> entries = EntriesByNumber(doc);
   for (const CatalogueEntry& entry : read.staged.entries) {
     int number = *PluNumberOf(entry.PluNumber);  // the reader let only such numbers through
     in_file.insert(number);
@@ -49,10 +51,11 @@ UpdatePlan PlanCatalogueUpdate(const MenuDocument& doc, const std::string& path,
     change.number = number;
     change.description = std::string(entry.PluDescription);
     change.price = std::string(entry.PluPrice);
-    if (std::optional<int> index = EntryOf(doc, number)) {
-      change.index = *index;
-      change.old_description = doc.PluDescription[*index];
-      change.old_price = doc.PluPrice[*index];
+    if (auto found = entries.find(number); found != entries.end()) {
+      int index = found->second;
+      change.index = index;
+      change.old_description = doc.PluDescription[index];
+      change.old_price = doc.PluPrice[index];
       if (SamePrice(change.old_price, change.price)) change.price = change.old_price;
       if (change.old_description != change.description || change.old_price != change.price)
         plan.changed.push_back(std::move(change));
@@ -63,7 +66,7 @@ UpdatePlan PlanCatalogueUpdate(const MenuDocument& doc, const std::string& path,
   int count = std::clamp(doc.NumPlus, 0, kMaxPlus);
   for (int i = 0; i < count; ++i) {
     std::optional<int> value = PluNumberOf(doc.PluNumber[i]);
-    if (value && !in_file.count(*value) && EntryOf(doc, *value) == i) plan.missing.push_back(*value);
+    if (value && !in_file.count(*value) && entries[*value] == i) plan.missing.push_back(*value);
   }
   plan.ok = true;
   return plan;
@@ -76,6 +79,7 @@ std::string UpdateSummary(const UpdatePlan& plan) {
 
 std::string DescribeUpdate(const MenuDocument& doc, const UpdatePlan& plan) {
   std::string text;
+  std::unordered_map<int, int> entries = EntriesByNumber(doc);
   for (const CatalogueChange& change : plan.added)
     text += "new " + std::to_string(change.number) + ": " + change.description + ", " + change.price + "\n";
   for (const CatalogueChange& change : plan.changed) {
@@ -88,7 +92,7 @@ std::string DescribeUpdate(const MenuDocument& doc, const UpdatePlan& plan) {
     text += "\n";
   }
   for (int number : plan.missing)
-    text += "missing " + std::to_string(number) + ": " + DescriptionOfPlu(doc, number) + "\n";
+    text += "missing " + std::to_string(number) + ": " + doc.PluDescription[entries[number]] + "\n";
   if (!plan.skipped.empty()) text += SkippedReport(plan.skipped) + "\n";
   return text;
 }
@@ -103,21 +107,31 @@ bool ApplyCatalogueUpdate(MenuDocument& doc, const UpdatePlan& plan, std::string
             std::to_string(kMaxPlus) + ". Nothing was changed.";
     return false;
   }
+  // A modifier belongs to the PLU of its name, and a definition member shows its PLU's name: both follow a
+  // renamed PLU.
+  std::unordered_map<std::string, const CatalogueChange*> renamed;
+  std::unordered_map<int, const CatalogueChange*> renamed_numbers;
   for (const CatalogueChange& change : plan.changed) {
     if (change.old_description != change.description) {
-      for (int m = 0; m < std::clamp(doc.NumModifiers, 0, kMaxModifiers); ++m) {
-        if (doc.Modifiers[m].Name == change.old_description) doc.Modifiers[m].Name = change.description;
-      }
-      for (int d = 0; d < std::clamp(doc.NumModifierDefs, 0, kMaxModifierDefs); ++d) {
-        ModifierDefRecord& def = doc.ModifierDefs[d];
-        for (int k = 0; k < std::clamp(def.Count, 0, kMaxMembers); ++k) {
-          if (def.PluCode[k] == change.number && def.PluDesc[k] == change.old_description)
-            def.PluDesc[k] = change.description;
-        }
-      }
+      renamed.emplace(change.old_description, &change);
+      renamed_numbers.emplace(change.number, &change);
     }
     doc.PluDescription[change.index] = change.description;
     doc.PluPrice[change.index] = change.price;
+  }
+  if (!renamed.empty()) {
+    for (int m = 0; m < std::clamp(doc.NumModifiers, 0, kMaxModifiers); ++m) {
+      if (auto found = renamed.find(doc.Modifiers[m].Name); found != renamed.end())
+        doc.Modifiers[m].Name = found->second->description;
+    }
+    for (int d = 0; d < std::clamp(doc.NumModifierDefs, 0, kMaxModifierDefs); ++d) {
+      ModifierDefRecord& def = doc.ModifierDefs[d];
+      for (int k = 0; k < std::clamp(def.Count, 0, kMaxMembers); ++k) {
+        auto found = renamed_numbers.find(def.PluCode[k]);
+        if (found != renamed_numbers.end() && def.PluDesc[k] == found->second->old_description)
+          def.PluDesc[k] = found->second->description;
+      }
+    }
   }
   for (const CatalogueChange& change : plan.added)
     AppendPlu(doc, std::to_string(change.number), change.price, change.description);
