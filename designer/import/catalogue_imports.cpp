@@ -99,8 +99,8 @@ std::string PluInterchangeLine(const std::string& code, const std::string& price
   return line;
 }
 
-void AppendPluInterchangeLine(std::string& text, const std::string& code, const std::string& price,
-                              const std::string& description) {
+void AppendPluInterchangeLine(std::string& text, std::string_view code, std::string_view price,
+                              std::string_view description) {
   text.append("0, ").append(code).append(",0, ").append(code).append(",").append(price).append(",").append(
       description);
 }
@@ -138,8 +138,7 @@ ImportResult ImportFromXls(MenuDocument& doc, const std::string& path, const Imp
   conversion.files = FileNameOf(path);
   conversion.skipped = std::move(read.staged.skipped);
   for (const CatalogueEntry& entry : read.staged.entries) {
-    AppendPluInterchangeLine(conversion.text, std::string(entry.PluNumber), std::string(entry.PluPrice),
-                             std::string(entry.PluDescription));
+    AppendPluInterchangeLine(conversion.text, entry.PluNumber, entry.PluPrice, entry.PluDescription);
     conversion.EndLine();
   }
   return ThroughInterchangeFile(doc, conversion, options);

@@ -9,6 +9,10 @@
 namespace tabulo {
 namespace {
 
+// A sheet's declared grid is visited cell by cell when its header row is looked for: a file of a few
+// kilobytes can declare 65536 rows by 256 columns. Such a sheet is refused rather than walked.
+constexpr unsigned long long kMaxXlsCells = 2000000;
+
 class XlsWorksheet : public Worksheet {
  public:
   XlsWorksheet(const void* handle, unsigned int rows, unsigned short columns)
@@ -90,6 +94,13 @@ class XlsWorkbook : public Workbook {
       error = "The worksheet of \"" + file_name_ + "\" cannot be read. The menu was left as it was.";
       return nullptr;
     }
+    if (static_cast<unsigned long long>(rows) * columns > kMaxXlsCells) {
+      std::vector<std::string> names = SheetNames();
+      error = "The worksheet \"" + (index < names.size() ? names[index] : std::string()) + "\" of \"" +
+              file_name_ + "\" spans more than " + std::to_string(kMaxXlsCells) +
+              " cells, far more than a catalogue holds; it was not read. The menu was left as it was.";
+      return nullptr;
+    }
     return std::make_unique<XlsWorksheet>(handle_, rows, columns);
   }
 
@@ -98,44 +109,10 @@ class XlsWorkbook : public Workbook {
   std::string file_name_;
 };
 
-// FreeXL keeps a cell record for every cell of a sheet's declared grid: a file of a few kilobytes can declare
-// 65536 rows by 256 columns and cost gigabytes. The grids are looked at first, without their cells.
-constexpr unsigned long long kMaxXlsCells = 2000000;
-
-std::string OversizedSheet(const std::string& path) {
-  const void* handle = nullptr;
-  std::string oversized;
-  if (freexl_open_info(path.c_str(), &handle) == FREEXL_OK) {
-    unsigned int count = 0;
-    if (freexl_get_info(handle, FREEXL_BIFF_SHEET_COUNT, &count) != FREEXL_OK) count = 0;
-    for (unsigned int i = 0; i < count && i <= 0xFFFF && oversized.empty(); ++i) {
-      unsigned int rows = 0;
-      unsigned short columns = 0;
-      const char* name = nullptr;
-      if (freexl_select_active_worksheet(handle, static_cast<unsigned short>(i)) == FREEXL_OK &&
-          freexl_worksheet_dimensions(handle, &rows, &columns) == FREEXL_OK &&
-          static_cast<unsigned long long>(rows) * columns > kMaxXlsCells) {
-        freexl_get_worksheet_name(handle, static_cast<unsigned short>(i), &name);
-        oversized = name ? name : "";
-      }
-    }
-  }
-  if (handle) freexl_close(handle);
-  return oversized.empty() ? ""
-                           : "The worksheet \"" + oversized + "\" of \"" + FileNameOf(path) +
-                                 "\" spans more than " + std::to_string(kMaxXlsCells) +
-                                 " cells, far more than a catalogue holds; it was not read. The menu was "
-                                 "left as it was.";
-}
-
 }  // namespace
 
 std::unique_ptr<Workbook> OpenXlsWorkbook(const std::string& path, std::string& error) {
   std::string file_name = FileNameOf(path);
-  if (std::string oversized = OversizedSheet(path); !oversized.empty()) {
-    error = oversized;
-    return nullptr;
-  }
   const void* handle = nullptr;
   int opened = freexl_open(path.c_str(), &handle);
   if (opened != FREEXL_OK) {
