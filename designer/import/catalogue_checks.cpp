@@ -80,21 +80,27 @@ std::optional<std::string> NormalisePrice(std::string_view text) {
   }
   bool any_digit = false;
   bool had_decimal = false;
+  int group = -1;  // digits since the last thousands separator; -1 before the first
   for (size_t i = start; i < bare.size(); ++i) {
     char c = bare[i];
     if (c >= '0' && c <= '9') {
       digits += c;
       any_digit = true;
+      if (group >= 0) ++group;
     } else if (c == decimal && !had_decimal) {
+      if (group >= 0 && group != 3) return std::nullopt;
       if (!any_digit) digits += '0';
       digits += '.';
       had_decimal = true;
-    } else if ((c == ',' || c == '.' || c == '\'') && !had_decimal && any_digit) {
-      continue;  // a thousands separator
+      group = -1;
+    } else if ((c == ',' || c == '.' || c == '\'') && !had_decimal && any_digit && group != 0 &&
+               (group < 0 ? digits.size() - start <= 3 : group == 3)) {
+      group = 0;  // a thousands separator: groups of three digits follow
     } else {
       return std::nullopt;
     }
   }
+  if (group >= 0 && group != 3) return std::nullopt;
   if (!any_digit || digits.back() == '.') return std::nullopt;
   return digits;
 }

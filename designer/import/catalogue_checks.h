@@ -48,8 +48,9 @@ class PluRowChecker {
 std::optional<int> PluNumberOf(std::string_view text);
 
 // Problems of a project's catalogue, one text each naming the entry: numbers not whole in 1..9999, numbers
-// used twice, prices that are not numbers (an empty price is not reported), names longer than a terminal shows, and NUL characters, which a
-// terminal takes as the end of a text. Deleted entries ("0") are not checked.
+// used twice, prices that are not numbers (an empty price is not reported), names longer than a terminal
+// shows, and NUL characters, which a terminal takes as the end of a text. Deleted entries ("0") are not
+// checked.
 std::vector<std::string> CheckCatalogue(const MenuDocument& doc);
 
 }  // namespace tabulo

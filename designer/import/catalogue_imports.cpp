@@ -1,6 +1,7 @@
 #include "designer/import/catalogue_imports.h"
 
 #include "designer/document/numbers.h"
+#include "designer/import/catalogue_checks.h"
 #include "designer/import/catalogue_file.h"
 #include "designer/import/csv_reader.h"
 #include "designer/import/imported_text.h"
@@ -19,7 +20,10 @@ bool HasComma(const std::string& text) {
   return text.find(',') != std::string::npos;
 }
 
+// The back-office price as every import writes a price ("3,20", "€ 3,20" and a 3.2 cell all give "3.20"); a
+// text that is no price keeps the original rule, its first comma made a point.
 std::string PointForFirstComma(std::string price) {
+  if (std::optional<std::string> normal = NormalisePrice(PriceOfNumberCell(price))) return *normal;
   size_t comma = price.find(',');
   if (comma != std::string::npos) price[comma] = '.';
   return price;

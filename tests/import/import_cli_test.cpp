@@ -59,7 +59,7 @@ TEST_F(TabuloImport, SpreadsheetsAndBackOfficeThroughTheMakerFolder) {
       "0.\n");
   EXPECT_EQ(test::ReadFile(folder_ / "back_pludata.txt"),
             "st1,0, 1, y,x,Starters\r\nst1,0, 3, y,x,Mains, grills\r\nst1, 5,0, 37,3.20,Soup of the day\r\n"
-            "st1, 6,0, 38,12.5,Steak\r\nst1, 7,0, 39,2.75,Water, still\r\n");
+            "st1, 6,0, 38,12.50,Steak\r\nst1, 7,0, 39,2.75,Water, still\r\n");
 }
 
 TEST_F(TabuloImport, FailuresWriteNoProject) {

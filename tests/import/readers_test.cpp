@@ -446,3 +446,32 @@ TEST(XlsxReader, WorkbooksWithoutWorksheetsOrWithDamagedParts) {
 
 }  // namespace
 }  // namespace tabulo
+
+namespace tabulo {
+namespace {
+
+TEST(PriceRule, OneRuleForEveryImport) {
+  const std::vector<std::pair<std::string, std::optional<std::string>>> prices = {
+      {"2,50", "2.50"},
+      {"\xE2\x82\xAC 2,50", "2.50"},
+      {"2.50 \xE2\x82\xAC", "2.50"},
+      {"$3", "3"},
+      {"EUR 4", "4"},
+      {"3,20\xC2\xA0\xE2\x82\xAC", "3.20"},
+      {"1.234,50", "1234.50"},
+      {"1,234.50", "1234.50"},
+      {"1,234,567", "1234567"},
+      {",5", "0.5"},
+      {"-1,5", "-1.5"},
+      {"", ""},
+      {"1,234,50", {}},
+      {"12,34,5", {}},
+      {"abc", {}},
+      {"1.5E+3", {}},
+      {"2.", {}},
+      {"\xE2\x82\xAC", ""}};
+  for (const auto& [text, normal] : prices) EXPECT_EQ(NormalisePrice(text), normal) << text;
+}
+
+}  // namespace
+}  // namespace tabulo
