@@ -7,7 +7,8 @@ JOBS ?= 2
 WERROR := $(if $(CI),ON,OFF)
 
 PACKAGES := build-essential cmake ninja-build pkg-config \
-	qt6-base-dev libcurl4-openssl-dev libssl-dev libfreexl-dev libzip-dev libpugixml-dev nlohmann-json3-dev \
+	qt6-base-dev libcurl4-openssl-dev libssl-dev libfreexl-dev libzip-dev libpugixml-dev libexpat1-dev \
+	libxlsxwriter-dev nlohmann-json3-dev \
 	apertium-apy apertium-eng-spa apertium-es-pt apertium-fr-es apertium-spa-ita apertium-spa-cat \
 	fonts-liberation fonts-dejavu-core \
 	libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev poppler-utils strace

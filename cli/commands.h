@@ -14,6 +14,8 @@ int CheckCommand(const Arguments& args);
 int SaveAsCommand(const Arguments& args);
 // import_commands.cpp
 int ImportCommand(const Arguments& args);
+int UpdateCommand(const Arguments& args);
+int ExportCommand(const Arguments& args);
 // print_commands.cpp
 int PrintCommand(const Arguments& args);
 // link_commands.cpp

@@ -3,7 +3,9 @@
 
 #include "cli/cli_support.h"
 #include "cli/commands.h"
+#include "designer/import/catalogue_export.h"
 #include "designer/import/catalogue_imports.h"
+#include "designer/import/catalogue_update.h"
 
 namespace tabulo::cli {
 namespace {
@@ -32,9 +34,8 @@ int ImportCommand(const Arguments& args) {
   if (positional.size() != files + 1) return Fail(kImportUsage);
 
   auto doc = std::make_unique<MenuDocument>();
+  // The file's content decides its format: "csv", "xls" and "xlsx" name the command, not the reader.
   ImportOptions import_options;
-  if (kind == "xls") import_options.kind = SpreadsheetKind::Xls;
-  if (kind == "xlsx") import_options.kind = SpreadsheetKind::Xlsx;
   ImportResult result;
   if (kind == "csv") {
     result = ImportCSV(*doc, positional[1], import_options);
@@ -51,6 +52,47 @@ int ImportCommand(const Arguments& args) {
   if (!written.ok) return Fail("cannot write " + written.failed_path + ": " + written.error);
   std::cout << result.message << "\n";
   return result.skipped.empty() ? kExitOk : kExitFindings;
+}
+
+}  // namespace tabulo::cli
+
+namespace tabulo::cli {
+
+// The catalogue of a project brought up to date from a file: the designer's "Update prices and names...".
+// --preview prints the changes and writes nothing. Exit 1 when rows of the file were skipped or remarked on.
+int UpdateCommand(const Arguments& args) {
+  Options options(args, {});
+  if (!options.Error().empty()) return Fail(options.Error());
+  if (options.Positional().size() != 2) return Fail("usage: tabulo update PROJECT.TB1 FILE [--preview]");
+  LoadedProject project;
+  if (!LoadProjectFile(options.Positional()[0], project)) return kExitError;
+  UpdatePlan plan = PlanCatalogueUpdate(*project.doc, options.Positional()[1]);
+  if (!plan.ok) return Fail(plan.error);
+  std::cout << DescribeUpdate(*project.doc, plan);
+  if (!options.Has("--preview") && !plan.ChangesNothing()) {
+    std::string error;
+    if (!ApplyCatalogueUpdate(*project.doc, plan, error)) return Fail(error);
+    WriteReport written = SaveProjectAs(*project.doc, options.Positional()[0]);
+    if (!written.ok) return Fail("cannot write " + written.failed_path + ": " + written.error);
+  }
+  std::cout << UpdateSummary(plan) << (options.Has("--preview") ? " Nothing was written (--preview)." : "")
+            << "\n";
+  return plan.skipped.empty() ? kExitOk : kExitFindings;
+}
+
+// The catalogue as CSV or .xlsx, for editing in a spreadsheet and bringing back with `update`.
+int ExportCommand(const Arguments& args) {
+  Options options(args, {"-o", "--output"});
+  if (!options.Error().empty()) return Fail(options.Error());
+  std::string output = options.Value("-o", options.Value("--output"));
+  if (options.Positional().size() != 1 || output.empty())
+    return Fail("usage: tabulo export PROJECT.TB1 -o FILE.csv|FILE.xlsx");
+  LoadedProject project;
+  if (!LoadProjectFile(options.Positional()[0], project)) return kExitError;
+  ExportResult result = ExportCatalogue(*project.doc, output);
+  if (!result.ok) return Fail(result.message);
+  std::cout << result.message << "\n";
+  return kExitOk;
 }
 
 }  // namespace tabulo::cli

@@ -21,6 +21,10 @@ constexpr const char* kUsage =
     "  import backoffice FAMILIES PRODUCTS -o PROJECT.TB1\n"
     "  import last-sent -o PROJECT.TB1\n"
     "                                 a new menu from a catalogue file\n"
+    "  update PROJECT.TB1 FILE [--preview]\n"
+    "                                 prices and names from a catalogue file, pages and translations kept\n"
+    "  export PROJECT.TB1 -o FILE.csv|FILE.xlsx\n"
+    "                                 the catalogue with its translations, for a spreadsheet\n"
     "  print PROJECT.TB1 --pdf OUT.pdf [--page N | --all | --fronts | --backs] [--languages 1[,2]] "
     "[--no-lines]\n"
     "                                 the menu cards as a PDF file\n"
@@ -51,6 +55,7 @@ const std::map<std::string, Command>& Commands() {
       {"print", tabulo::cli::PrintCommand},       {"send", tabulo::cli::SendCommand},
       {"receive", tabulo::cli::ReceiveCommand},   {"translate", tabulo::cli::TranslateCommand},
       {"firmware", tabulo::cli::FirmwareCommand}, {"translate-menu", tabulo::cli::TranslateMenuCommand},
+      {"update", tabulo::cli::UpdateCommand}, {"export", tabulo::cli::ExportCommand},
   };
   return commands;
 }

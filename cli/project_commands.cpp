@@ -5,6 +5,7 @@
 #include "cli/commands.h"
 #include "designer/catalogue/modifier_checks.h"
 #include "designer/document/menu_document.h"
+#include "designer/import/catalogue_checks.h"
 #include "designer/storage/project_files.h"
 
 namespace tabulo::cli {
@@ -82,7 +83,11 @@ int CheckCommand(const Arguments& args) {
   // A project read without a fault can still hold modifiers a terminal would trip over.
   std::vector<std::string> modifier_problems = CheckModifiers(*project.doc);
   for (const std::string& problem : modifier_problems) std::cout << "modifiers: " << problem << "\n";
-  return project.report.issues.empty() && modifier_problems.empty() ? kExitOk : kExitFindings;
+  std::vector<std::string> catalogue_problems = CheckCatalogue(*project.doc);
+  for (const std::string& problem : catalogue_problems) std::cout << "catalogue: " << problem << "\n";
+  return project.report.issues.empty() && modifier_problems.empty() && catalogue_problems.empty()
+             ? kExitOk
+             : kExitFindings;
 }
 
 int SaveAsCommand(const Arguments& args) {

@@ -1,6 +1,8 @@
 #include "designer/import/catalogue_imports.h"
 
 #include "designer/document/numbers.h"
+#include "designer/import/catalogue_checks.h"
+#include "designer/import/catalogue_file.h"
 #include "designer/import/csv_reader.h"
 #include "designer/import/imported_text.h"
 #include "designer/import/interchange_file.h"
@@ -18,7 +20,10 @@ bool HasComma(const std::string& text) {
   return text.find(',') != std::string::npos;
 }
 
+// The back-office price as every import writes a price ("3,20", "€ 3,20" and a 3.2 cell all give "3.20"); a
+// text that is no price keeps the original rule, its first comma made a point.
 std::string PointForFirstComma(std::string price) {
+  if (std::optional<std::string> normal = NormalisePrice(PriceOfNumberCell(price))) return *normal;
   size_t comma = price.find(',');
   if (comma != std::string::npos) price[comma] = '.';
   return price;
@@ -98,8 +103,8 @@ std::string PluInterchangeLine(const std::string& code, const std::string& price
   return line;
 }
 
-void AppendPluInterchangeLine(std::string& text, const std::string& code, const std::string& price,
-                              const std::string& description) {
+void AppendPluInterchangeLine(std::string& text, std::string_view code, std::string_view price,
+                              std::string_view description) {
   text.append("0, ").append(code).append(",0, ").append(code).append(",").append(price).append(",").append(
       description);
 }
@@ -124,33 +129,22 @@ ImportResult ImportFromDll(MenuDocument& doc, const ImportOptions& options) {
 }
 
 ImportResult ImportCSV(MenuDocument& doc, const std::string& path, const ImportOptions& options) {
-  std::string bytes;
-  if (!ReadWholeFile(path, bytes)) return Failed(CannotOpenMessage(path));
-  StagedCatalogue staged = ParseCsvText(DecodeImportedText(std::move(bytes)), FileNameOf(path));
-  std::vector<SkippedLine> skipped = staged.skipped;
-  return Store(doc, std::move(staged), std::move(skipped), FileNameOf(path), options);
+  CatalogueFile read = ReadCatalogueFile(path, options.kind);
+  if (!read.ok) return Failed(read.error);
+  std::vector<SkippedLine> skipped = read.staged.skipped;
+  return Store(doc, std::move(read.staged), std::move(skipped), FileNameOf(path), options);
 }
 
 ImportResult ImportFromXls(MenuDocument& doc, const std::string& path, const ImportOptions& options) {
+  CatalogueFile read = ReadCatalogueFile(path, options.kind);
+  if (!read.ok) return Failed(read.error);
   Conversion conversion;
-  std::string file = FileNameOf(path);
-  conversion.files = file;
-  SheetRead sheet = ReadSheetRows(path, options.kind, {kPluCodeHeader, kDescriptionHeader, kPriceHeader},
-                                  kMaxPlus, [&](const SheetRow& row) {
-                                    const std::string& code = row.values[0];
-                                    const std::string& description = row.values[1];
-                                    const std::string& price = row.values[2];
-                                    if (HasComma(code)) {
-                                      conversion.Skip(file, row.number, SkipCommaIn(kPluCodeHeader));
-                                    } else if (HasComma(price)) {
-                                      conversion.Skip(file, row.number, SkipCommaIn(kPriceHeader));
-                                    } else {
-                                      AppendPluInterchangeLine(conversion.text, code, price, description);
-                                      conversion.EndLine();
-                                    }
-                                  });
-  if (!sheet.ok) return Failed(sheet.error);
-  conversion.SkipBeyond(file, sheet.table);
+  conversion.files = FileNameOf(path);
+  conversion.skipped = std::move(read.staged.skipped);
+  for (const CatalogueEntry& entry : read.staged.entries) {
+    AppendPluInterchangeLine(conversion.text, entry.PluNumber, entry.PluPrice, entry.PluDescription);
+    conversion.EndLine();
+  }
   return ThroughInterchangeFile(doc, conversion, options);
 }
 

@@ -13,6 +13,7 @@
 // Afterwards the window shows the result's message and refreshes the page (Refresh_Page).
 
 #include <string>
+#include <string_view>
 
 #include "designer/document/menu_document.h"
 #include "designer/import/import_report.h"
@@ -45,8 +46,8 @@ std::string CheckMercatoFamilies(const std::string& families_path, const ImportO
 std::string PluInterchangeLine(const std::string& code, const std::string& price,
                                const std::string& description);
 // The same appended to a text.
-void AppendPluInterchangeLine(std::string& text, const std::string& code, const std::string& price,
-                              const std::string& description);
+void AppendPluInterchangeLine(std::string& text, std::string_view code, std::string_view price,
+                              std::string_view description);
 // NUMERO + ",0, " + COMANDO + ", y, x, " + NOME
 std::string FamilyInterchangeLine(const std::string& numero, const std::string& comando,
                                   const std::string& nome);

@@ -1,19 +1,33 @@
 #pragma once
-// CSV catalogue files: one record per line, the PLU code, the description and the price each between
-// double quotes. Fields are found by the positions of the first six double quotes of a line; whatever lies
-// outside them (separators, spaces, further fields) is ignored, and quotes inside a field are not supported.
+// CSV catalogue files as spreadsheet programs and people write them (RFC 4180): fields quoted or not, a
+// doubled quote inside a quoted field, line breaks inside quotes, the delimiter a comma, a semicolon or a
+// tab, found from the file. Fully quoted lines ("1","Soup","2.50") read as they always did: the code as it
+// stands between its quotes, the description and price trimmed, anything outside the quotes ignored.
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "designer/import/import_report.h"
 
 namespace tabulo {
 
-// Entries of a CSV text: the code as it stands between the first two quotes, the description and the price
-// trimmed. A header line is a record like any other. Lines with fewer than six double quotes are skipped
-// and reported, and so are empty lines (except at the end of the file) and lines past the catalogue's 10000
-// entries. PluField2 and PluField3 stay empty, as a new menu leaves them.
+// The delimiter that splits most of the first records into at least three fields; on a tie a tab, then a
+// semicolon (a file with decimal commas), then a comma.
+char DetectCsvDelimiter(std::string_view text);
+
+// The records of a CSV text, each with the line it starts on.
+struct CsvRecord {
+  int line = 0;
+  std::vector<std::string> fields;
+};
+std::vector<CsvRecord> ParseCsvRecords(std::string_view text, char delimiter, size_t max_records = SIZE_MAX);
+
+// Entries of a CSV text in PLUCODE, DESCRIPTION, PRICE order, or in the order a first row naming those
+// columns gives (compared without regard to case; that row is not a PLU). Every row is checked as every
+// import checks its rows (catalogue_checks.h); rows that fail, rows with fewer than three fields and rows
+// past the catalogue's 10000 entries are skipped and reported. PluField2 and PluField3 stay empty, as a new
+// menu leaves them.
 StagedCatalogue ParseCsvText(std::string text, const std::string& file_name);
 
 }  // namespace tabulo

@@ -54,7 +54,7 @@ std::string SkippedDetails(const std::vector<SkippedLine>& skipped) {
     Group* group = nullptr;
     for (Group& candidate : groups) {
       if (candidate.first->file == line.file && candidate.first->unit == line.unit &&
-          candidate.first->reason == line.reason) {
+          candidate.first->reason == line.reason && candidate.first->imported == line.imported) {
         group = &candidate;
         break;
       }
@@ -79,10 +79,26 @@ std::string SkippedDetails(const std::vector<SkippedLine>& skipped) {
 
 std::string SkippedCount(const std::vector<SkippedLine>& skipped) {
   bool mixed = false;
-  for (const SkippedLine& line : skipped) mixed = mixed || line.unit != skipped.front().unit;
-  int count = static_cast<int>(skipped.size());
-  if (mixed) return Plural(count, "line or row", "lines or rows");
-  return std::to_string(count) + " " + UnitName(skipped.front().unit, count != 1);
+  int count = 0;
+  int remarks = 0;
+  const SkippedLine* first = nullptr;
+  for (const SkippedLine& line : skipped) {
+    if (line.imported) {
+      ++remarks;
+      continue;
+    }
+    if (!first) first = &line;
+    mixed = mixed || line.unit != first->unit;
+    ++count;
+  }
+  std::string text;
+  if (first) {
+    text = mixed ? Plural(count, "line or row", "lines or rows")
+                 : std::to_string(count) + " " + UnitName(first->unit, count != 1);
+    text += " skipped";
+  }
+  if (remarks > 0) text += (text.empty() ? "" : ", ") + Plural(remarks, "remark", "remarks");
+  return text;
 }
 
 }  // namespace
@@ -109,6 +125,33 @@ StagedCatalogue StageTextLines(std::string text, const std::string& file_name, c
       staged.entries.push_back(entry);
     }
   }
+  return staged;
+}
+
+void StagedBuilder::Add(std::string_view number, std::string_view description, std::string_view price) {
+  std::array<std::pair<size_t, size_t>, 3> spans;
+  std::string_view values[3] = {number, description, price};
+  for (int k = 0; k < 3; ++k) {
+    spans[k] = {text_.size(), values[k].size()};
+    text_.append(values[k]);
+  }
+  spans_.push_back(spans);
+}
+
+StagedCatalogue StagedBuilder::Finish(std::vector<SkippedLine> skipped) {
+  StagedCatalogue staged;
+  auto text = std::make_shared<const std::string>(std::move(text_));
+  std::string_view all = *text;
+  staged.text = std::move(text);
+  staged.entries.reserve(spans_.size());
+  for (const auto& spans : spans_) {
+    CatalogueEntry entry;
+    entry.PluNumber = all.substr(spans[0].first, spans[0].second);
+    entry.PluDescription = all.substr(spans[1].first, spans[1].second);
+    entry.PluPrice = all.substr(spans[2].first, spans[2].second);
+    staged.entries.push_back(entry);
+  }
+  staged.skipped = std::move(skipped);
   return staged;
 }
 
@@ -139,13 +182,17 @@ std::string ImportedMessage(int imported, const std::string& detail,
                             const std::vector<SkippedLine>& skipped) {
   std::string text = Plural(imported, "PLU", "PLUs") + " imported" + detail;
   if (skipped.empty()) return text + ".";
-  return text + ", " + SkippedCount(skipped) + " skipped:" + SkippedDetails(skipped);
+  return text + ", " + SkippedCount(skipped) + ":" + SkippedDetails(skipped);
+}
+
+std::string SkippedReport(const std::vector<SkippedLine>& skipped) {
+  return skipped.empty() ? "" : SkippedCount(skipped) + ":" + SkippedDetails(skipped);
 }
 
 std::string NothingImportedMessage(const std::string& file, const std::vector<SkippedLine>& skipped) {
   std::string text = "No PLUs found in \"" + file + "\"; the menu was left as it was.";
   if (skipped.empty()) return text;
-  return text + "\n" + SkippedCount(skipped) + " skipped:" + SkippedDetails(skipped);
+  return text + "\n" + SkippedCount(skipped) + ":" + SkippedDetails(skipped);
 }
 
 std::string CannotOpenMessage(const std::string& path) {

@@ -3,6 +3,7 @@
 // import replaces only after the whole file was read and checked: a bad file never costs the user the menu
 // they had.
 
+#include <array>
 #include <functional>
 #include <memory>
 #include <string>
@@ -15,7 +16,7 @@
 namespace tabulo {
 
 // Reasons a line or row is not imported.
-inline constexpr const char* kSkipFewerQuotes = "fewer than six double quotes";
+inline constexpr const char* kSkipFewerCsvFields = "fewer than three fields";
 inline constexpr const char* kSkipFewerFields = "fewer than six comma-separated fields";
 inline constexpr const char* kSkipCatalogueFull = "beyond the 10000 PLUs the catalogue holds";
 inline constexpr const char* kSkipEmpty = "empty";
@@ -29,6 +30,7 @@ struct SkippedLine {
   Unit unit = Unit::Line;
   int number = 0;  // 1-based line of a text file, or row of a sheet as the spreadsheet numbers it
   std::string reason;
+  bool imported = false;  // a remark on a row imported all the same, not a skip
 };
 
 // Entries read from a text, which the catalogue keeps (behind a pointer, so that moving the catalogue keeps
@@ -37,6 +39,19 @@ struct StagedCatalogue {
   std::shared_ptr<const std::string> text;
   std::vector<CatalogueEntry> entries;
   std::vector<SkippedLine> skipped;
+};
+
+// Entries whose values are not pieces of one text (unquoted, normalised): kept in one text of their own.
+class StagedBuilder {
+ public:
+  void Add(std::string_view number, std::string_view description, std::string_view price);
+  size_t Count() const { return spans_.size(); }
+  // The entries, with `skipped` handed on.
+  StagedCatalogue Finish(std::vector<SkippedLine> skipped);
+
+ private:
+  std::string text_;
+  std::vector<std::array<std::pair<size_t, size_t>, 3>> spans_;
 };
 
 // Stages the lines of a text file one by one: empty lines and lines beyond the catalogue's capacity are
@@ -61,9 +76,12 @@ struct ImportResult {
 // Replaces the document by a new menu whose catalogue is `entries` (at most the catalogue's capacity).
 void StoreCatalogue(MenuDocument& doc, const std::vector<CatalogueEntry>& entries, const NewMenu& new_menu);
 
-// "3 PLUs imported, 2 lines skipped:" and one line per file and reason naming the lines. `detail` follows
+// "3 PLUs imported, 2 lines skipped:" (and ", 1 remark" for rows imported all the same) and one line per
+// file and reason naming the lines. `detail` follows
 // the count when not empty (" (2 families, 1 product)").
 std::string ImportedMessage(int imported, const std::string& detail, const std::vector<SkippedLine>& skipped);
+// "2 rows skipped, 1 remark:" and the lines naming them; "" when there are none.
+std::string SkippedReport(const std::vector<SkippedLine>& skipped);
 // The message of an import that found nothing to import; the menu stays as it was.
 std::string NothingImportedMessage(const std::string& file, const std::vector<SkippedLine>& skipped);
 // The message of a file that cannot be read at all.

@@ -9,6 +9,8 @@ inline constexpr const char* kImportFromDllCaption = "Import From Last Sended Pl
 inline constexpr const char* kImportMercatoXlsCaption = "Import From Mercato ( XLS)";
 inline constexpr const char* kImportFromXlsCaption = "Import From XLS";
 inline constexpr const char* kImportCSVCaption = "Import From CSV";
+inline constexpr const char* kUpdateCatalogueCaption = "Update prices and names...";
+inline constexpr const char* kExportCatalogueCaption = "Export catalogue...";
 
 // Messages shown (with an OK button) before the open dialog.
 inline constexpr const char* kImportCSVMessage =
@@ -21,6 +23,8 @@ inline constexpr const char* kImportCSVFileName = "*.csv";
 inline constexpr const char* kImportFromXlsFileName = "DATA.XLS";
 inline constexpr const char* kMercatoFamiliesFileName = "FAMI.XLS";
 inline constexpr const char* kMercatoProductsFileName = "PLU.XLS";
+inline constexpr const char* kUpdateCatalogueFileName = "*.xlsx;*.xls;*.csv;*.txt";
+inline constexpr const char* kExportCatalogueFileName = "catalogue.xlsx";
 
 // The worksheet read; the first sheet stands in when a workbook has none of that name.
 inline constexpr const char* kImportSheetName = "Sheet1";

@@ -6,9 +6,10 @@
 
 namespace tabulo {
 
-// Text files are read as the project files are (Windows-1252, or UTF-8 behind a byte-order mark), with one
-// addition: bytes that are valid UTF-8 and not plain ASCII are taken as UTF-8. Spreadsheet programs save CSV
-// as UTF-8 without a mark today, and such bytes are practically never meant as Windows-1252 ("CafÃ©").
+// The encoding is decided once per file: UTF-16 behind its byte-order mark (a spreadsheet's "Unicode text"),
+// UTF-8 behind its mark or when the bytes are valid UTF-8 (spreadsheet programs save CSV so today), else
+// Windows-1252, as project files are. NUL characters are dropped whatever the encoding: a terminal takes one
+// as the end of a text, and nobody means one in a catalogue.
 std::string DecodeImportedText(std::string bytes);
 
 }  // namespace tabulo

@@ -115,6 +115,13 @@ std::string GeneralNumberText(double value) {
   return std::string(buffer, end);
 }
 
+std::string ColumnName(int column) {
+  std::string name;
+  for (int c = column + 1; c > 0; c = (c - 1) / 26)
+    name.insert(name.begin(), static_cast<char>('A' + (c - 1) % 26));
+  return name;
+}
+
 bool SheetRow::Empty() const {
   for (const std::string& value : values) {
     if (!value.empty()) return false;
@@ -178,6 +185,7 @@ SheetRead ReadSheetRows(Workbook& workbook, const std::string& file_name,
     return read;
   }
 
+  read.columns = columns;
   SheetRow sheet_row;
   sheet_row.values.resize(columns.size());
   int taken = 0;
@@ -241,7 +249,9 @@ SheetRead ReadSheetRows(const std::string& path, SpreadsheetKind kind,
     read.error = error;
     return read;
   }
-  return ReadSheetRows(*workbook, file_name, headers, row_limit, take);
+  SheetRead result = ReadSheetRows(*workbook, file_name, headers, row_limit, take);
+  result.kind = kind;
+  return result;
 }
 
 SheetRead ReadSheetColumns(Workbook& workbook, const std::string& file_name,

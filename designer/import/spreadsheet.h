@@ -61,7 +61,12 @@ struct SheetRead {
   bool ok = false;
   std::string error;  // the message to show when the sheet cannot be read
   SheetTable table;
+  SpreadsheetKind kind = SpreadsheetKind::Detect;  // the format read
+  std::vector<int> columns;                        // 0-based column of each header asked for
 };
+
+// "C" for column 2: the column's name as a spreadsheet shows it.
+std::string ColumnName(int column);
 
 // The sheet "Sheet1" of a workbook (compared without regard to case), or its first sheet when none has that
 // name. The header row is the first row holding a value; the headers match the names asked for after

@@ -9,6 +9,10 @@
 namespace tabulo {
 namespace {
 
+// A sheet's declared grid is visited cell by cell when its header row is looked for: a file of a few
+// kilobytes can declare 65536 rows by 256 columns. Such a sheet is refused rather than walked.
+constexpr unsigned long long kMaxXlsCells = 2000000;
+
 class XlsWorksheet : public Worksheet {
  public:
   XlsWorksheet(const void* handle, unsigned int rows, unsigned short columns)
@@ -88,6 +92,13 @@ class XlsWorkbook : public Workbook {
         freexl_select_active_worksheet(handle_, static_cast<unsigned short>(index)) != FREEXL_OK ||
         freexl_worksheet_dimensions(handle_, &rows, &columns) != FREEXL_OK) {
       error = "The worksheet of \"" + file_name_ + "\" cannot be read. The menu was left as it was.";
+      return nullptr;
+    }
+    if (static_cast<unsigned long long>(rows) * columns > kMaxXlsCells) {
+      std::vector<std::string> names = SheetNames();
+      error = "The worksheet \"" + (index < names.size() ? names[index] : std::string()) + "\" of \"" +
+              file_name_ + "\" spans more than " + std::to_string(kMaxXlsCells) +
+              " cells, far more than a catalogue holds; it was not read. The menu was left as it was.";
       return nullptr;
     }
     return std::make_unique<XlsWorksheet>(handle_, rows, columns);

@@ -146,7 +146,9 @@ void MainWindow::InstallImportCommands() {
       {"ImportFromDll", ImportMenuCommand::kFromLastSent},
       {"ImportMercatoXls", ImportMenuCommand::kFromMercato},
       {"ImportFromXls", ImportMenuCommand::kFromXls},
-      {"ImportCSV", ImportMenuCommand::kFromCsv}};
+      {"ImportCSV", ImportMenuCommand::kFromCsv},
+      {"UpdateCatalogue", ImportMenuCommand::kUpdateCatalogue},
+      {"ExportCatalogue", ImportMenuCommand::kExportCatalogue}};
   for (const auto& [name, command] : commands) {
     SetMenuHandler(name, [this, command = command] {
       ImportOptions options;
@@ -187,6 +189,8 @@ void MainWindow::BuildMenus() {
   later(import, "ImportMercatoXls", "Import From Mercato ( XLS)");
   later(import, "ImportFromXls", "Import From XLS");
   later(import, "ImportCSV", "Import From CSV");
+  later(import, "UpdateCatalogue", "Update prices and names...");
+  later(import, "ExportCatalogue", "Export catalogue...");
   later(nullptr, "SendAll", "Send");
   later(nullptr, "Receive", "Receive");
   upgrade_firmware_ =

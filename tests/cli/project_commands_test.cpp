@@ -59,7 +59,10 @@ TEST(TabuloCheck, ReportsModifiersATerminalWouldTripOver) {
   test::ProgramRun full = Tabulo({"check", kFull});
   EXPECT_EQ(full.exit_code, 1);
   EXPECT_EQ(full.out,
-            "modifiers: \"Dish 2, with sauce\" level 1 (\"Sides\"): 1 default choice but a maximum of 0\n");
+            "modifiers: \"Dish 2, with sauce\" level 1 (\"Sides\"): 1 default choice but a maximum of 0\n"
+            "catalogue: catalogue entry 41 (PLU \"7\"): the number is used by catalogue entry 7 too\n"
+            "catalogue: catalogue entry 43 (PLU \"12.5\"): the number is not a whole number from 1 to 9999\n"
+            "catalogue: catalogue entry 43 (PLU \"12.5\"): the price \"abc\" is not a number\n");
 
   test::TempFolder folder;
   for (const auto& entry : fs::directory_iterator(fs::path(kSmall).parent_path())) {

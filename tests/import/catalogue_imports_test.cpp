@@ -70,13 +70,12 @@ TEST_F(CatalogueImport, CsvReplacesTheWholeMenu) {
                   "\"3\",\"Caf\xE9\",\"1\"\r\n");
   ImportResult result = ImportCSV(*doc_, folder_ / "plus.csv", options_);
   ASSERT_TRUE(result.ok) << result.message;
-  ExpectOnlyCatalogue(3);
-  EXPECT_EQ(Entry(*doc_, 0), (std::vector<std::string>{"PLUCODE", "", "", "PRICE", "DESCRIPTION"}));
-  EXPECT_EQ(Entry(*doc_, 1), (std::vector<std::string>{"1", "", "", "2.50", "Soup"}));
-  EXPECT_EQ(Entry(*doc_, 2), (std::vector<std::string>{"3", "", "", "1", "Caf\xC3\xA9"}));
-  EXPECT_EQ(result.imported, 3);
-  EXPECT_EQ(result.message,
-            "3 PLUs imported, 1 line skipped:\nplus.csv, line 3: fewer than six double quotes.");
+  // The header line names the columns and is not a PLU.
+  ExpectOnlyCatalogue(2);
+  EXPECT_EQ(Entry(*doc_, 0), (std::vector<std::string>{"1", "", "", "2.50", "Soup"}));
+  EXPECT_EQ(Entry(*doc_, 1), (std::vector<std::string>{"3", "", "", "1", "Caf\xC3\xA9"}));
+  EXPECT_EQ(result.imported, 2);
+  EXPECT_EQ(result.message, "2 PLUs imported, 1 line skipped:\nplus.csv, line 3: fewer than three fields.");
   // The CSV import does not go through the interchange file.
   EXPECT_FALSE(std::filesystem::exists(options_.interchange_path));
 }
@@ -88,11 +87,12 @@ TEST_F(CatalogueImport, CsvOfMoreThanTenThousandLinesStopsThere) {
   test::WriteFile(folder_ / "big.csv", text);
   ImportResult result = ImportCSV(*doc_, folder_ / "big.csv", options_);
   ASSERT_TRUE(result.ok);
-  EXPECT_EQ(doc_->NumPlus, 10000);
-  EXPECT_EQ(doc_->PluDescription[9999], "PLU 10000");
+  // Numbers past 9999 have no translation row; the catalogue holds them all the same up to 10000 entries.
+  EXPECT_EQ(doc_->NumPlus, 9999);
+  EXPECT_EQ(doc_->PluDescription[9998], "PLU 9999");
   EXPECT_EQ(result.message,
-            "10000 PLUs imported, 1 line skipped:\nbig.csv, line 10001: beyond the 10000 PLUs the catalogue "
-            "holds.");
+            "9999 PLUs imported, 2 lines skipped:\nbig.csv, 2 lines (10000-10001): PLU number is not a whole "
+            "number from 1 to 9999.");
 }
 
 TEST_F(CatalogueImport, CsvThatGivesNothingLeavesTheMenu) {
@@ -106,12 +106,12 @@ TEST_F(CatalogueImport, CsvThatGivesNothingLeavesTheMenu) {
   ExpectUnchanged(empty);
   EXPECT_EQ(empty.message, "No PLUs found in \"empty.csv\"; the menu was left as it was.");
 
-  test::WriteFile(folder_ / "bad.csv", "1;Soup;2\n2;Tea;1\n\"3\",\"x\n");
+  test::WriteFile(folder_ / "bad.csv", "1 Soup 2\n2 Tea 1\n\"3\",\"x\n");
   ImportResult bad = ImportCSV(*doc_, folder_ / "bad.csv", options_);
   ExpectUnchanged(bad);
   EXPECT_EQ(bad.message,
             "No PLUs found in \"bad.csv\"; the menu was left as it was.\n3 lines skipped:\n"
-            "bad.csv, 3 lines (1-3): fewer than six double quotes.");
+            "bad.csv, 3 lines (1-3): fewer than three fields.");
   EXPECT_EQ(bad.skipped.size(), 3u);
 
   ExpectUnchanged(ImportCSV(*doc_, folder_.Path(), options_));  // a folder
@@ -125,11 +125,12 @@ TEST_F(CatalogueImport, SpreadsheetGoesThroughTheInterchangeFile) {
     // Written in the maker folder, created for it, in Windows-1252 with CR LF.
     EXPECT_EQ(
         Interchange(),
-        "0, 1,0, 1,2.5,Soup\r\n0, 2,0, 2,12,Fish, chips and peas\r\n0, 3,0, 3,0.99,Caf\xE9 cr\xE8me\r\n")
+        "0, 1,0, 1,2.50,Soup\r\n0, 2,0, 2,12,Fish, chips and peas\r\n0, 3,0, 3,0.99,Caf\xE9 cr\xE8me\r\n")
         << name;
     ExpectOnlyCatalogue(3);
     // Numbers carry the leading space the interchange file holds; a description keeps its commas.
-    EXPECT_EQ(Entry(*doc_, 0), (std::vector<std::string>{" 1", "0", " 1", "2.5", "Soup"}));
+    // A price cell of 2.5 is a price in cents written short.
+    EXPECT_EQ(Entry(*doc_, 0), (std::vector<std::string>{" 1", "0", " 1", "2.50", "Soup"}));
     EXPECT_EQ(Entry(*doc_, 1), (std::vector<std::string>{" 2", "0", " 2", "12", "Fish, chips and peas"}));
     EXPECT_EQ(Entry(*doc_, 2),
               (std::vector<std::string>{" 3", "0", " 3", "0.99", "Caf\xC3\xA9 cr\xC3\xA8me"}));
@@ -138,15 +139,14 @@ TEST_F(CatalogueImport, SpreadsheetGoesThroughTheInterchangeFile) {
   }
 }
 
-TEST_F(CatalogueImport, SpreadsheetRowsWithACommaBeforeTheDescriptionAreSkipped) {
+TEST_F(CatalogueImport, SpreadsheetPricesWithADecimalCommaAreTaken) {
   ImportResult result = ImportFromXls(*doc_, kFixtures + "reordered.xlsx", options_);
   ASSERT_TRUE(result.ok) << result.message;
   EXPECT_EQ(doc_->NumPlus, 4);
-  EXPECT_EQ(Entry(*doc_, 1), (std::vector<std::string>{" 12", "0", " 12", "19.99", "Lemonade"}));
-  EXPECT_EQ(
-      result.message,
-      "4 PLUs imported, 1 row skipped:\nreordered.xlsx, row 4: a comma in \"PRICE\" would move the fields "
-      "after it.");
+  EXPECT_EQ(Entry(*doc_, 1), (std::vector<std::string>{" 11", "0", " 11", "3.5", "Bad price"}));
+  EXPECT_EQ(result.message,
+            "4 PLUs imported, 1 row skipped:\nreordered.xlsx, row 6: price \"1.23456789012346E+16\" is not a "
+            "number.");
 }
 
 TEST_F(CatalogueImport, SpreadsheetThatCannotBeReadLeavesMenuAndInterchangeFile) {
@@ -181,11 +181,11 @@ TEST_F(CatalogueImport, SpreadsheetOfMoreThanTenThousandRows) {
   test::WriteFile(folder_ / "big.xlsx", test::ZipBytes(test::XlsxParts({{"Sheet1", data}})));
   ImportResult result = ImportFromXls(*doc_, folder_ / "big.xlsx", options_);
   ASSERT_TRUE(result.ok) << result.message;
-  EXPECT_EQ(doc_->NumPlus, 10000);
-  EXPECT_EQ(doc_->PluNumber[9999], " 10000");
+  EXPECT_EQ(doc_->NumPlus, 9999);
+  EXPECT_EQ(doc_->PluNumber[9998], " 9999");
   EXPECT_EQ(result.message,
-            "10000 PLUs imported, 2 rows skipped:\nbig.xlsx, 2 rows (10002-10003): beyond the 10000 PLUs the "
-            "catalogue holds.");
+            "9999 PLUs imported, 3 rows skipped:\nbig.xlsx, 3 rows (10001-10003): PLU number is not a whole "
+            "number from 1 to 9999.");
 }
 
 TEST_F(CatalogueImport, BackOfficeFamiliesThenProducts) {
@@ -200,7 +200,7 @@ TEST_F(CatalogueImport, BackOfficeFamiliesThenProducts) {
               "1,0, 1, y, x, Starters\r\n"
               "3,0, 3, y, x, Mains, grills\r\n"
               "0, 5,0, 37, 3.20, Soup of the day\r\n"
-              "0, 6,0, 38, 12.5, Steak\r\n"
+              "0, 6,0, 38, 12.50, Steak\r\n"
               "0, 7,0, 39, 2.75, Water, still\r\n")
         << families;
     ExpectOnlyCatalogue(5);
@@ -237,7 +237,8 @@ TEST_F(CatalogueImport, BackOfficeRowsThatWouldMoveFieldsAreSkipped) {
                                       test::XlsxRow(3, {"=6", "1.234,50", "Kept"})}})));
   ImportResult result = ImportMercatoXls(*doc_, folder_ / "fami.xlsx", folder_ / "plu.xlsx", options_);
   ASSERT_TRUE(result.ok) << result.message;
-  EXPECT_EQ(Interchange(), "2,0, 2, y, x, Good\r\n0, 6,0, 38, 1.234.50, Kept\r\n");
+  // A price with a thousands point is read as every import reads prices (it once became "1.234.50").
+  EXPECT_EQ(Interchange(), "2,0, 2, y, x, Good\r\n0, 6,0, 38, 1234.50, Kept\r\n");
   EXPECT_EQ(result.message,
             "2 PLUs imported (1 family, 1 product), 2 rows skipped:\n"
             "fami.xlsx, row 2: a comma in \"COMANDO,N,4,0\" would move the fields after it.\n"
@@ -299,12 +300,12 @@ TEST_F(CatalogueImport, LastSentPlusMissingOrEmptyLeavesTheMenu) {
 TEST(ImportMessages, SkippedLinesGroupedByFileAndReason) {
   std::vector<SkippedLine> skipped;
   for (int n : {4, 9, 10, 11, 12, 20, 30, 40, 50, 60}) {
-    skipped.push_back({"a.csv", SkippedLine::Unit::Line, n, kSkipFewerQuotes});
+    skipped.push_back({"a.csv", SkippedLine::Unit::Line, n, kSkipFewerCsvFields});
   }
   skipped.push_back({"a.csv", SkippedLine::Unit::Line, 70, kSkipEmpty});
   EXPECT_EQ(ImportedMessage(1, "", skipped),
             "1 PLU imported, 11 lines skipped:\n"
-            "a.csv, 10 lines (4, 9-12, 20, 30, 40, ...): fewer than six double quotes.\n"
+            "a.csv, 10 lines (4, 9-12, 20, 30, 40, ...): fewer than three fields.\n"
             "a.csv, line 70: empty.");
   EXPECT_EQ(ImportedMessage(0, "", {}), "0 PLUs imported.");
 }

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "designer/import/catalogue_checks.h"
 #include "designer/import/csv_reader.h"
 #include "designer/import/imported_text.h"
 #include "designer/import/interchange_file.h"
@@ -50,47 +51,89 @@ SheetRead ReadXlsx(const std::vector<test::ZipPart>& parts,
   return ReadSheetColumns(*workbook, "made.xlsx", headers, limit);
 }
 
-TEST(CsvReader, FieldsByThePositionsOfTheFirstSixQuotes) {
+TEST(CsvReader, QuotedAsAlwaysAndAsProgramsWriteIt) {
+  // The fully quoted layout reads as it always did, but its header line is no longer a PLU "PLUCODE".
   StagedCatalogue staged = ParseCsvText(
       "\"PLUCODE\",\"DESCRIPTION\",\"PRICE\"\r\n"
       "\" 1\",\"  Soup \",\" 2.50 \"\r\n"
-      "\"2\";\"Tea\" ; \"1.20\",\"ignored\",\"too\"\r\n"
       "\"3\",\"no price\"\r\n"
       "\r\n"
-      "\"4\",\"Fish, chips\",\"7\"\n"
+      "\"4\",\"Fish, chips\",\"7\" ,\"ignored\"\n"
       "\r\n\r\n",
       "plus.csv");
-  ASSERT_EQ(staged.entries.size(), 4u);
-  // A header line is a record like any other.
-  EXPECT_EQ(Values(staged.entries[0]), (std::vector<std::string>{"PLUCODE", "", "", "PRICE", "DESCRIPTION"}));
-  // The code keeps its spaces; description and price are trimmed.
-  EXPECT_EQ(Values(staged.entries[1]), (std::vector<std::string>{" 1", "", "", "2.50", "Soup"}));
-  // Whatever lies outside the quotes is ignored.
-  EXPECT_EQ(Values(staged.entries[2]), (std::vector<std::string>{"2", "", "", "1.20", "Tea"}));
-  EXPECT_EQ(Values(staged.entries[3]), (std::vector<std::string>{"4", "", "", "7", "Fish, chips"}));
-  // Fewer than six quotes and an empty line in the middle are reported; the empty lines at the end are not.
+  ASSERT_EQ(staged.entries.size(), 2u);
+  // The code keeps its spaces; description and price are trimmed; further fields are ignored.
+  EXPECT_EQ(Values(staged.entries[0]), (std::vector<std::string>{" 1", "", "", "2.50", "Soup"}));
+  EXPECT_EQ(Values(staged.entries[1]), (std::vector<std::string>{"4", "", "", "7", "Fish, chips"}));
   ASSERT_EQ(staged.skipped.size(), 2u);
-  EXPECT_EQ(staged.skipped[0].number, 4);
-  EXPECT_EQ(staged.skipped[0].reason, kSkipFewerQuotes);
-  EXPECT_EQ(staged.skipped[1].number, 5);
+  EXPECT_EQ(staged.skipped[0].number, 3);
+  EXPECT_EQ(staged.skipped[0].reason, kSkipFewerCsvFields);
+  EXPECT_EQ(staged.skipped[1].number, 4);
   EXPECT_EQ(staged.skipped[1].reason, kSkipEmpty);
-  EXPECT_EQ(staged.skipped[1].file, "plus.csv");
+
+  // Semicolons with decimal commas and currency signs, doubled quotes, a line break inside quotes, columns in
+  // the header's order, and every row checked before it is taken.
+  staged = ParseCsvText(
+      "price;PluCode;Description\n"
+      "\"2,50\";1;Soup\n"
+      "\xE2\x82\xAC 3,20;2;\"Fish \"\"deluxe\"\"\"\n"
+      "4.00 \xE2\x82\xAC;3;\"Two\nlines\"\n"
+      "$3;4;Tea\n"
+      "1.234,50;5;Feast\n"
+      "abc;6;Bad price\n"
+      "1;4;Same number\n"
+      "1;10000;Too high\n"
+      "1;2.5;Not whole\n"
+      "1;7;A name far longer than any terminal shows\n",
+      "semi.csv");
+  std::vector<std::vector<std::string>> values;
+  for (const CatalogueEntry& entry : staged.entries) values.push_back(Values(entry));
+  EXPECT_EQ(values, (std::vector<std::vector<std::string>>{
+                        {"1", "", "", "2.50", "Soup"},
+                        {"2", "", "", "3.20", "Fish \"deluxe\""},
+                        {"3", "", "", "4.00", "Two lines"},
+                        {"4", "", "", "3", "Tea"},
+                        {"5", "", "", "1234.50", "Feast"},
+                        {"7", "", "", "1", "A name far longer than any terminal shows"}}));
+  EXPECT_EQ(SkippedReport(staged.skipped),
+            "4 lines skipped, 1 remark:\n"
+            "semi.csv, line 8: price \"abc\" is not a number.\n"
+            "semi.csv, line 9: PLU 4 already given in line 6.\n"
+            "semi.csv, 2 lines (10-11): PLU number is not a whole number from 1 to 9999.\n"
+            "semi.csv, line 12: name longer than the 30 characters a terminal shows (imported).");
+
+  // Unquoted commas and tabs are found as the delimiter.
+  EXPECT_EQ(ParseCsvText("1,Soup,2.5\r\n2,Tea,1\r\n", "c.csv").entries.size(), 2u);
+  staged = ParseCsvText("1\tSoup, hot\t2,5\n", "t.csv");
+  ASSERT_EQ(staged.entries.size(), 1u);
+  EXPECT_EQ(Values(staged.entries[0]), (std::vector<std::string>{"1", "", "", "2.5", "Soup, hot"}));
 }
 
 TEST(CsvReader, StopsAtTheCatalogueCapacity) {
   std::string text;
   for (int i = 1; i <= 10002; ++i) text += "\"" + std::to_string(i) + "\",\"P\",\"1\"\r\n";
   StagedCatalogue staged = ParseCsvText(text, "big.csv");
-  ASSERT_EQ(staged.entries.size(), 10000u);
-  EXPECT_EQ(staged.entries.back().PluNumber, "10000");
-  ASSERT_EQ(staged.skipped.size(), 2u);
-  EXPECT_EQ(staged.skipped[0].number, 10001);
-  EXPECT_EQ(staged.skipped[1].number, 10002);
-  EXPECT_EQ(staged.skipped[0].reason, kSkipCatalogueFull);
+  // Every number up to 9999 fits; the numbers after it have no translation row.
+  ASSERT_EQ(staged.entries.size(), 9999u);
+  EXPECT_EQ(staged.entries.back().PluNumber, "9999");
+  ASSERT_EQ(staged.skipped.size(), 3u);
+  EXPECT_EQ(staged.skipped[0].number, 10000);
+  EXPECT_EQ(staged.skipped[2].number, 10002);
+  EXPECT_EQ(staged.skipped[0].reason, kSkipBadNumber);
   EXPECT_TRUE(ParseCsvText("", "empty.csv").entries.empty());
 }
 
-TEST(ImportedText, Utf8WithoutMarkAndWindows1252) {
+TEST(ImportedText, Utf16Utf8AndWindows1252DecidedPerFileAndNoNul) {
+  // A spreadsheet's "Unicode text": UTF-16 behind its mark, both byte orders, a character outside the BMP.
+  EXPECT_EQ(DecodeImportedText(std::string("\xFF\xFE"
+                                           "1\0;\0\xE9\0\x3C\xD8\x72\xDF",
+                                           12)),
+            "1;\xC3\xA9\xF0\x9F\x8D\xB2");
+  EXPECT_EQ(DecodeImportedText(std::string("\xFE\xFF\0A\0\0\0B", 8)), "AB");  // the NUL is dropped
+  EXPECT_EQ(DecodeImportedText(std::string("a\0b\xE9", 4)), "ab\xC3\xA9");
+  // UTF-8 except for one Windows-1252 byte: the whole file is Windows-1252.
+  EXPECT_EQ(DecodeImportedText("\xC3\xA9 \xE9"), "\xC3\x83\xC2\xA9 \xC3\xA9");
+
   EXPECT_EQ(DecodeImportedText("Caf\xC3\xA9"), "Caf\xC3\xA9");  // UTF-8 as saved today
   EXPECT_EQ(DecodeImportedText("Caf\xE9"), "Caf\xC3\xA9");      // Windows-1252
   EXPECT_EQ(DecodeImportedText("\xEF\xBB\xBF"
@@ -399,6 +442,35 @@ TEST(XlsxReader, WorkbooksWithoutWorksheetsOrWithDamagedParts) {
   SheetRead read = ReadXlsx(bare);
   ASSERT_TRUE(read.ok) << read.error;
   EXPECT_EQ(Rows(read.table), (std::vector<std::vector<std::string>>{{"2", "5", "Tea", "1"}}));
+}
+
+}  // namespace
+}  // namespace tabulo
+
+namespace tabulo {
+namespace {
+
+TEST(PriceRule, OneRuleForEveryImport) {
+  const std::vector<std::pair<std::string, std::optional<std::string>>> prices = {
+      {"2,50", "2.50"},
+      {"\xE2\x82\xAC 2,50", "2.50"},
+      {"2.50 \xE2\x82\xAC", "2.50"},
+      {"$3", "3"},
+      {"EUR 4", "4"},
+      {"3,20\xC2\xA0\xE2\x82\xAC", "3.20"},
+      {"1.234,50", "1234.50"},
+      {"1,234.50", "1234.50"},
+      {"1,234,567", "1234567"},
+      {",5", "0.5"},
+      {"-1,5", "-1.5"},
+      {"", ""},
+      {"1,234,50", {}},
+      {"12,34,5", {}},
+      {"abc", {}},
+      {"1.5E+3", {}},
+      {"2.", {}},
+      {"\xE2\x82\xAC", ""}};
+  for (const auto& [text, normal] : prices) EXPECT_EQ(NormalisePrice(text), normal) << text;
 }
 
 }  // namespace

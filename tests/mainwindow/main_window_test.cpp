@@ -130,8 +130,9 @@ TEST_F(Designer, MenuBarInOrderAndItsWindowsOpen) {
   EXPECT_EQ(captions,
             (QStringList{"File", "  Load", "  Save", "  New", "  Print", "  Colors", "  Exit", "Import",
                          "  Import From Last Sended Plus", "  Import From Mercato ( XLS)",
-                         "  Import From XLS", "  Import From CSV", "Send", "Receive", "Upgrade Firmware",
-                         "Translate", "  Translate menu...", "  Translation settings..."}));
+                         "  Import From XLS", "  Import From CSV", "  Update prices and names...",
+                         "  Export catalogue...", "Send", "Receive", "Upgrade Firmware", "Translate",
+                         "  Translate menu...", "  Translation settings..."}));
   Trigger("Print");
   EXPECT_TRUE(prompts_.messages.empty()) << "Print opens its window";
   Trigger("Colors");
@@ -167,6 +168,24 @@ TEST_F(Designer, ImportFromCsvReplacesTheMenuAndListsTheCatalogue) {
   prompts_.file_names = {};  // cancelled: nothing changes
   Trigger("ImportFromXls");
   EXPECT_EQ(doc_->NumPlus, 2);
+
+  // Exported, edited and brought back: the changes are shown first and applied in one step on yes.
+  prompts_.file_names = {home_ / "catalogue.xlsx"};
+  Trigger("ExportCatalogue");
+  test::WriteFile(home_ / "update.csv", "1;Soup;2,80\n2;Fish pie;9\n3;Cake;3\n");
+  prompts_.file_names = {home_ / "update.csv", home_ / "update.csv"};
+  prompts_.yes_no = {false, true};
+  Trigger("UpdateCatalogue");
+  EXPECT_EQ(doc_->PluPrice[0], "2.50") << "answered no";
+  Trigger("UpdateCatalogue");
+  EXPECT_EQ(prompts_.questions.back(),
+            "new 3: Cake, 3\nchanged 1: 2.50 \u2192 2.80\nchanged 2: Fish \u2192 Fish pie\n\n"
+            "1 new, 2 changed, 0 missing from \"update.csv\" (kept).\nApply these changes?");
+  EXPECT_EQ(doc_->NumPlus, 3);
+  EXPECT_EQ(doc_->PluPrice[0], "2.80");
+  ASSERT_EQ(List()->count(), 3);
+  EXPECT_EQ(List()->item(1)->text(), "Fish pie");
+  EXPECT_TRUE(std::filesystem::exists(home_ / "catalogue.xlsx"));
 }
 
 TEST_F(Designer, StartsOnTheWorkCopyOfThePreviousRun) {
