@@ -1,6 +1,8 @@
 #include "designer/mainwindow/main_window.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QAction>
 #include <QApplication>
@@ -14,6 +16,7 @@
 #include <QTimer>
 #include <cstdlib>
 #include <filesystem>
+#include <iostream>
 #include <memory>
 
 #include "designer/document/catalogue_lookup.h"
@@ -423,16 +426,37 @@ TEST_F(Designer, AFullCatalogueRefusesANewPluOnTheGrid) {
   EXPECT_NE(prompts_.messages.back().find("full"), std::string::npos);
 }
 
+// The program's standard error goes to a file for a scope: what the terminal or the session log gets.
+class StderrToFile {
+ public:
+  explicit StderrToFile(const std::string& path) : saved_(::dup(STDERR_FILENO)) {
+    int file = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    ::dup2(file, STDERR_FILENO);
+    ::close(file);
+  }
+  ~StderrToFile() {
+    std::cerr.flush();
+    ::dup2(saved_, STDERR_FILENO);
+    ::close(saved_);
+  }
+  StderrToFile(const StderrToFile&) = delete;
+  StderrToFile& operator=(const StderrToFile&) = delete;
+
+ private:
+  int saved_;
+};
+
 TEST_F(Designer, AFailedAutosaveIsSilentButReported) {
   test::WriteFile(home_ / "blocker", "a file where the maker folder should be");
   ::setenv("VELT_HOME", (home_ / "blocker/velt").c_str(), 1);
   Start();
-  testing::internal::CaptureStderr();
   auto* timer = window_->findChild<QTimer*>("Timer1");
-  timer->start(10);
-  QTest::qWait(100);
-  timer->stop();
-  std::string err = testing::internal::GetCapturedStderr();
+  ASSERT_NE(timer, nullptr);
+  {
+    StderrToFile log(home_ / "stderr.txt");
+    ASSERT_TRUE(QMetaObject::invokeMethod(timer, "timeout"));  // the autosave's tick, now
+  }
+  std::string err = test::ReadFile(home_ / "stderr.txt");
   EXPECT_NE(err.find("work copy was not written"), std::string::npos) << err;
   EXPECT_TRUE(prompts_.messages.empty()) << "the autosave asks nothing";
 }
