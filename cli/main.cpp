@@ -1,13 +1,19 @@
 // tabulo: the designer's work without a window, for scripts and for people who manage many sites.
 
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #include <functional>
 #include <iostream>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "cli/cli_support.h"
 #include "cli/commands.h"
+#include "platform/folders.h"
 
 namespace {
 
@@ -41,13 +47,26 @@ using Command = std::function<int(const tabulo::cli::Arguments&)>;
 
 const std::map<std::string, Command>& Commands() {
   static const std::map<std::string, Command> commands = {
-      {"info", tabulo::cli::InfoCommand},         {"check", tabulo::cli::CheckCommand},
-      {"save-as", tabulo::cli::SaveAsCommand},    {"import", tabulo::cli::ImportCommand},
-      {"print", tabulo::cli::PrintCommand},       {"send", tabulo::cli::SendCommand},
-      {"receive", tabulo::cli::ReceiveCommand},   {"translate", tabulo::cli::TranslateCommand},
-      {"firmware", tabulo::cli::FirmwareCommand},
+      {"info", tabulo::cli::InfoCommand},      {"check", tabulo::cli::CheckCommand},
+      {"save-as", tabulo::cli::SaveAsCommand}, {"import", tabulo::cli::ImportCommand},
+      {"send", tabulo::cli::SendCommand},      {"receive", tabulo::cli::ReceiveCommand},
   };
   return commands;
+}
+
+// Commands that need Qt Gui (print) or libcurl (translate, firmware) are programs of their own, tabulo-NAME
+// beside this one, so that every other command starts without loading those libraries.
+const std::set<std::string>& CommandPrograms() {
+  static const std::set<std::string> programs = {"print", "translate", "firmware"};
+  return programs;
+}
+
+// Replaces this process with the command's program; returns only when it cannot be started.
+int RunCommandProgram(const std::string& command, char** argv) {
+  std::string program = tabulo::ProgramFolder() + "/tabulo-" + command;
+  argv[1] = program.data();
+  ::execv(program.c_str(), argv + 1);
+  return tabulo::cli::Fail("cannot run " + program + ": " + std::strerror(errno));
 }
 
 }  // namespace
@@ -58,6 +77,7 @@ int main(int argc, char** argv) {
     std::cout << kUsage;
     return args.empty() ? tabulo::cli::kExitError : tabulo::cli::kExitOk;
   }
+  if (CommandPrograms().count(args[0])) return RunCommandProgram(args[0], argv);
   auto command = Commands().find(args[0]);
   if (command == Commands().end()) {
     std::cerr << "tabulo: unknown command \"" << args[0] << "\"\n" << kUsage;
