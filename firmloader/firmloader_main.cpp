@@ -5,10 +5,12 @@
 
 #include "designer/link/kestrel_binding.h"
 #include "designer/mainwindow/prompts_dialog.h"
+#include "designer/mainwindow/startup_probe_widget.h"
 #include "firmloader/firmware_window.h"
 #include "platform/folders.h"
 
 int main(int argc, char** argv) {
+  bool exit_after_first_paint = tabulo::TakeExitAfterFirstPaint(argc, argv);
   QApplication app(argc, argv);
   // The designer's settings store: a site names its firmware server folder there once for both programs.
   QSettings settings("TABULO", "TABULO");
@@ -19,6 +21,7 @@ int main(int argc, char** argv) {
   tabulo::KestrelBinding api;
   tabulo::QtPrompts prompts;
   tabulo::FirmwareWindow window(api, prompts, folder, server);
+  if (exit_after_first_paint) tabulo::ExitAfterFirstPaint(window);
   window.show();
   if (!tabulo::EnsureFolder(folder)) {
     prompts.Message("The firmware tool's folder " + folder + " cannot be created.");
