@@ -1,6 +1,5 @@
 #include "designer/import/csv_reader.h"
 
-
 #include "designer/document/numbers.h"
 #include "designer/storage/catalogue_line.h"
 

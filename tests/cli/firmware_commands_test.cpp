@@ -72,7 +72,8 @@ TEST_F(TabuloFirmware, UpdateFetchesEverythingAndListShowsThePrograms) {
 }
 
 TEST_F(TabuloFirmware, SendEndsOnTheAnswersAndNeverSendsAMissingFirmware) {
-  test::WriteFile(home_ / "Conf.xml", Program("MENU", "Ementa", "menu7") + Program("BASE", "Antena", "base3"));
+  test::WriteFile(home_ / "Conf.xml",
+                  Program("MENU", "Ementa", "menu7") + Program("BASE", "Antena", "base3"));
   EXPECT_EQ(Tabulo({"send", "NONE", "--offline"}).exit_code, 2);
 
   // No answers: "Are you sure ...?" is answered no.
