@@ -1,5 +1,9 @@
 // tabulo: the designer's work without a window, for scripts and for people who manage many sites.
 
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #include <functional>
 #include <iostream>
 #include <map>
@@ -8,6 +12,7 @@
 
 #include "cli/cli_support.h"
 #include "cli/commands.h"
+#include "platform/folders.h"
 
 namespace {
 
@@ -50,14 +55,33 @@ using Command = std::function<int(const tabulo::cli::Arguments&)>;
 
 const std::map<std::string, Command>& Commands() {
   static const std::map<std::string, Command> commands = {
-      {"info", tabulo::cli::InfoCommand},         {"check", tabulo::cli::CheckCommand},
-      {"save-as", tabulo::cli::SaveAsCommand},    {"import", tabulo::cli::ImportCommand},
-      {"print", tabulo::cli::PrintCommand},       {"send", tabulo::cli::SendCommand},
-      {"receive", tabulo::cli::ReceiveCommand},   {"translate", tabulo::cli::TranslateCommand},
-      {"firmware", tabulo::cli::FirmwareCommand}, {"translate-menu", tabulo::cli::TranslateMenuCommand},
-      {"update", tabulo::cli::UpdateCommand}, {"export", tabulo::cli::ExportCommand},
+      {"info", tabulo::cli::InfoCommand},      {"check", tabulo::cli::CheckCommand},
+      {"save-as", tabulo::cli::SaveAsCommand}, {"import", tabulo::cli::ImportCommand},
+      {"send", tabulo::cli::SendCommand},      {"receive", tabulo::cli::ReceiveCommand},
+      {"update", tabulo::cli::UpdateCommand},  {"export", tabulo::cli::ExportCommand},
   };
   return commands;
+}
+
+// Commands that need Qt Gui (print) or libcurl (translate, firmware) are programs of their own, tabulo-NAME
+// beside this one, so that every other command starts without loading those libraries.
+// The command names the program; the program is handed the command and its arguments.
+const std::map<std::string, std::string>& CommandPrograms() {
+  static const std::map<std::string, std::string> programs = {
+      {"print", "tabulo-print"},
+      {"translate", "tabulo-translate"},
+      {"translate-menu", "tabulo-translate"},
+      {"firmware", "tabulo-firmware"},
+  };
+  return programs;
+}
+
+// Replaces this process with the command's program; returns only when it cannot be started.
+int RunCommandProgram(const std::string& name, char** argv) {
+  std::string program = tabulo::ProgramFolder() + "/" + name;
+  argv[0] = program.data();
+  ::execv(program.c_str(), argv);
+  return tabulo::cli::Fail("cannot run " + program + ": " + std::strerror(errno));
 }
 
 }  // namespace
@@ -67,6 +91,9 @@ int main(int argc, char** argv) {
   if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
     std::cout << kUsage;
     return args.empty() ? tabulo::cli::kExitError : tabulo::cli::kExitOk;
+  }
+  if (auto program = CommandPrograms().find(args[0]); program != CommandPrograms().end()) {
+    return RunCommandProgram(program->second, argv);
   }
   auto command = Commands().find(args[0]);
   if (command == Commands().end()) {

@@ -5,6 +5,7 @@
 
 #include "designer/link/kestrel_binding.h"
 #include "designer/mainwindow/prompts_dialog.h"
+#include "designer/mainwindow/startup_probe_widget.h"
 #include "firmloader/firmware_window.h"
 #include "platform/folders.h"
 
@@ -14,6 +15,7 @@ constexpr const char* kServerKey = "Firmware/ServerFolder";
 }  // namespace
 
 int main(int argc, char** argv) {
+  bool exit_after_first_paint = tabulo::TakeExitAfterFirstPaint(argc, argv);
   QApplication app(argc, argv);
   // The designer's settings store: a site names its firmware server folder there once for both programs.
   QSettings settings("TABULO", "TABULO");
@@ -25,6 +27,7 @@ int main(int argc, char** argv) {
   tabulo::FirmwareWindow window(api, prompts, folder, server);
   QObject::connect(&window, &tabulo::FirmwareWindow::ServerFolderChanged,
                    [&settings](const QString& address) { settings.setValue(kServerKey, address); });
+  if (exit_after_first_paint) tabulo::ExitAfterFirstPaint(window);
   window.show();
   if (!tabulo::EnsureFolder(folder)) {
     prompts.Message("The firmware tool's folder " + folder + " cannot be created.");

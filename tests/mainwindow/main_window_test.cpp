@@ -19,6 +19,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <iostream>
 #include <memory>
 
 #include "designer/document/catalogue_lookup.h"
@@ -127,12 +128,26 @@ TEST_F(Designer, MenuBarInOrderAndItsWindowsOpen) {
       for (QAction* item : top->menu()->actions()) captions << "  " + item->text();
     }
   }
-  EXPECT_EQ(captions,
-            (QStringList{"File", "  Load", "  Save", "  New", "  Print", "  Colors", "  Exit", "Import",
-                         "  Import From Last Sended Plus", "  Import From Mercato ( XLS)",
-                         "  Import From XLS", "  Import From CSV", "  Update prices and names...",
-                         "  Export catalogue...", "Send", "Receive", "Upgrade Firmware", "Translate",
-                         "  Translate menu...", "  Translation settings..."}));
+  EXPECT_EQ(captions, (QStringList{"File",
+                                   "  Load",
+                                   "  Save",
+                                   "  New",
+                                   "  Print",
+                                   "  Colors",
+                                   "  Exit",
+                                   "Import",
+                                   "  Import From Last Sended Plus",
+                                   "  Import From Mercato ( XLS)",
+                                   "  Import From XLS",
+                                   "  Import From CSV",
+                                   "  Update prices and names...",
+                                   "  Export catalogue...",
+                                   "Send",
+                                   "Receive",
+                                   "Upgrade Firmware",
+                                   "Translate",
+                                   "  Translate menu...",
+                                   "  Translation settings..."}));
   Trigger("Print");
   EXPECT_TRUE(prompts_.messages.empty()) << "Print opens its window";
   Trigger("Colors");
@@ -449,16 +464,37 @@ TEST_F(Designer, AFullCatalogueRefusesANewPluOnTheGrid) {
   EXPECT_NE(prompts_.messages.back().find("full"), std::string::npos);
 }
 
+// The program's standard error goes to a file for a scope: what the terminal or the session log gets.
+class StderrToFile {
+ public:
+  explicit StderrToFile(const std::string& path) : saved_(::dup(STDERR_FILENO)) {
+    int file = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    ::dup2(file, STDERR_FILENO);
+    ::close(file);
+  }
+  ~StderrToFile() {
+    std::cerr.flush();
+    ::dup2(saved_, STDERR_FILENO);
+    ::close(saved_);
+  }
+  StderrToFile(const StderrToFile&) = delete;
+  StderrToFile& operator=(const StderrToFile&) = delete;
+
+ private:
+  int saved_;
+};
+
 TEST_F(Designer, AFailedAutosaveIsSilentButReported) {
   test::WriteFile(home_ / "blocker", "a file where the maker folder should be");
   ::setenv("VELT_HOME", (home_ / "blocker/velt").c_str(), 1);
   Start();
-  testing::internal::CaptureStderr();
   auto* timer = window_->findChild<QTimer*>("Timer1");
-  timer->start(10);
-  QTest::qWait(100);
-  timer->stop();
-  std::string err = testing::internal::GetCapturedStderr();
+  ASSERT_NE(timer, nullptr);
+  {
+    StderrToFile log(home_ / "stderr.txt");
+    ASSERT_TRUE(QMetaObject::invokeMethod(timer, "timeout"));  // the autosave's tick, now
+  }
+  std::string err = test::ReadFile(home_ / "stderr.txt");
   EXPECT_NE(err.find("work copy was not written"), std::string::npos) << err;
   EXPECT_TRUE(prompts_.messages.empty()) << "the autosave asks nothing";
 }
