@@ -11,8 +11,8 @@
 #include <optional>
 #include <string>
 
-#include "platform/http_client.h"
 #include "designer/translate/translator.h"
+#include "platform/http_client.h"
 
 namespace tabulo {
 

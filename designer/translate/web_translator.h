@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "platform/http_client.h"
 #include "designer/translate/translator.h"
+#include "platform/http_client.h"
 
 namespace tabulo {
 
