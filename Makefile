@@ -10,7 +10,7 @@ PACKAGES := build-essential cmake ninja-build pkg-config \
 	qt6-base-dev libcurl4-openssl-dev libssl-dev libfreexl-dev libzip-dev libpugixml-dev nlohmann-json3-dev \
 	apertium-apy apertium-eng-spa apertium-es-pt apertium-fr-es apertium-spa-ita apertium-spa-cat \
 	fonts-liberation fonts-dejavu-core \
-	libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev poppler-utils strace
+	libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev poppler-utils strace ser2net
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
