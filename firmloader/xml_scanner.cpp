@@ -17,11 +17,13 @@ std::string_view TrimValue(std::string_view text) {
   return text.substr(first, last - first + 1);
 }
 
-// The bytes as UTF-8 text.
-std::string CatalogueText(std::string bytes) {
-  if (bytes.rfind("\xEF\xBB\xBF", 0) == 0) return DecodeFileText(bytes);
-  if (IsValidUtf8(bytes)) return bytes;
-  return DecodeWindows1252(bytes);
+// The bytes as UTF-8 text. A byte-order mark is no promise: what is not valid UTF-8 after it is read as
+// Windows-1252, so no invalid text ever reaches the list or a device.
+std::string CatalogueText(const std::string& bytes) {
+  std::string_view text = bytes;
+  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+  if (IsValidUtf8(text)) return std::string(text);
+  return DecodeWindows1252(text);
 }
 
 // The text without "<?...?>", "<!--...-->" and "<!...>": a commented-out program is no program, and a
