@@ -53,6 +53,10 @@ class CheckedGrid {
 
   void Fill(const T& value) { cells_.Fill(value); }
 
+  // The cells as one table, row by row: for code that treats every table of the document alike (history).
+  CheckedTable<T, Rows * Cols>& Cells() { return cells_; }
+  const CheckedTable<T, Rows * Cols>& Cells() const { return cells_; }
+
   bool operator==(const CheckedGrid& other) const { return cells_ == other.cells_; }
 
  private:

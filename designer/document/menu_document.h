@@ -139,6 +139,9 @@ struct MenuDocument {
   // Project location: every project file is ProjectBase + a suffix; ProjectFolder ends in a separator.
   std::string ProjectBase;
   std::string ProjectFolder;
+  // The project file the menu was loaded from or last saved as, "" when it has none yet (Save then asks).
+  // Unlike ProjectBase, which the work copy borrows, it names what the user works on.
+  std::string ProjectPath;
 
   HandOver Hand;
 
