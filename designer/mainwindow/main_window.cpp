@@ -17,6 +17,7 @@
 
 #include "designer/catalogue/catalogue_panel.h"
 #include "designer/catalogue/modifier_panel.h"
+#include "designer/history/sent_menus.h"
 #include "designer/import/import_menu.h"
 #include "designer/link/send_dialog.h"
 #include "designer/mainwindow/designer_session.h"
@@ -69,8 +70,14 @@ PageDialogHost DialogHost(MainWindow& window) {
   host.prompts = &window.Prompts();
   host.owner = &window;
   host.current_page = [&window] { return window.CurrentPage(); };
-  host.update_page = [&window] { window.Update_Page(); };
-  host.refresh_page = [&window] { window.Refresh_Page(); };
+  host.update_page = [&window] {
+    window.Update_Page();
+    window.ChangeDone();
+  };
+  host.refresh_page = [&window] {
+    window.Refresh_Page();
+    window.ChangeDone();
+  };
   return host;
 }
 
@@ -81,8 +88,14 @@ PageHost EditorHost(MainWindow& window, PageGrid& page, const GridState& grid, C
   host.current_page = [&window] { return window.CurrentPage(); };
   host.line_text = [&page](int k) { return page.Linhas[k]->text().toStdString(); };
   host.line_tag = [&grid](int k) { return grid.tags[k]; };
-  host.refresh_page = [&window] { window.Refresh_Page(); };
-  host.update_page = [&window] { window.Update_Page(); };
+  host.refresh_page = [&window] {
+    window.Refresh_Page();
+    window.ChangeDone();
+  };
+  host.update_page = [&window] {
+    window.Update_Page();
+    window.ChangeDone();
+  };
   host.select_list_row = [&catalogue](int row) { catalogue.SelectRow(row); };
   host.plu_renamed = [&catalogue, &modifiers](int32_t plu, const std::string& text) {
     catalogue.Relabel(plu, Q(text));
@@ -98,7 +111,8 @@ MainWindow::MainWindow(MenuDocument& doc, UserPrompts& prompts, QWidget* parent)
       claim_(std::make_unique<MakerFolderClaim>()),
       doc_(doc),
       prompts_(prompts),
-      layout_(InitialLayout()) {
+      layout_(InitialLayout()),
+      history_(std::make_unique<UndoHistory>(doc)) {
   setObjectName("Form2");
   auto* central = new QWidget(this);
   central->setFixedSize(TwipsToPixels(kWindowWidthTwips), TwipsToPixels(kWindowHeightTwips));
@@ -133,9 +147,15 @@ MainWindow::MainWindow(MenuDocument& doc, UserPrompts& prompts, QWidget* parent)
   }
   Frame2_->SyncModifierPanel = true;
   Refresh_Page();
-  setWindowTitle(Q(WindowCaption()));
+  // The menu the designer starts on is the oldest state; the work copy it came from is its saved state.
+  history_->Clear();
+  UpdateTitle();
+  UpdateEditMenu();
   SetMenuHandler("Print", [this] { ShowPrintDialog(*this); });
-  SetMenuHandler("Colors", [this] { ShowDefaultColorsDialog(DialogHost(*this)); });
+  SetMenuHandler("Colors", [this] {
+    history_->Label("Colors");  // the window stays open: what it changes later is named after it too
+    ShowDefaultColorsDialog(DialogHost(*this));
+  });
   InstallLinkCommands(*this);
   InstallImportCommands();
   InstallTranslateCommands(*this);
@@ -153,6 +173,8 @@ void MainWindow::InstallImportCommands() {
     SetMenuHandler(name, [this, command = command] {
       ImportOptions options;
       options.new_menu = [this](MenuDocument&) { New_Click(); };  // New also empties the work folder
+      // An import replaces the whole menu: it is undone as one step, its New included (the menu command
+      // around it is the step).
       if (RunImportCommand(command, doc_, prompts_, options)) Refresh_Page();
     });
   }
@@ -163,12 +185,20 @@ MainWindow::~MainWindow() = default;
 void MainWindow::BuildMenus() {
   QMenu* file = menuBar()->addMenu("File");
   file->setObjectName("FileMenu");
-  auto item = [this](QMenu* menu, const char* name, const char* caption, void (MainWindow::*handler)()) {
+  // A command that edits the document is one undo step named after it; the others (saving, leaving) and
+  // Load, which makes its own step, are not.
+  enum Edits { kEdits, kOwnStep };
+  auto item = [this](QMenu* menu, const char* name, const char* caption, void (MainWindow::*handler)(),
+                     Edits edits = kEdits) {
     QAction* action = menu ? menu->addAction(caption) : menuBar()->addAction(caption);
     action->setObjectName(name);
-    connect(action, &QAction::triggered, this, [this, handler] {
+    connect(action, &QAction::triggered, this, [this, handler, caption, edits] {
       CommitEditedLine();
-      (this->*handler)();
+      {
+        UndoStep step(edits == kEdits ? history_.get() : nullptr, caption);
+        (this->*handler)();
+      }
+      ChangeDone();
     });
     return action;
   };
@@ -177,12 +207,27 @@ void MainWindow::BuildMenus() {
     action->setObjectName(name);
     connect(action, &QAction::triggered, this, [this, name, caption] { MenuCommand(name, caption); });
   };
-  item(file, "Load", "Load", &MainWindow::Load_Click);
-  item(file, "Save", "Save", &MainWindow::Save_Click);
+  item(file, "Load", "Load", &MainWindow::Load_Click, kOwnStep);
+  item(file, "Save", "Save", &MainWindow::Save_Click, kOwnStep);
+  item(file, "SaveAs", "Save As...", &MainWindow::SaveAs_Click, kOwnStep);
   item(file, "New", "New", &MainWindow::New_Click);
+  item(file, "RevertToSent", "Revert to the menu last sent", &MainWindow::RevertToSent_Click);
   later(file, "Print", "Print");
   later(file, "Colors", "Colors");
-  item(file, "Exit", "Exit", &MainWindow::Exit_Click);
+  item(file, "Exit", "Exit", &MainWindow::Exit_Click, kOwnStep);
+  QMenu* edit = menuBar()->addMenu("Edit");
+  edit->setObjectName("EditMenu");
+  undo_ = edit->addAction("Undo");
+  undo_->setObjectName("Undo");
+  undo_->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Z)});
+  connect(undo_, &QAction::triggered, this, &MainWindow::Undo_Click);
+  redo_ = edit->addAction("Redo");
+  redo_->setObjectName("Redo");
+  redo_->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+  connect(redo_, &QAction::triggered, this, &MainWindow::Redo_Click);
+  // Typing on a line changes the document without a command: the names are brought up to date when the
+  // menu opens.
+  connect(edit, &QMenu::aboutToShow, this, &MainWindow::UpdateEditMenu);
   QMenu* import = menuBar()->addMenu("Import");
   import->setObjectName("ImportMenu");
   later(import, "ImportFromDll", "Import From Last Sended Plus");
@@ -194,7 +239,7 @@ void MainWindow::BuildMenus() {
   later(nullptr, "SendAll", "Send");
   later(nullptr, "Receive", "Receive");
   upgrade_firmware_ =
-      item(nullptr, "UpgradeFirmware", "Upgrade Firmware", &MainWindow::UpgradeFirmware_Click);
+      item(nullptr, "UpgradeFirmware", "Upgrade Firmware", &MainWindow::UpgradeFirmware_Click, kOwnStep);
 }
 
 void MainWindow::BuildModifierFrame(QWidget* parent) {
@@ -211,6 +256,7 @@ void MainWindow::ConnectGrid() {
     connect(g.LinhasVerso[k], &QLineEdit::textChanged, this, [this, k] { LinhasVerso_Change(k); });
     g.Linhas[k]->installEventFilter(this);
     g.LinhasVerso[k]->installEventFilter(this);
+    g.Price[k]->installEventFilter(this);
   }
   g.Picture1->installEventFilter(this);
   g.Picture2->installEventFilter(this);
@@ -219,19 +265,36 @@ void MainWindow::ConnectGrid() {
   connect(g.InsertPage, &QPushButton::clicked, this, &MainWindow::InsertPage_Click);
   connect(g.DeletePage, &QPushButton::clicked, this, &MainWindow::DeletePage_Click);
   connect(Expand_, &QPushButton::clicked, this, &MainWindow::Expand_Click);
-  connect(catalogue_, &CataloguePanel::RefreshRequested, this, &MainWindow::Refresh_Page);
-  connect(Frame2_, &ModifierPanel::RefreshRequested, this, &MainWindow::Refresh_Page);
+  connect(catalogue_, &CataloguePanel::RefreshRequested, this, [this] {
+    ChangeDone("Catalogue");
+    Refresh_Page();
+  });
+  connect(Frame2_, &ModifierPanel::RefreshRequested, this, [this] {
+    ChangeDone("Modifiers");
+    Refresh_Page();
+  });
   connect(catalogue_, &CataloguePanel::RowActivated, this, [this](int row) {
     const auto& rows = catalogue_->List().Rows();
     if (row < 0 || row >= static_cast<int>(rows.size())) return;
     CommitOpenLineEditor();
     HandOverCatalogueRow(doc_, row, rows[row].plu);
+    history_->Label("Line editor");
     ShowLineEditor(*this, doc_, prompts_, EditorHost(*this, *page_, grid_, *catalogue_, *Frame2_));
   });
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
   const QString name = watched->objectName();
+  // On the page's own lines Ctrl+Z and Ctrl+Y undo the document, not only the text of the one line: the
+  // line gives the keys up to the Edit menu.
+  if (event->type() == QEvent::ShortcutOverride) {
+    auto* key = static_cast<QKeyEvent*>(event);
+    if (key->matches(QKeySequence::Undo) || key->matches(QKeySequence::Redo) ||
+        (key->modifiers() == Qt::ControlModifier && key->key() == Qt::Key_Y)) {
+      event->ignore();
+      return true;
+    }
+  }
   if (name == "Linhas") {
     int k = IndexOf(watched);
     if (event->type() == QEvent::FocusIn) edited_line_ = k;
@@ -267,11 +330,17 @@ void MainWindow::Refresh_Page() {
 }
 
 void MainWindow::Update_Page() {
+  // What a redraw writes back (the default page colour, resolved picture paths) is no edit of the user's:
+  // outside a step, the edits made before it are recorded as they are and the write-backs join the state
+  // they were made on, so no undo step is ever only a redraw's.
+  const bool outside_step = !history_->InStep();
+  if (outside_step) history_->RecordPending();
   grid_.page_updating = true;
   PageView view = BuildPageView(doc_, grid_.page, &PageGrid::CanShow);
   TakeTags(grid_, view);
   page_->Apply(view);
   grid_.page_updating = false;
+  if (outside_step) history_->Absorb();
 }
 
 void MainWindow::ShowPage(int page) {
@@ -350,36 +419,92 @@ void MainWindow::EndOfSessionRequested() {
 void MainWindow::Load_Click() {
   CommitOpenLineEditor();
   StopAutosave();
-  doc_.PagesVersion = "0";
-  if (auto path = prompts_.OpenFileName("Load", kProjectPattern)) {
-    ClearLists();
-    OpenProject(doc_, *path);
-    // The loaded menu is shown at once, lists included.
-    Refresh_Page();
+  bool loaded = false;
+  {
+    UndoStep step(*history_, "Load");
+    doc_.PagesVersion = "0";
+    if (auto path = prompts_.OpenFileName("Load", DialogFolder() + kProjectPattern)) {
+      ClearLists();
+      OpenProject(doc_, *path);
+      doc_.ProjectPath = doc_.ProjectBase + kProjectSuffix;
+      // The loaded menu is shown at once, lists included.
+      Refresh_Page();
+      loaded = true;
+    }
   }
+  if (loaded) history_->MarkSaved();  // the loaded menu is what is on disk
   StartAutosave();
 }
 
+// Save writes under the project's own name without asking; a menu that has none yet is saved as.
 void MainWindow::Save_Click() {
+  if (doc_.ProjectPath.empty()) {
+    SaveAs_Click();
+    return;
+  }
   StopAutosave();
   CommitOpenLineEditor();
-  if (auto path = prompts_.SaveFileName("Save", kProjectPattern)) {
-    if (SavesIntoWorkFolder(*path)) {
-      prompts_.Message(kSaveInWorkFolderMessage);
-    } else {
-      WriteReport report = SaveProject(doc_, *path);
-      if (!report.ok) prompts_.Message(SaveFailureMessage(report));
-    }
-  }
+  SaveTo(doc_.ProjectPath);
   StartAutosave();
+}
+
+void MainWindow::SaveAs_Click() {
+  StopAutosave();
+  CommitOpenLineEditor();
+  if (auto path = prompts_.SaveFileName("Save", DialogFolder() + kProjectPattern)) SaveTo(*path);
+  StartAutosave();
+}
+
+void MainWindow::SaveTo(const std::string& path) {
+  if (SavesIntoWorkFolder(path)) {
+    prompts_.Message(kSaveInWorkFolderMessage);
+    return;
+  }
+  // Saving is no edit: the project's new name and folder are not undone.
+  history_->RecordPending();
+  WriteReport report = SaveProject(doc_, path);
+  if (!report.ok) {
+    prompts_.Message(SaveFailureMessage(report));
+    history_->Absorb();
+    return;
+  }
+  doc_.ProjectPath = doc_.ProjectBase + kProjectSuffix;
+  history_->Absorb();
+  history_->MarkSaved();
+}
+
+// The folder the file dialogs open in: the project's, unless that is the designer's own work folder.
+std::string MainWindow::DialogFolder() const {
+  if (doc_.ProjectFolder.empty() || IsWorkFolder(doc_.ProjectFolder)) return {};
+  return doc_.ProjectFolder;
 }
 
 void MainWindow::New_Click() {
   CommitOpenLineEditor();
   ClearLists();
   NewDocument(doc_);
+  doc_.ProjectPath.clear();
   Update_Page();
   page_->Linhas[0]->setFocus();
+}
+
+// The menu as the terminals have it, as one step, under the project's own name and folder (so that bare
+// picture names keep resolving and Save writes where it did).
+void MainWindow::RevertToSent_Click() {
+  CommitOpenLineEditor();
+  std::vector<SentMenu> sent = SentMenus();
+  auto last = std::make_unique<MenuDocument>();
+  if (sent.empty() || !ReadSentMenu(sent.front(), *last)) {
+    prompts_.Message("No menu sent from this designer is kept yet: there is nothing to revert to.");
+    return;
+  }
+  last->ProjectBase = doc_.ProjectBase;
+  last->ProjectFolder = doc_.ProjectFolder;
+  last->ProjectPath = doc_.ProjectPath;
+  last->Hand = doc_.Hand;
+  ClearLists();
+  doc_ = std::move(*last);
+  Refresh_Page();
 }
 
 void MainWindow::Exit_Click() {
@@ -417,10 +542,62 @@ void MainWindow::MenuCommand(const QString& item_name, const QString& caption) {
   CommitEditedLine();
   auto found = handlers_.find(item_name);
   if (found != handlers_.end() && found->second) {
-    found->second();
+    {
+      UndoStep step(*history_, caption.toStdString());
+      found->second();
+    }
+    ChangeDone();
     return;
   }
   NotAvailable("\"" + caption + "\"");
+}
+
+void MainWindow::ChangeDone(const std::string& name) {
+  history_->RecordPending(name);
+  UpdateEditMenu();
+  UpdateTitle();
+}
+
+void MainWindow::Undo_Click() {
+  CommitOpenLineEditor();
+  if (!history_->Undo()) return;
+  ClearLists();
+  Refresh_Page();
+  UpdateEditMenu();
+  UpdateTitle();
+}
+
+void MainWindow::Redo_Click() {
+  CommitOpenLineEditor();
+  if (!history_->Redo()) return;
+  ClearLists();
+  Refresh_Page();
+  UpdateEditMenu();
+  UpdateTitle();
+}
+
+void MainWindow::UpdateEditMenu() {
+  std::string undo = history_->UndoName();
+  std::string redo = history_->RedoName();
+  undo_->setText(undo.empty() ? QString("Undo") : Q("Undo " + undo));
+  redo_->setText(redo.empty() ? QString("Redo") : Q("Redo " + redo));
+  // Typing on the page enables Undo at once (see Linhas_Change), so Ctrl+Z reaches the history.
+  undo_->setEnabled(!undo.empty());
+  redo_->setEnabled(!redo.empty());
+}
+
+// The caption, the project's file name ("untitled" before its first save) and a "*" while changes are not
+// saved.
+void MainWindow::UpdateTitle() {
+  std::string name =
+      doc_.ProjectPath.empty() ? "untitled" : QFileInfo(Q(doc_.ProjectPath)).fileName().toStdString();
+  setWindowTitle(Q(WindowCaption() + name + (history_->Modified() ? " *" : "")));
+}
+
+// Typing marks the title at once without comparing the document at every key.
+void MainWindow::ShowUnsaved() {
+  undo_->setEnabled(true);
+  if (!windowTitle().endsWith(" *")) setWindowTitle(windowTitle() + " *");
 }
 
 void MainWindow::NotAvailable(const QString& what) {
@@ -477,6 +654,10 @@ std::optional<int> MainWindow::RunShell(const std::string& command) {
 // ---- Page grid ----
 
 void MainWindow::Linhas_Change(int k) {
+  if (!grid_.page_updating) {
+    history_->Label("Line " + std::to_string(k + 1));
+    ShowUnsaved();
+  }
   const QString text = page_->Linhas[k]->text();
   auto plu = LiveRename(doc_, grid_, k, text.toStdString());
   if (!plu) return;
@@ -504,39 +685,54 @@ void MainWindow::Linhas_DblClick(int k) {
   if (grid_.tags[k].empty()) Linhas_LostFocus(k);
   CommitOpenLineEditor();
   HandOverLine(doc_, grid_, k, catalogue_->List().Selected());
+  history_->Label("Line editor");
   ShowLineEditor(*this, doc_, prompts_, EditorHost(*this, *page_, grid_, *catalogue_, *Frame2_));
 }
 
 void MainWindow::Price_Change(int k) {
+  if (!grid_.page_updating) {
+    history_->Label("Price of line " + std::to_string(k + 1));
+    ShowUnsaved();
+  }
   StorePrice(doc_, grid_, k, page_->Linhas[k]->text().toStdString(), page_->Price[k]->text().toStdString());
 }
 
 void MainWindow::Command12_Click(int k) {
   const CatalogueList& list = catalogue_->List();
   if (list.Selected() < 0) return;
-  AssignLine(doc_, grid_, k, list.Rows()[list.Selected()].plu);
+  {
+    UndoStep step(*history_, "PLU on line " + std::to_string(k + 1));
+    AssignLine(doc_, grid_, k, list.Rows()[list.Selected()].plu);
+  }
   if (catalogue_->StepSelection() && k + 1 < kLinesPerPage) page_->Command12[k + 1]->setFocus();
   Update_Page();
 }
 
 void MainWindow::LinhasVerso_Change(int k) {
+  if (!grid_.page_updating) {
+    history_->Label("Group title of line " + std::to_string(k + 1));
+    ShowUnsaved();
+  }
   StoreTitleText(doc_, grid_, k, page_->LinhasVerso[k]->text().toStdString());
 }
 
 void MainWindow::LinhasVerso_DblClick(int k) {
   doc_.Hand.CurrentLine = k;
   doc_.Hand.EditTitleText = page_->LinhasVerso[k]->text().toStdString();
+  history_->Label("Group title");
   ShowGroupTitle(*this, doc_, prompts_, EditorHost(*this, *page_, grid_, *catalogue_, *Frame2_));
 }
 
 void MainWindow::Remove_Click(int k) {
   CommitOpenLineEditor();
   doc_.Hand.CurrentLine = k;
+  history_->Label("Line order");
   ShowLineOrderDialog(DialogHost(*this));
 }
 
 void MainWindow::Picture_Click(int side) {
   doc_.Hand.BackgroundSide = side;
+  history_->Label("Background");
   ShowBackgroundDialog(DialogHost(*this));
 }
 
@@ -549,14 +745,22 @@ void MainWindow::Command15_Click() {
 
 void MainWindow::InsertPage_Click() {
   CommitOpenLineEditor();
-  InsertPage(doc_, grid_.page);
+  {
+    UndoStep step(*history_, "Ins page");
+    InsertPage(doc_, grid_.page);
+  }
   Update_Page();
+  ChangeDone();
 }
 
 void MainWindow::DeletePage_Click() {
   CommitOpenLineEditor();
-  DeletePage(doc_, grid_.page);
+  {
+    UndoStep step(*history_, "Del page");
+    DeletePage(doc_, grid_.page);
+  }
   Update_Page();
+  ChangeDone();
 }
 
 void MainWindow::Expand_Click() {

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "designer/document/menu_document.h"
+#include "designer/history/undo_history.h"
 #include "designer/pages/line_grid.h"
 #include "designer/pages/page_layout.h"
 #include "platform/folders.h"
@@ -37,6 +38,12 @@ class MainWindow : public QMainWindow {
 
   bool Refused() const { return !claim_->Held(); }
   MenuDocument& Document() { return doc_; }
+  // The undo history of the document. A command that changes the document makes itself one step with
+  // `UndoStep step(window.History(), "What");` around the change, then calls ChangeDone.
+  UndoHistory& History() { return *history_; }
+  // A window changed the document outside a step: the changes become a step (named `name`, else after
+  // what the user last opened or typed on), and the Edit menu and the title say so.
+  void ChangeDone(const std::string& name = {});
   UserPrompts& Prompts() { return prompts_; }
   int CurrentPage() const { return grid_.page; }
 
@@ -83,7 +90,16 @@ class MainWindow : public QMainWindow {
   void CommitOpenLineEditor();
   void Load_Click();
   void Save_Click();
+  void SaveAs_Click();
+  void SaveTo(const std::string& path);
+  void Undo_Click();
+  void Redo_Click();
+  void UpdateEditMenu();
+  void UpdateTitle();
+  void ShowUnsaved();
+  std::string DialogFolder() const;
   void New_Click();
+  void RevertToSent_Click();
   void Exit_Click();
   void UpgradeFirmware_Click();
 
@@ -119,6 +135,9 @@ class MainWindow : public QMainWindow {
   QPushButton* Expand_ = nullptr;
   QTimer* Timer1_ = nullptr;
   QAction* upgrade_firmware_ = nullptr;
+  std::unique_ptr<UndoHistory> history_;
+  QAction* undo_ = nullptr;
+  QAction* redo_ = nullptr;
   std::map<QString, std::function<void()>> handlers_;
 };
 

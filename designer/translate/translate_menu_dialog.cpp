@@ -7,6 +7,7 @@
 #include <QThread>
 #include <QVBoxLayout>
 
+#include "designer/history/undo_history.h"
 #include "designer/mainwindow/main_window.h"
 #include "designer/translate/translation_settings_dialog.h"
 
@@ -188,8 +189,13 @@ void TranslateMenuWindow::Finish(const std::shared_ptr<Run>& run) {
   poll_->stop();
   running_.reset();
   Progress->setValue(run->progress.done);
-  MenuTranslationReport report = ApplyMenuTranslation(main_.Document(), &memory_, run->plan);
+  MenuTranslationReport report;
+  {
+    UndoStep step(main_.History(), "Translate menu");
+    report = ApplyMenuTranslation(main_.Document(), &memory_, run->plan);
+  }
   main_.Update_Page();
+  main_.ChangeDone();
   Report->setText(QString::fromStdString(report.Text()));
   ShowRunning(false);
 }

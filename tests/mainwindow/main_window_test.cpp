@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTest>
@@ -107,7 +108,7 @@ TEST_F(Designer, FirstStartWithoutMakerFolder) {
   ASSERT_FALSE(fs::exists(home_ / "velt"));
   Start();
   EXPECT_TRUE(fs::is_directory(home_ / "velt/temp_velt"));
-  EXPECT_EQ(window_->windowTitle(), "Velt Tabulo 1. 0. 29 - ");
+  EXPECT_EQ(window_->windowTitle(), "Velt Tabulo 1. 0. 29 - untitled");
   EXPECT_EQ(window_->objectName(), "Form2");
   EXPECT_EQ(PageCaption(), "1");
   EXPECT_EQ(List()->count(), 0);
@@ -131,10 +132,15 @@ TEST_F(Designer, MenuBarInOrderAndItsWindowsOpen) {
   EXPECT_EQ(captions, (QStringList{"File",
                                    "  Load",
                                    "  Save",
+                                   "  Save As...",
                                    "  New",
+                                   "  Revert to the menu last sent",
                                    "  Print",
                                    "  Colors",
                                    "  Exit",
+                                   "Edit",
+                                   "  Undo",
+                                   "  Redo",
                                    "Import",
                                    "  Import From Last Sended Plus",
                                    "  Import From Mercato ( XLS)",
@@ -382,13 +388,88 @@ TEST_F(Designer, SaveNewAndLoadThroughTheFileQuestions) {
   EXPECT_EQ(Line(0)->text(), "Soup");
   EXPECT_EQ(List()->count(), 1);
   EXPECT_EQ(doc_->ProjectFolder, projects.Path() + "/");
-  EXPECT_EQ(prompts_.questions.back(), "open Load *.TB1");
+  EXPECT_EQ(prompts_.questions.back(), "open Load " + projects.Path() + "/*.TB1")
+      << "the dialog opens in the project's folder";
 
   prompts_.file_names = {home_ / "missing folder/menu"};
-  Trigger("Save");
+  Trigger("SaveAs");
   ASSERT_FALSE(prompts_.messages.empty());
   EXPECT_NE(prompts_.messages.back().find("could not be written"), std::string::npos);
   EXPECT_NE(prompts_.messages.back().find("missing folder"), std::string::npos);
+}
+
+TEST_F(Designer, CtrlZUndoesDelPageAnImportAndAGroupTitleAndTheTitleMarksChanges) {
+  LeaveWorkCopy([](MenuDocument& doc) {
+    Catalogue(doc, {"Soup", "Fish", "Cake"});
+    doc.Botoes[SlotOf(1, 0)] = 1;
+    doc.Botoes[SlotOf(2, 0)] = 2;
+  });
+  Start();
+  const QString caption = "Velt Tabulo 1. 0. 29 - ";
+  auto key = [this](int key, Qt::KeyboardModifiers modifiers) {
+    QWidget* focus = QApplication::focusWidget();
+    QTest::keyClick(focus ? focus : window_.get(), static_cast<Qt::Key>(key), modifiers);
+  };
+  auto undo_text = [this] {
+    window_->findChild<QMenu*>("EditMenu")->aboutToShow();
+    return window_->findChild<QAction*>("Undo")->text();
+  };
+
+  Click("DeletePage");
+  ASSERT_EQ(Line(0)->text(), "Fish");
+  EXPECT_EQ(window_->windowTitle(), caption + "untitled *");
+  EXPECT_EQ(undo_text(), "Undo Del page");
+  key(Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(Line(0)->text(), "Soup");
+  EXPECT_EQ(doc_->Botoes[SlotOf(2, 0)], 2);
+  EXPECT_EQ(window_->windowTitle(), caption + "untitled")
+      << "undone back to the menu the designer started on";
+  EXPECT_EQ(window_->findChild<QAction*>("Redo")->text(), "Redo Del page");
+  key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(Line(0)->text(), "Fish");
+  key(Qt::Key_Z, Qt::ControlModifier);
+  key(Qt::Key_Y, Qt::ControlModifier);
+  EXPECT_EQ(Line(0)->text(), "Fish");
+  key(Qt::Key_Z, Qt::ControlModifier);
+  ASSERT_EQ(Line(0)->text(), "Soup");
+
+  // An import replaces the whole menu, its New included; one Ctrl+Z brings it all back.
+  test::WriteFile(home_ / "plus.csv", "\"1\",\"Bread\",\"2.50\"\r\n");
+  prompts_.file_names = {home_ / "plus.csv"};
+  Trigger("ImportCSV");
+  ASSERT_EQ(doc_->NumPlus, 1);
+  ASSERT_EQ(Line(0)->text(), "");
+  EXPECT_EQ(undo_text(), "Undo Import From CSV");
+  key(Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(doc_->NumPlus, 3);
+  EXPECT_EQ(List()->count(), 3);
+  EXPECT_EQ(Line(0)->text(), "Soup");
+
+  // A group title typed on the back side, undone with the focus still in it.
+  QLineEdit* title = Child<QLineEdit>("LinhasVerso", 0);
+  title->setFocus(Qt::MouseFocusReason);
+  QTest::keyClicks(title, "Starters");
+  EXPECT_EQ(doc_->LineLayout[SlotOf(1, 0)].TitleText, "Starters");
+  EXPECT_EQ(undo_text(), "Undo Group title of line 1");
+  key(Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(doc_->LineLayout[SlotOf(1, 0)].TitleText, "");
+  EXPECT_EQ(title->text(), "");
+
+  // Saved under a name: the title shows it, Save writes there again without asking.
+  test::TempFolder projects;
+  prompts_.file_names = {projects / "lunch"};
+  Trigger("SaveAs");
+  EXPECT_EQ(window_->windowTitle(), caption + "lunch.TB1");
+  TypeAndLeave(3, "Tea");
+  EXPECT_EQ(window_->windowTitle(), caption + "lunch.TB1 *");
+  std::size_t asked = prompts_.questions.size();
+  Trigger("Save");
+  EXPECT_EQ(prompts_.questions.size(), asked) << "Save asks nothing once the project has a name";
+  EXPECT_EQ(window_->windowTitle(), caption + "lunch.TB1");
+  auto saved = std::make_unique<MenuDocument>();
+  saved->ProjectBase = projects / "lunch";
+  ASSERT_TRUE(ReadProjectFiles(*saved).issues.empty());
+  EXPECT_EQ(saved->PluDescription[3], "Tea");
 }
 
 TEST_F(Designer, AutosaveAndCloseWriteTheWorkCopy) {
