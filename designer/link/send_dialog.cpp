@@ -6,8 +6,10 @@
 #include <QPointer>
 #include <QSettings>
 #include <cctype>
+#include <ctime>
 #include <iostream>
 
+#include "designer/history/sent_menus.h"
 #include "designer/link/button_numbers.h"
 #include "designer/link/kestrel_binding.h"
 #include "designer/link/menu_send.h"
@@ -40,6 +42,7 @@ class LinkCommands : public QObject {
     WriteReport report = WriteWorkCopy(main_.Document());
     if (!report.ok) std::cerr << WorkCopyFailureMessage(report) << '\n';
     if (!send_ || send_->isHidden()) send_ = new SendDialog(main_, library_);
+    if (!send_->Sending()) send_->ShowChangesSinceLastSend();
     Raise(send_);
   }
 
@@ -138,6 +141,9 @@ SendDialog::SendDialog(MainWindow& main, KestrelApi& api) : QDialog(&main), main
   CancelSend = new QPushButton("Cancel", this);
   CancelSend->setObjectName("CancelSend");
   CancelSend->setEnabled(false);
+  SinceLastSent = new QLabel(this);
+  SinceLastSent->setObjectName("SinceLastSent");
+  SinceLastSent->setWordWrap(true);
   // Enter in the port box must not start a transfer by itself.
   for (QPushButton* button : {Command1, Command2, CancelSend}) {
     button->setAutoDefault(false);
@@ -145,6 +151,7 @@ SendDialog::SendDialog(MainWindow& main, KestrelApi& api) : QDialog(&main), main
   }
 
   auto* layout = new QGridLayout(this);
+  layout->addWidget(SinceLastSent, 7, 0, 1, 2);
   layout->addWidget(Label2, 0, 0);
   layout->addWidget(Text2, 0, 1);
   layout->addWidget(Check1, 1, 0, 1, 2);
@@ -239,7 +246,8 @@ void SendDialog::Command1_Click() {
     Bridge bridge(*this);
     SendResult result = SendMenu(*menu, api_, settings, &bridge);
     QMetaObject::invokeMethod(
-        this, [this, result, port = settings.port] { Finished(result, port); }, Qt::QueuedConnection);
+        this, [this, result, port = settings.port, menu] { Finished(result, port, menu); },
+        Qt::QueuedConnection);
   });
 }
 
@@ -257,7 +265,13 @@ void SendDialog::ShowProgress(long long done, long long total) {
   if (!cancel_) Status->setText(QString::fromStdString(estimate_.Text()));
 }
 
-void SendDialog::Finished(const SendResult& result, int port) {
+void SendDialog::ShowChangesSinceLastSend() {
+  main_.CommitEditedLine();
+  SinceLastSent->setText(QString::fromStdString(ChangesSinceLastSend(main_.Document())));
+}
+
+void SendDialog::Finished(const SendResult& result, int port,
+                          const std::shared_ptr<const MenuDocument>& menu) {
   sending_ = false;
   Command1->setEnabled(true);
   CancelSend->setEnabled(false);
@@ -273,6 +287,11 @@ void SendDialog::Finished(const SendResult& result, int port) {
       Progress->setValue(100);
       message = "The terminals have the new menu (" + std::to_string(result.items) + " items, " +
                 std::to_string(result.choices) + " modifier choices)";
+      // The menu as the terminals now have it, for the next send's summary and "Revert to the menu last
+      // sent". Not keeping it does not make the send fail: the terminals have the menu.
+      if (WriteReport kept = KeepSentMenu(*menu, std::time(nullptr)); !kept.ok) {
+        message += ". The sent menu was not kept: " + kept.failed_path + " could not be written";
+      }
       break;
     case SendOutcome::kFailed:
     case SendOutcome::kCancelled:
@@ -284,6 +303,7 @@ void SendDialog::Finished(const SendResult& result, int port) {
   if (result.outcome != SendOutcome::kSent) std::cerr << "tabulodesk: " << message << '\n';
   Status->setText(QString::fromStdString(Sentence(message)));
   main_.StartAutosave();
+  ShowChangesSinceLastSend();
   if (close_when_done_) close();
 }
 

@@ -5,7 +5,8 @@
 // windows stay answering through the 30-60 s a full menu takes on a real line; the dialog holds the main
 // window's autosave meanwhile, shows the hourglass, the captions, how far the transfer has come and why a
 // send failed, offers Cancel (the terminals then keep their menu), and keeps the port in the per-user
-// setting it shares with the reception window.
+// setting it shares with the reception window. Before a send it says what changed since the last one the
+// base confirmed, and after one it keeps the menu as sent.
 //
 // Also here: the Send and Receive commands of the main window, each showing its one shared window.
 
@@ -52,6 +53,10 @@ class SendDialog : public QDialog {
   QProgressBar* Progress = nullptr;   // how much of the menu has left the line
   QLabel* Status = nullptr;           // bytes sent of the total and the time left; why a send failed
   QPushButton* CancelSend = nullptr;  // "Cancel": stops the transfer before its end
+  QLabel* SinceLastSent = nullptr;    // what changed since the last send the base confirmed
+
+  // The summary brought up to date with the document (each time the dialog is raised).
+  void ShowChangesSinceLastSend();
 
   // The button number of a PLU under the page scheme chosen in the dialog; 0 when it is on no line.
   int32_t GetBotao(int32_t plu) const;
@@ -70,7 +75,7 @@ class SendDialog : public QDialog {
   void Check2_Click();
   void CancelSend_Click();
   void ShowProgress(long long done, long long total);
-  void Finished(const SendResult& result, int port);
+  void Finished(const SendResult& result, int port, const std::shared_ptr<const MenuDocument>& menu);
 
   MainWindow& main_;
   KestrelApi& api_;
