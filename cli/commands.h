@@ -26,5 +26,8 @@ int FirmwareCommand(const Arguments& args);
 // translate_commands.cpp
 int TranslateCommand(const Arguments& args);
 int TranslateMenuCommand(const Arguments& args);
+// history_commands.cpp
+int DiffCommand(const Arguments& args);
+int HistoryCommand(const Arguments& args);
 
 }  // namespace tabulo::cli

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <ctime>
 #include <filesystem>
 #include <iostream>
 #include <thread>
@@ -12,6 +13,7 @@
 #include "cli/cli_support.h"
 #include "cli/commands.h"
 #include "designer/document/numbers.h"
+#include "designer/history/sent_menus.h"
 #include "designer/link/kestrel_binding.h"
 #include "designer/link/menu_send.h"
 #include "designer/link/reception_session.h"
@@ -113,6 +115,11 @@ int SendCommand(const Arguments& args) {
     case SendOutcome::kSent:
       break;
   }
+  // The menu as the terminals now have it, for `tabulo diff sent` and the designer's next send summary. A
+  // copy that cannot be kept does not make the send fail: the terminals have the menu.
+  WriteReport kept = KeepSentMenu(doc, std::time(nullptr));
+  if (!kept.ok)
+    std::cerr << "tabulo: the sent menu was not kept: " << kept.failed_path << " " << kept.error << "\n";
   std::cout << kSendedCaption << " (" << result.items << " items, " << result.choices << " modifier choices)"
             << std::endl;
   return kExitOk;

@@ -44,6 +44,10 @@ constexpr const char* kUsage =
     "KEY]\n"
     "                                 the menu's texts of language column N into the other columns (only\n"
     "                                 empty ones unless --overwrite), the project saved in place\n"
+    "  diff A.TB1 B.TB1 [--json]      what changed from menu A to menu B; either may be a send kept in the\n"
+    "                                 history: sent (the last), sent:N (the Nth last) or its date and time.\n"
+    "                                 Exit 0 when the same, 1 when they differ\n"
+    "  history [--json]               the sends the base confirmed, newest first\n"
     "  firmware list | update [--server URL]\n"
     "                                 the firmware tool's programs; all of them fetched for offline use\n"
     "  firmware send KEY [--port N] [--offline] [--server URL]\n"
@@ -59,6 +63,7 @@ const std::map<std::string, Command>& Commands() {
       {"save-as", tabulo::cli::SaveAsCommand}, {"import", tabulo::cli::ImportCommand},
       {"send", tabulo::cli::SendCommand},      {"receive", tabulo::cli::ReceiveCommand},
       {"update", tabulo::cli::UpdateCommand},  {"export", tabulo::cli::ExportCommand},
+      {"diff", tabulo::cli::DiffCommand},      {"history", tabulo::cli::HistoryCommand},
   };
   return commands;
 }

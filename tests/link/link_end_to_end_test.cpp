@@ -74,9 +74,13 @@ class LinkEndToEnd : public ::testing::Test {
   ProgramRun Tabulo(const BaseSimulator& base, std::vector<std::string> args,
                     std::vector<std::string> environment = {}) {
     std::vector<std::string> env = base.Environment();
+    env.push_back(MakerFolderSetting());
     env.insert(env.end(), environment.begin(), environment.end());
     return test::RunProgram(test::BuiltProgram("tabulo"), args, env);
   }
+
+  // Sends keep their menu in the maker folder: the test's own, never the user's.
+  std::string MakerFolderSetting() const { return "VELT_HOME=" + folder_ / "velt"; }
 
   test::TempFolder folder_;
 };
@@ -88,8 +92,9 @@ TEST_F(LinkEndToEnd, SendStoresTheWholeMenuWithBothPageSchemes) {
   BaseSimulator base(folder_.Path(), {"--menu-out", menu_file});
 
   // No $KESTREL_LIBRARY: the program finds the library of its build by itself.
-  ProgramRun run = test::RunProgram(test::BuiltProgram("tabulo"), {"send", project},
-                                    {"KESTREL_PORT_1=" + base.Link(), "KESTREL_TRACE=" + trace});
+  ProgramRun run =
+      test::RunProgram(test::BuiltProgram("tabulo"), {"send", project},
+                       {"KESTREL_PORT_1=" + base.Link(), "KESTREL_TRACE=" + trace, MakerFolderSetting()});
   ASSERT_EQ(run.exit_code, 0) << run.err;
   EXPECT_EQ(run.err, "") << "no progress lines when standard error is no terminal";
   EXPECT_EQ(run.out, "Sending\nSended (2 items, 2 modifier choices)\n");
@@ -142,6 +147,46 @@ TEST_F(LinkEndToEnd, SendStoresTheWholeMenuWithBothPageSchemes) {
 
 // A base at 19200 that stores the menu but whose answer to the transfer's end never arrives: the library
 // asks what it holds, and the verdict is the truth.
+// Each confirmed send keeps the menu as sent; `history` lists them and `diff` compares a project with them.
+TEST_F(LinkEndToEnd, ConfirmedSendsAreKeptListedAndCompared) {
+  auto menu = test::SmallMenu();
+  std::string project = SaveProject(*menu, "menu.TB1");
+  BaseSimulator base(folder_.Path(), {});
+  ProgramRun run = Tabulo(base, {"history"});
+  ASSERT_EQ(run.exit_code, 0) << run.err;
+  EXPECT_NE(run.out.find("No menu has been sent"), std::string::npos) << run.out;
+  EXPECT_EQ(Tabulo(base, {"diff", "sent", project}).exit_code, 2) << "no send to compare with";
+
+  ASSERT_EQ(Tabulo(base, {"send", project}).exit_code, 0);
+  run = Tabulo(base, {"diff", "sent", project});
+  EXPECT_EQ(run.exit_code, 0) << run.out << run.err;
+  EXPECT_EQ(run.out, "The menus are the same.\n");
+
+  menu->PluPrice[0] = "4.75";
+  project = SaveProject(*menu, "menu.TB1");
+  run = Tabulo(base, {"diff", "sent", project, "--json"});
+  EXPECT_EQ(run.exit_code, 1) << run.err;
+  json diff = json::parse(run.out);
+  EXPECT_EQ(diff["summary"], "1 price");
+  ASSERT_EQ(diff["changes"].size(), 1u);
+  EXPECT_EQ(diff["changes"][0]["kind"], "price");
+  EXPECT_EQ(diff["changes"][0]["after"], "4.75");
+
+  // A send the base did not confirm keeps nothing.
+  std::filesystem::create_directory(folder_ / "gone");
+  BaseSimulator gone(folder_ / "gone", {"--silent-after", "3"});
+  EXPECT_NE(Tabulo(gone, {"send", project}, {"KESTREL_TIMEOUT_MS=100"}).exit_code, 0);
+  ASSERT_EQ(Tabulo(base, {"send", project}).exit_code, 0);
+  run = Tabulo(base, {"history", "--json"});
+  json history = json::parse(run.out);
+  ASSERT_EQ(history.size(), 2u) << run.out;
+  EXPECT_EQ(history[0]["reference"], "sent:1");
+  run = Tabulo(base, {"diff", "sent:2", "sent:1"});
+  EXPECT_EQ(run.exit_code, 1);
+  EXPECT_NE(run.out.find("price PLU " + menu->PluNumber[0] + ": "), std::string::npos) << run.out;
+  EXPECT_EQ(Tabulo(base, {"diff", "sent:3", project}).exit_code, 2);
+}
+
 TEST_F(LinkEndToEnd, ALostFinalAnswerStillGivesTheTrueVerdict) {
   std::string project = SaveProject(*test::SmallMenu(), "menu.TB1");
   std::string menu_file = folder_ / "menu.json";

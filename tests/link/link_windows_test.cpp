@@ -16,6 +16,7 @@
 #include <memory>
 #include <nlohmann/json.hpp>
 
+#include "designer/history/sent_menus.h"
 #include "designer/link/reception_window.h"
 #include "designer/link/send_dialog.h"
 #include "designer/mainwindow/main_window.h"
@@ -146,6 +147,7 @@ TEST_F(LinkWindows, SendWritesTheWorkCopyAndTheBaseStoresTheMenu) {
   SendDialog* dialog = OpenSend();
   ASSERT_NE(dialog, nullptr);
   EXPECT_EQ(doc_->ProjectBase, WorkBase());
+  EXPECT_EQ(dialog->SinceLastSent->text(), "No send is kept yet: the whole menu goes out.");
   EXPECT_TRUE(std::filesystem::exists(WorkBase() + kModifierDefinitionsFile)) << "the work copy is written";
   EXPECT_EQ(dialog->windowTitle(), "Send");
   EXPECT_EQ(dialog->parentWidget(), window_.get()) << "owned by the main window";
@@ -216,6 +218,22 @@ TEST_F(LinkWindows, SendWritesTheWorkCopyAndTheBaseStoresTheMenu) {
   EXPECT_FALSE(dialog->Check1->isChecked());
   EXPECT_TRUE(dialog->Check2->isChecked());
   EXPECT_TRUE(doc_->Hand.OldFirmware);
+
+  // Every confirmed send kept the menu as sent; the dialog says before the next one what changed since,
+  // and the main window reverts to it as one step.
+  ASSERT_EQ(SentMenus().size(), 3u);
+  EXPECT_EQ(dialog->SinceLastSent->text().toStdString(),
+            "Nothing changed since the last send (" + SentMenus().front().name + ").");
+  const std::string sent_price = doc_->PluPrice[0];
+  doc_->PluPrice[0] = "3.10";
+  EXPECT_EQ(OpenSend(), dialog);
+  EXPECT_EQ(dialog->SinceLastSent->text().toStdString(),
+            "Since the last send (" + SentMenus().front().name + "): 1 price.");
+  window_->findChild<QAction*>("RevertToSent")->trigger();
+  EXPECT_EQ(doc_->PluPrice[0], sent_price);
+  EXPECT_EQ(doc_->ProjectBase, WorkBase()) << "the project keeps its own name";
+  window_->findChild<QAction*>("Undo")->trigger();
+  EXPECT_EQ(doc_->PluPrice[0], "3.10");
   closed = dialog;
   QTest::keyClick(dialog, Qt::Key_Escape);
   EXPECT_TRUE(Gone(closed)) << "Escape closes it as Close Window does";
