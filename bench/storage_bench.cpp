@@ -1,6 +1,7 @@
 // Writing and reading the full menu's project files. The write is judged beside plain buffered writes of the
 // same bytes (within 2x). The read is judged beside the least any reader of these files must do: read the
-// bytes and split them into lines of text (a bare page-cache copy is measured too, for reference only).
+// bytes and split them into lines of text (a bare page-cache copy is measured too, for reference only). And
+// what `tabulo diff` does with two full menus (read both, compare) within 3x of reading them.
 
 #include <benchmark/benchmark.h>
 
@@ -11,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "designer/history/menu_diff.h"
 #include "designer/storage/project_files.h"
 #include "platform/files.h"
 #include "tests/support/sample_menu.h"
@@ -116,5 +118,35 @@ void BM_ReadLinesBaseline(benchmark::State& state) {
   state.SetBytesProcessed(state.iterations() * TotalBytes());
 }
 BENCHMARK(BM_ReadLinesBaseline)->Unit(benchmark::kMillisecond);
+
+// Two full menus read as `tabulo diff` reads them (the second one the same files: a comparison finds
+// nothing to report and still has to look at everything).
+void ReadTwoMenus(std::unique_ptr<tabulo::MenuDocument>& a, std::unique_ptr<tabulo::MenuDocument>& b) {
+  a = std::make_unique<tabulo::MenuDocument>();
+  b = std::make_unique<tabulo::MenuDocument>();
+  a->ProjectBase = b->ProjectBase = Menu().doc->ProjectBase;
+  tabulo::ReadProjectFiles(*a);
+  tabulo::ReadProjectFiles(*b);
+}
+
+void BM_DiffTwoFullMenus(benchmark::State& state) {
+  for (auto _ : state) {
+    std::unique_ptr<tabulo::MenuDocument> a;
+    std::unique_ptr<tabulo::MenuDocument> b;
+    ReadTwoMenus(a, b);
+    benchmark::DoNotOptimize(tabulo::CompareMenus(*a, *b));
+  }
+}
+BENCHMARK(BM_DiffTwoFullMenus)->Unit(benchmark::kMillisecond);
+
+void BM_ReadTwoFullMenusBaseline(benchmark::State& state) {
+  for (auto _ : state) {
+    std::unique_ptr<tabulo::MenuDocument> a;
+    std::unique_ptr<tabulo::MenuDocument> b;
+    ReadTwoMenus(a, b);
+    benchmark::DoNotOptimize(a.get());
+  }
+}
+BENCHMARK(BM_ReadTwoFullMenusBaseline)->Unit(benchmark::kMillisecond);
 
 }  // namespace
