@@ -146,9 +146,9 @@ MainWindow::MainWindow(MenuDocument& doc, UserPrompts& prompts, QWidget* parent)
     StartAutosave();
   }
   Frame2_->SyncModifierPanel = true;
-  Refresh_Page();
   // The menu the designer starts on is the oldest state; the work copy it came from is its saved state.
   history_->Clear();
+  Refresh_Page();
   UpdateTitle();
   UpdateEditMenu();
   SetMenuHandler("Print", [this] { ShowPrintDialog(*this); });
