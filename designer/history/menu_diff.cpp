@@ -54,11 +54,15 @@ class Comparison {
     if (before != after) Add(kind, where, before, after);
   }
 
-  void Translations(const std::string& where, int row_a, int row_b) {
+  // `where` is `prefix` + `name`, made only for what differs.
+  void Translations(const char* prefix, const std::string& name, int row_a, int row_b) {
     for (int col = 1; col <= kLanguages; ++col) {
       const std::string& before = row_a >= 0 ? a_.Lang(row_a, col) : kNone;
       const std::string& after = row_b >= 0 ? b_.Lang(row_b, col) : kNone;
-      IfDiffers(ChangeKind::kTranslation, where + " in " + LanguageName(col), before, after);
+      // Names are made only for what differs: a full menu has 50000 translations to look at.
+      if (before != after) {
+        Add(ChangeKind::kTranslation, prefix + name + " in " + LanguageName(col), before, after);
+      }
     }
   }
   std::string LanguageName(int col) const {
@@ -67,12 +71,16 @@ class Comparison {
   }
 
   void ComparePlu(const Plu& pa, const Plu& pb) {
-    const std::string where = "PLU " + pb.number;
-    IfDiffers(ChangeKind::kDescription, where, a_.PluDescription[pa.index], b_.PluDescription[pb.index]);
-    IfDiffers(ChangeKind::kPrice, where, a_.PluPrice[pa.index], b_.PluPrice[pb.index]);
-    IfDiffers(ChangeKind::kPluField, where + " field 2", a_.PluField2[pa.index], b_.PluField2[pb.index]);
-    IfDiffers(ChangeKind::kPluField, where + " field 3", a_.PluField3[pa.index], b_.PluField3[pb.index]);
-    Translations(where, TranslationRow(pa.number), TranslationRow(pb.number));
+    const auto where = [&pb] { return "PLU " + pb.number; };
+    const auto compare = [&](ChangeKind kind, const char* field, const std::string& before,
+                             const std::string& after) {
+      if (before != after) Add(kind, where() + field, before, after);
+    };
+    compare(ChangeKind::kDescription, "", a_.PluDescription[pa.index], b_.PluDescription[pb.index]);
+    compare(ChangeKind::kPrice, "", a_.PluPrice[pa.index], b_.PluPrice[pb.index]);
+    compare(ChangeKind::kPluField, " field 2", a_.PluField2[pa.index], b_.PluField2[pb.index]);
+    compare(ChangeKind::kPluField, " field 3", a_.PluField3[pa.index], b_.PluField3[pb.index]);
+    Translations("PLU ", pb.number, TranslationRow(pa.number), TranslationRow(pb.number));
   }
 
   void Plus() {
@@ -173,11 +181,11 @@ class Comparison {
     bool text_line = lb.Kind == kKindTitle || lb.Kind == kKindNote;
     if (text_line && la.Kind == lb.Kind) IfDiffers(ChangeKind::kLineText, where, la.Text, lb.Text);
     if (text_line || la.Kind == kKindTitle || la.Kind == kKindNote) {
-      Translations(where, kLangRowLineText + slot, kLangRowLineText + slot);
+      Translations("", where, kLangRowLineText + slot, kLangRowLineText + slot);
     }
     IfDiffers(ChangeKind::kGroupTitle, where, GroupTitle(la), GroupTitle(lb));
     if (!lb.TitleText.empty() || !la.TitleText.empty()) {
-      Translations(where + " group title", kLangRowTitleText + slot, kLangRowTitleText + slot);
+      Translations("", where + " group title", kLangRowTitleText + slot, kLangRowTitleText + slot);
     }
     IfDiffers(ChangeKind::kColour, where + " background", la.LineBackColor, lb.LineBackColor);
     IfDiffers(ChangeKind::kColour, where + " text colour", la.LineForeColor, lb.LineForeColor);
