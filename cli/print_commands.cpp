@@ -1,5 +1,6 @@
-// tabulo print: the menu cards as a PDF file, laid out as the designer prints them. The only command that
-// draws, so the only one that needs Qt (its Gui part, without a window); a build without Qt says so.
+// tabulo print: the menu cards, or the calibration sheet, as a PDF file or on a system printer, laid out as
+// the designer prints them. The only command that draws, so the only one that needs Qt (Gui and the printer
+// support, without a window); a build without Qt says so.
 
 #include <algorithm>
 #include <cmath>
@@ -18,7 +19,10 @@
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPdfWriter>
+#include <QPrinter>
+#include <QPrinterInfo>
 #include <filesystem>
+#include <functional>
 
 #include "designer/printing/painter_canvas_widget.h"
 #include "designer/printing/recording_canvas.h"
@@ -28,18 +32,23 @@ namespace tabulo::cli {
 namespace {
 
 constexpr const char* kPrintUsage =
-    "usage: tabulo print PROJECT.TB1 --pdf OUT.pdf [--page N | --all | --fronts | --backs] "
-    "[--languages 1[,2]] [--no-lines]";
+    "usage: tabulo print PROJECT.TB1 (--pdf OUT.pdf | --printer NAME) [--page N | --all | --fronts | "
+    "--backs] "
+    "[--languages 1[,2]] [--no-lines] [--origin paper|printable] [--calibration]";
 
-const std::vector<std::string> kValueOptions = {"--pdf", "--page", "--languages"};
-const std::vector<std::string> kFlagOptions = {"--all", "--fronts", "--backs", "--no-lines"};
+const std::vector<std::string> kValueOptions = {"--pdf", "--printer", "--page", "--languages", "--origin"};
+const std::vector<std::string> kFlagOptions = {"--all", "--fronts", "--backs", "--no-lines", "--calibration"};
 
 struct PrintRequest {
   std::string project;
   std::string pdf;
+  std::string printer;
   PrintSettings settings;
   int page = 1;
   bool no_lines = false;
+  bool calibration = false;
+  // Positions measured from the printer's printable area, as the designer prints, or from the paper's corner.
+  bool from_paper = false;
 };
 
 // The request, or an error text.
@@ -53,12 +62,18 @@ std::string ParseRequest(const Arguments& args, PrintRequest& request) {
   }
   Options options(args, kValueOptions);
   if (!options.Error().empty()) return options.Error();
-  if (options.Positional().size() != 1 || !options.Has("--pdf") || options.Value("--pdf").empty()) {
-    return kPrintUsage;
-  }
+  const bool to_pdf = options.Has("--pdf") && !options.Value("--pdf").empty();
+  const bool to_printer = options.Has("--printer") && !options.Value("--printer").empty();
+  if (options.Positional().size() != 1 || to_pdf == to_printer) return kPrintUsage;
   request.project = options.Positional()[0];
   request.pdf = options.Value("--pdf");
-
+  request.printer = options.Value("--printer");
+  if (options.Has("--origin")) {
+    const std::string origin = options.Value("--origin");
+    if (origin != "paper" && origin != "printable") return "--origin is paper or printable";
+    request.from_paper = origin == "paper";
+  }
+  request.calibration = options.Has("--calibration");
   int choices =
       options.Has("--page") + options.Has("--all") + options.Has("--fronts") + options.Has("--backs");
   if (choices > 1) return "choose one of --page, --all, --fronts and --backs";
@@ -85,10 +100,58 @@ std::string ParseRequest(const Arguments& args, PrintRequest& request) {
   return {};
 }
 
+#ifdef TABULO_PRINT_WITH_QT
+// The printer the request names, or the system's default one, as the designer's print dialog sets it up.
+void SetUpPrinter(QPrinter& printer, const PrintRequest& request) {
+  if (!request.printer.empty()) printer.setPrinterName(QString::fromStdString(request.printer));
+  printer.setDocName(request.calibration ? "Calibration sheet" : "Menu cards");
+  printer.setFullPage(request.from_paper);
+}
+
+// Draws on the printer or the PDF file; false when the output could not be made.
+bool Draw(const PrintRequest& request, const std::function<void(CardCanvas&)>& draw) {
+  if (!request.printer.empty()) {
+    QPrinter printer(QPrinter::HighResolution);
+    SetUpPrinter(printer, request);
+    PainterCanvas canvas(printer);
+    if (canvas.Ok()) draw(canvas);
+    return canvas.Finish() && printer.printerState() != QPrinter::Error;
+  }
+  // The PDF's page is the one the designer's printer would print on, with its unprintable margins when the
+  // positions start at the printable area: the PDF printed at full size lands where the printer would
+  // print. Without a printer the page is A4 and the printable area the whole paper.
+  QPageLayout layout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0));
+  if (!QPrinterInfo::availablePrinterNames().isEmpty()) {
+    QPrinter printer(QPrinter::HighResolution);
+    SetUpPrinter(printer, request);
+    layout = printer.pageLayout();
+    layout.setOrientation(QPageLayout::Portrait);
+    if (request.from_paper) layout.setMargins(QMarginsF(0, 0, 0, 0));
+  }
+  bool written = false;
+  {
+    QPdfWriter pdf(QString::fromStdString(request.pdf));
+    pdf.setTitle(request.calibration ? "Calibration sheet" : "Menu cards");
+    pdf.setCreator("tabulo");
+    layout.setMode(QPageLayout::StandardMode);
+    pdf.setPageLayout(layout);
+    PainterCanvas canvas(pdf);
+    if (canvas.Ok()) draw(canvas);
+    written = canvas.Finish();
+  }
+  if (!written) {
+    std::error_code ignored;
+    std::filesystem::remove(request.pdf, ignored);
+  }
+  return written;
+}
+#endif
+
 }  // namespace
 
-// Prints "N sheets written to OUT.pdf". Exit 1 when nothing on the chosen pages has text in the primary
-// language (no file is written then), 2 on bad usage or when the file cannot be written.
+// Prints "N sheets written to OUT.pdf" (or "sent to printer NAME"), warnings on standard error. Exit 1 when
+// nothing on the chosen pages has text in the primary language (nothing is written or sent then), 2 on bad
+// usage or when the output cannot be made.
 int PrintCommand(const Arguments& args) {
   PrintRequest request;
   if (std::string error = ParseRequest(args, request); !error.empty()) return Fail(error);
@@ -100,11 +163,16 @@ int PrintCommand(const Arguments& args) {
   MenuDocument& doc = *loaded.doc;
   if (request.no_lines) doc.PrintLines = 0;
 
-  // Nothing is asked for when nothing would be printed.
-  RecordingCanvas dry_run;
-  if (PrintCards(doc, request.page, request.settings, dry_run).sheets == 0) {
-    std::cout << "Nothing to print: the chosen pages have no text in the chosen language.\n";
-    return kExitFindings;
+  if (!request.calibration) {
+    // Nothing is asked for when nothing would be printed.
+    RecordingCanvas dry_run;
+    if (PrintCards(doc, request.page, request.settings, dry_run).sheets == 0) {
+      std::cout << "Nothing to print: the chosen pages have no text in the chosen language.\n";
+      return kExitFindings;
+    }
+    for (const std::string& line : LinesWithoutLanguage(doc, request.page, request.settings)) {
+      std::cerr << "warning: no text in the chosen language, not printed: " << line << "\n";
+    }
   }
 
   // Drawing needs a Qt application, but no display.
@@ -116,25 +184,26 @@ int PrintCommand(const Arguments& args) {
   static char* argv[] = {name, nullptr};
   QGuiApplication app(argc, argv);
 
+  if (!request.printer.empty() &&
+      !QPrinterInfo::availablePrinterNames().contains(QString::fromStdString(request.printer))) {
+    return Fail("no printer named " + request.printer);
+  }
   PrintSummary summary;
-  bool written = false;
-  {
-    QPdfWriter pdf(QString::fromStdString(request.pdf));
-    pdf.setTitle("Menu cards");
-    pdf.setCreator("tabulo");
-    pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
-    PainterCanvas canvas(pdf);
-    if (canvas.Ok()) {
+  const bool done = Draw(request, [&](CardCanvas& canvas) {
+    if (request.calibration) {
+      PrintCalibrationSheet(doc, canvas);
+      summary.sheets = 1;
+    } else {
       summary = PrintCards(doc, request.page, request.settings, canvas);
-      written = canvas.Finish();
     }
-  }
-  if (!written) {
-    std::error_code ignored;
-    std::filesystem::remove(request.pdf, ignored);
-    return Fail("cannot write " + request.pdf);
-  }
-  std::cout << summary.sheets << (summary.sheets == 1 ? " sheet" : " sheets") << " written to " << request.pdf
+  });
+  for (const std::string& warning : summary.warnings) std::cerr << "warning: " << warning << "\n";
+  if (!done)
+    return Fail(request.printer.empty() ? "cannot write " + request.pdf
+                                        : "cannot print on printer " + request.printer);
+  std::cout << summary.sheets << (summary.sheets == 1 ? " sheet" : " sheets")
+            << (request.printer.empty() ? " written to " + request.pdf
+                                        : " sent to printer " + request.printer)
             << "\n";
   return kExitOk;
 #endif

@@ -88,8 +88,10 @@ std::optional<std::string> PlaqueLetter(const MenuDocument& doc, int page);
 int32_t ColourValue(const std::string& text, int32_t fallback);
 
 // The picture loading rule for a picture field: a bare file name is taken in the project folder (and stored
-// so); a path that cannot be loaded is replaced by its file name in the project folder, so a project folder
-// moved elsewhere finds its pictures. Returns the file to show, "" when neither can be loaded.
+// so); a path that cannot be loaded is looked for below the project folder (when relative) and then as its
+// file name in the project folder, "\\" separating folders and the name's letter case ignored, so a project
+// folder moved elsewhere, or from Windows, finds its pictures; the field then names the file found. Returns
+// the file to show, "" when none can be loaded.
 std::string ResolvePicture(std::string& field, const std::string& project_folder, const PictureProbe& probe);
 
 }  // namespace tabulo

@@ -38,21 +38,17 @@ constexpr double kSharedFirstPoints = 9;  // both languages within one line
 constexpr double kSharedFirstMiddle = 1.5;
 constexpr double kSharedSecondPoints = 7;
 constexpr double kSharedSecondMiddle = 4;
-constexpr size_t kPriceCharacters = 7;
 constexpr const char* kEuro = "\u20ac";
+
+// A text too wide for its room is set smaller down to this size (still legible on the card stock), then
+// cut with an ellipsis; it keeps this gap to the price column or the card's edge.
+constexpr double kMinimumPoints = 6;
+constexpr double kPointsStep = 0.5;
+constexpr double kTextGap = 2;
+constexpr const char* kEllipsis = "\u2026";
 
 bool IsContinuation(unsigned char byte) {
   return (byte & 0xC0) == 0x80;
-}
-
-// The last `count` characters of a UTF-8 text.
-std::string LastCharacters(const std::string& text, size_t count) {
-  size_t start = text.size();
-  for (size_t taken = 0; taken < count && start > 0; ++taken) {
-    --start;
-    while (start > 0 && IsContinuation(static_cast<unsigned char>(text[start]))) --start;
-  }
-  return text.substr(start);
 }
 
 std::string AsciiLower(std::string text) {
@@ -93,12 +89,31 @@ bool PrintsBack(const PrintSettings& settings) {
   }
 }
 
+// The picture fields of a page as written before the page view resolves (and rewrites) them, so that a
+// picture that is not found is named as the user gave it.
+struct PictureFields {
+  std::string front;
+  std::string back;
+  std::array<std::string, kLinesPerPage> groups;  // the group picture starting at each line
+
+  PictureFields(const MenuDocument& doc, int page)
+      : front(doc.PagePictureA[page]), back(doc.PagePictureB[page]) {
+    for (int line = 0; line < kLinesPerPage; ++line) {
+      const LineLayoutRecord& layout = doc.LineLayout[SlotOf(page, line)];
+      if (layout.TitleMark == kTitleMarkStart) groups[line] = layout.TitlePicture;
+    }
+  }
+};
+
 // Draws one page's sides from its view.
 class CardPrinter {
  public:
-  CardPrinter(MenuDocument& doc, const PageView& view, const PrintSettings& settings, CardCanvas& canvas)
+  CardPrinter(MenuDocument& doc, const PageView& view, const PrintSettings& settings, CardCanvas& canvas,
+              const PictureFields& wanted, std::vector<std::string>* warnings)
       : doc_(doc),
         view_(view),
+        wanted_(wanted),
+        warnings_(warnings),
         languages_(settings.languages),
         canvas_(canvas),
         mxd_(doc.MarginXDescr),
@@ -108,23 +123,20 @@ class CardPrinter {
   bool Front() {
     if (!FrontHasText()) return false;
     Header(PrintedPlaque(doc_, view_, true), "Page A / Plaque K418B");
-    if (doc_.PrintLines == 1) Panel(view_.front);
+    if (doc_.PrintLines == 1) Panel(view_.front, wanted_.front);
     for (int line = 1; line <= kLinesPerPage; ++line) FrontLine(line);
     return true;
   }
 
+  // The back is printed only when it has content of its own (group bars, group pictures, titles or, with
+  // the lines printed, its page picture): a header alone would waste a card.
   bool Back() {
-    bool printed = false;
-    // The back counts its own lines too: bars, pictures or titles printed on a sheet without a header would
-    // otherwise share the sheet of the next page's front.
-    if (FrontHasText() || BackHasContent()) {
-      Header(PrintedPlaque(doc_, view_, false), "Page B / Plaque K418A");
-      if (doc_.PrintLines == 1) Panel(view_.back);
-      printed = true;
-    }
+    if (!BackHasContent()) return false;
+    Header(PrintedPlaque(doc_, view_, false), "Page B / Plaque K418A");
+    if (doc_.PrintLines == 1) Panel(view_.back, wanted_.back);
     BackBars();
     BackImagesAndTexts();
-    return printed;
+    return true;
   }
 
  private:
@@ -144,6 +156,7 @@ class CardPrinter {
   }
 
   bool BackHasContent() const {
+    if (doc_.PrintLines == 1 && !view_.back.picture.empty()) return true;
     for (int line = 1; line <= kLinesPerPage; ++line) {
       const LineView& cell = Line(line);
       if (cell.title_back_color != kWhite) return true;
@@ -163,9 +176,20 @@ class CardPrinter {
     canvas_.Circle(kHeaderCentre, kHeaderCentre, kHeaderRadius);
   }
 
-  void Panel(const SideView& side) {
+  void Panel(const SideView& side, const std::string& wanted) {
     canvas_.FillBox(mxd_ + kCardLeft, my_ + kCardTop, mxd_ + kCardRight, my_ + kCardBottom, side.back_color);
-    if (!side.picture.empty()) canvas_.Picture(side.picture, mxd_ + kCardLeft, my_ + kCardTop);
+    if (side.picture.empty()) {
+      if (!Blank(wanted)) Warn("Picture not found: " + wanted);
+    } else if (!canvas_.MeasurePicture(side.picture)) {
+      Warn("Picture cannot be read: " + side.picture);
+    } else {
+      canvas_.Picture(side.picture, mxd_ + kCardLeft, my_ + kCardTop);
+    }
+  }
+
+  void Warn(const std::string& warning) {
+    if (warnings_ && std::find(warnings_->begin(), warnings_->end(), warning) == warnings_->end())
+      warnings_->push_back(warning);
   }
 
   // Prints `text` at x with its row centred on `middle`; returns the top of the next text row.
@@ -173,6 +197,24 @@ class CardPrinter {
     const double top = middle - canvas_.TextHeight(text) / 2;
     canvas_.Text(x, top, text);
     return top + canvas_.TextHeight(text);
+  }
+
+  // Sets the font at `points`, or smaller down to kMinimumPoints until `text` fits `room`; returns `text`,
+  // cut with an ellipsis when even the smallest size is too wide.
+  std::string Fitted(const std::string& text, double points, double room) {
+    double size = points;
+    canvas_.SetFont(doc_.FontName, size);
+    while (size > kMinimumPoints && canvas_.TextWidth(text) > room) {
+      size = std::max(kMinimumPoints, size - kPointsStep);
+      canvas_.SetFont(doc_.FontName, size);
+    }
+    if (canvas_.TextWidth(text) <= room) return text;
+    std::string kept = text;
+    while (!kept.empty() && canvas_.TextWidth(kept + kEllipsis) > room) {
+      kept.erase(detail::LastCharacterStart(kept));
+    }
+    while (!kept.empty() && kept.back() == ' ') kept.pop_back();
+    return kept + kEllipsis;
   }
 
   void FrontLine(int line) {
@@ -187,33 +229,44 @@ class CardPrinter {
       canvas_.FillBox(mxd_ + kFrontBarLeft, y, mxd_ + kCardRight, y + kBarHeight, style.back_color);
     canvas_.SetColor(style.fore_color);
 
+    const std::string price = PrintedPrice(view.price, doc_.Currency);
+    // Texts end before the price column, or before the card's edge on a line without a price.
+    const double card_room = kCardRight - kTextGap;
+    const double room = price.empty() ? card_room : std::min(card_room, mxp_ - mxd_ - kTextGap);
     const std::string s2 = FrontText(line, 2);
     // No language checked prints the designer's own texts, as one language.
     if (s2 == s || languages_.count <= 1) {
-      Centred(mxd_, y + kLineMiddle, s);
+      Centred(mxd_, y + kLineMiddle, Fitted(s, style.font_size, room));
     } else if (Blank(FrontText(line + 1, 1))) {
       // The next line is free (or there is none): the second language goes below, wrapped at 120 mm.
-      Centred(mxd_, y + kLineMiddle, s);
+      Centred(mxd_, y + kLineMiddle, Fitted(s, style.font_size, room));
       canvas_.SetFont(doc_.FontName, kSecondTextPoints);
-      auto [kept, rest] = ShortenText(
-          s2, [this](const std::string& text) { return canvas_.TextWidth(text) <= kSecondTextWrap; });
+      const double wrap = std::min(kSecondTextWrap, card_room);
+      auto [kept, rest] =
+          ShortenText(s2, [this, wrap](const std::string& text) { return canvas_.TextWidth(text) <= wrap; });
       const double next_row = Centred(mxd_, y + kLinePitch, kept);
       // The cut was made at a space, which the next row drops; a word cut inside keeps all its characters.
       if (!rest.empty() && rest[0] == ' ') rest.erase(0, 1);
-      if (!rest.empty()) canvas_.Text(mxd_, next_row, rest);
+      if (!rest.empty()) canvas_.Text(mxd_, next_row, Fitted(rest, kSecondTextPoints, wrap));
     } else {
-      canvas_.SetFont(doc_.FontName, kSharedFirstPoints);
-      Centred(mxd_, y + kSharedFirstMiddle, s);
+      Centred(mxd_, y + kSharedFirstMiddle, Fitted(s, kSharedFirstPoints, room));
       canvas_.SetFont(doc_.FontName, kSharedSecondPoints);
-      auto kept = ShortenText(s2, [this](const std::string& text) {
-                    return mxd_ + canvas_.TextWidth(text) <= mxp_;
+      auto kept = ShortenText(s2, [this, room](const std::string& text) {
+                    return canvas_.TextWidth(text) <= room;
                   }).first;
       Centred(mxd_, y + kSharedSecondMiddle, kept);
     }
 
-    canvas_.SetFont(doc_.FontName, style.font_size);
-    const std::string price = PrintedPrice(view.price, doc_.Currency);
-    if (!price.empty()) Centred(mxp_, y + kLineMiddle, price);
+    // The price is printed whole: a price too wide for the rest of the card is only set smaller.
+    if (!price.empty()) {
+      canvas_.SetFont(doc_.FontName, style.font_size);
+      const double price_room = mxd_ + kCardRight - mxp_;
+      for (double size = style.font_size; size > kMinimumPoints && canvas_.TextWidth(price) > price_room;) {
+        size = std::max(kMinimumPoints, size - kPointsStep);
+        canvas_.SetFont(doc_.FontName, size);
+      }
+      Centred(mxp_, y + kLineMiddle, price);
+    }
   }
 
   void BackBars() {
@@ -233,11 +286,15 @@ class CardPrinter {
       const LineView& cell = Line(line);
       const double y = LineTop(line);
       const double tag = NumericValue(cell.cell_tag);
-      if (tag > 0 && !cell.cell_picture.empty()) GroupPicture(cell.cell_picture, y, tag - kImageHeightLoss);
+      if (tag > 0 && !cell.cell_picture.empty()) {
+        GroupPicture(cell.cell_picture, y, tag - kImageHeightLoss);
+      } else if (cell.cell_picture.empty() && !Blank(wanted_.groups[line - 1])) {
+        Warn("Picture not found: " + wanted_.groups[line - 1]);
+      }
       const std::string text = BackLineText(doc_, view_, line, languages_);
       if (!text.empty()) {
         canvas_.SetColor(cell.title_fore_color);
-        canvas_.Text(mxd_, y, text);
+        canvas_.Text(mxd_, y, Fitted(text, kBackTextPoints, kCardRight - kTextGap));
       }
     }
   }
@@ -247,7 +304,10 @@ class CardPrinter {
   void GroupPicture(const std::string& path, double top, double height) {
     if (height <= 0) return;
     auto size = canvas_.MeasurePicture(path);
-    if (!size || size->width <= 0 || size->height <= 0) return;
+    if (!size || size->width <= 0 || size->height <= 0) {
+      Warn("Picture cannot be read: " + path);
+      return;
+    }
     const double w = size->width;
     const double h = size->height;
     MillimetreRect source{0, 0, w, h};
@@ -261,6 +321,8 @@ class CardPrinter {
 
   MenuDocument& doc_;
   const PageView& view_;
+  const PictureFields& wanted_;
+  std::vector<std::string>* warnings_;
   const PrintLanguages& languages_;
   CardCanvas& canvas_;
   const double mxd_;
@@ -359,11 +421,13 @@ std::string BackLineText(const MenuDocument& doc, const PageView& view, int line
 }
 
 std::string PrintedPrice(const std::string& price, const std::string& currency) {
-  if (AsciiLower(price).find(AsciiLower(currency)) != std::string::npos) return std::string(Trim(price));
-  if (Blank(price) || NumericValue(price) <= 0) return {};
-  const std::string padded =
-      std::string(kPriceCharacters, ' ') + (currency == kEuro ? price + currency : currency + price);
-  return std::string(Trim(LastCharacters(padded, kPriceCharacters)));
+  const std::string entered(Trim(price));
+  if (AsciiLower(entered).find(AsciiLower(currency)) != std::string::npos) return entered;
+  if (entered.empty() || NumericValue(entered) <= 0) return {};
+  // The old 7-character column only ever removed padding or, for a longer price, its digits or symbol
+  // ("HF12.50", "234.50\u20ac"): the price is now printed whole, the symbol after it for "\u20ac" and before
+  // any other.
+  return currency == kEuro ? entered + currency : currency + entered;
 }
 
 std::string PrintedPlaque(const MenuDocument& doc, const PageView& view, bool front) {
@@ -378,28 +442,107 @@ std::string PrintedPlaque(const MenuDocument& doc, const PageView& view, bool fr
   return view.plaque.value_or("");
 }
 
-bool PrintPage(MenuDocument& doc, int page, const PrintSettings& settings, CardCanvas& canvas) {
+bool PrintPage(MenuDocument& doc, int page, const PrintSettings& settings, CardCanvas& canvas,
+               std::vector<std::string>* warnings) {
+  const PictureFields wanted(doc, page);
   const PageView view = BuildPageView(doc, page);
   bool result = false;
-  if (PrintsFront(settings.option)) result = CardPrinter(doc, view, settings, canvas).Front();
+  if (PrintsFront(settings.option))
+    result = CardPrinter(doc, view, settings, canvas, wanted, warnings).Front();
   if (PrintsBack(settings)) {
     if (result && settings.option != PrintOption::kAllBacks) canvas.NewPage();
-    result = CardPrinter(doc, view, settings, canvas).Back();
+    result = CardPrinter(doc, view, settings, canvas, wanted, warnings).Back();
   }
   return result;
+}
+
+std::vector<std::string> LinesWithoutLanguage(MenuDocument& doc, int current_page,
+                                              const PrintSettings& settings) {
+  std::vector<std::string> lines;
+  if (settings.languages.primary == 0 || !PrintsFront(settings.option)) return lines;
+  const bool current = settings.option == PrintOption::kCurrentPage;
+  const int first = current ? current_page : 1;
+  const int last = current ? current_page : kPrintedPages;
+  for (int page = std::max(first, 1); page <= std::min(last, kPages); ++page) {
+    const PageView view = BuildPageView(doc, page);
+    for (int line = 1; line <= kLinesPerPage; ++line) {
+      const std::string& own = view.lines[line - 1].text;
+      if (!Blank(own) && Blank(FrontLineText(doc, view, line, 1, settings.languages))) {
+        lines.push_back("Page " + std::to_string(page) + ", line " + std::to_string(line) + ": " +
+                        std::string(Trim(own)));
+      }
+    }
+  }
+  return lines;
+}
+
+namespace {
+
+constexpr double kOutline = 0.2;  // mm, the lines of the calibration sheet
+constexpr double kRulerTick = 2;
+constexpr double kRulerHalfTick = 3.5;
+constexpr double kRulerLongTick = 5;
+constexpr double kRulerPoints = 6;
+constexpr double kRulerLength = 200;  // fits A4 and Letter
+constexpr double kRulerHeight = 270;
+
+void Outline(CardCanvas& canvas, double x1, double y1, double x2, double y2) {
+  canvas.FillBox(x1, y1, x2, y1 + kOutline, kBlack);
+  canvas.FillBox(x1, y2 - kOutline, x2, y2, kBlack);
+  canvas.FillBox(x1, y1, x1 + kOutline, y2, kBlack);
+  canvas.FillBox(x2 - kOutline, y1, x2, y2, kBlack);
+}
+
+double TickLength(int mm) {
+  return mm % 10 == 0 ? kRulerLongTick : mm % 5 == 0 ? kRulerHalfTick : kRulerTick;
+}
+
+}  // namespace
+
+void PrintCalibrationSheet(const MenuDocument& doc, CardCanvas& canvas) {
+  const double mxd = doc.MarginXDescr;
+  const double mxp = doc.MarginXPrice;
+  const double my = doc.MarginY;
+  canvas.SetFont(doc.FontName, kRulerPoints);
+  canvas.SetColor(kBlack);
+  // Millimetre rulers along the top and the left edge, from the origin every card position is measured from;
+  // every 10 mm numbered.
+  for (int mm = 0; mm <= kRulerLength; ++mm) {
+    canvas.FillBox(mm, 0, mm + kOutline, TickLength(mm), kBlack);
+    if (mm % 10 == 0 && mm > 0) canvas.Text(mm + 0.5, kRulerLongTick, std::to_string(mm));
+  }
+  for (int mm = 0; mm <= kRulerHeight; ++mm) {
+    canvas.FillBox(0, mm, TickLength(mm), mm + kOutline, kBlack);
+    if (mm % 10 == 0 && mm > 0)
+      canvas.Text(kRulerLongTick + 0.5, mm - kRulerPoints * 0.2, std::to_string(mm));
+  }
+  // The card, the key of every line and the two text columns, where the cards print them.
+  Outline(canvas, mxd + kCardLeft, my + kCardTop, mxd + kCardRight, my + kCardBottom);
+  for (int line = 1; line <= kLinesPerPage; ++line) {
+    const double top = my + (line - 1) * kLinePitch;
+    Outline(canvas, mxd + kFrontBarLeft, top, mxd + kCardRight, top + kBarHeight);
+  }
+  canvas.FillBox(mxd, my + kCardTop, mxd + kOutline, my + kCardBottom, kBlack);
+  canvas.FillBox(mxp, my + kCardTop, mxp + kOutline, my + kCardBottom, kBlack);
+  canvas.Text(mxd, my + kCardBottom + 2,
+              "Margin X (Descr.) " + MarginText(doc.MarginXDescr) + " mm, Margin X (Price) " +
+                  MarginText(doc.MarginXPrice) + " mm, Margin Y " + MarginText(doc.MarginY) + " mm");
 }
 
 PrintSummary PrintCards(MenuDocument& doc, int current_page, const PrintSettings& settings,
                         CardCanvas& canvas) {
   SheetCanvas sheets(canvas);
+  PrintSummary summary;
   if (settings.option == PrintOption::kCurrentPage) {
-    if (current_page >= 1 && current_page <= kPages) PrintPage(doc, current_page, settings, sheets);
+    if (current_page >= 1 && current_page <= kPages)
+      PrintPage(doc, current_page, settings, sheets, &summary.warnings);
   } else {
     for (int page = 1; page <= kPrintedPages; ++page) {
-      if (PrintPage(doc, page, settings, sheets)) sheets.NewPage();
+      if (PrintPage(doc, page, settings, sheets, &summary.warnings)) sheets.NewPage();
     }
   }
-  return {sheets.Sheets()};
+  summary.sheets = sheets.Sheets();
+  return summary;
 }
 
 }  // namespace tabulo

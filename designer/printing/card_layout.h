@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "designer/document/menu_document.h"
 #include "designer/pages/page_view.h"
@@ -27,6 +28,9 @@ struct PrintSettings {
 
 struct PrintSummary {
   int sheets = 0;  // sheets with anything on them; 0 when nothing was printed
+  // Pictures that could not be found or read, once each ("Picture not found: D:\\Fotos\\Wide.PNG"); the
+  // job goes on without them.
+  std::vector<std::string> warnings;
 };
 
 // The whole print job: the current page, or pages 1..13 with a new sheet after each page that used one.
@@ -34,9 +38,20 @@ struct PrintSummary {
 PrintSummary PrintCards(MenuDocument& doc, int current_page, const PrintSettings& settings,
                         CardCanvas& canvas);
 
+// One sheet to hold against a terminal: millimetre rulers from the origin of the card positions, the card's
+// outline, the outline of every line's key and the text and price columns, all at the current margins.
+void PrintCalibrationSheet(const MenuDocument& doc, CardCanvas& canvas);
+
+// The front lines of the pages a job prints that have a text of the designer's but none in the primary print
+// language, so they will not print: "Page 2, line 5: Sopa do dia". Empty when printing the designer's texts.
+std::vector<std::string> LinesWithoutLanguage(MenuDocument& doc, int current_page,
+                                              const PrintSettings& settings);
+
 // One page, its front and/or back as the option says; a new sheet between the two when both are printed.
 // Returns true when a header was printed on the last side handled, i.e. that side used a sheet.
-bool PrintPage(MenuDocument& doc, int page, const PrintSettings& settings, CardCanvas& canvas);
+// Pictures that are missing or unreadable are added to `warnings` when it is given.
+bool PrintPage(MenuDocument& doc, int page, const PrintSettings& settings, CardCanvas& canvas,
+               std::vector<std::string>* warnings = nullptr);
 
 // Texts of a line (1..24) in the print languages: `which` 1 the primary, 2 the secondary ("" without one).
 std::string FrontLineText(const MenuDocument& doc, const PageView& view, int line, int which,
@@ -44,9 +59,8 @@ std::string FrontLineText(const MenuDocument& doc, const PageView& view, int lin
 std::string BackLineText(const MenuDocument& doc, const PageView& view, int line,
                          const PrintLanguages& languages);
 
-// A price as printed: as entered when it holds the currency symbol; otherwise, when it is a number above 0,
-// with the symbol added (after it for "€", before any other) and only its last 7 characters kept; "" when
-// nothing is printed.
+// A price as printed: as entered (trimmed) when it holds the currency symbol; otherwise, when it is a number
+// above 0, whole with the symbol added (after it for "€", before any other); "" when nothing is printed.
 std::string PrintedPrice(const std::string& price, const std::string& currency);
 
 // A text shortened until `fits` it: characters move from its end to the front of the cut-off part up to a

@@ -2,6 +2,7 @@
 
 #include <QFontMetricsF>
 #include <QPen>
+#include <algorithm>
 #include <cmath>
 
 namespace tabulo {
@@ -10,6 +11,12 @@ namespace {
 constexpr double kMillimetresPerInch = 25.4;
 constexpr double kDefaultDotsPerMetre = 96 / 0.0254;  // a picture that gives no resolution: 96 dpi
 constexpr double kCircleLine = 0.25;                  // mm
+// Pictures are drawn at no more than this resolution: more is lost on card stock, and a job of many large
+// photographs would otherwise hold gigabytes.
+constexpr double kMaxPictureDpi = 300;
+// The scaled pictures kept for drawing again (a page picture used on every page); the least recently used
+// are released beyond it.
+constexpr size_t kPictureBudget = size_t{160} << 20;
 
 QString Q(const std::string& text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -98,37 +105,92 @@ void PainterCanvas::Circle(double cx, double cy, double radius) {
   painter_.restore();
 }
 
-const QImage* PainterCanvas::Image(const std::string& path) {
-  auto found = images_.find(path);
-  if (found == images_.end()) found = images_.emplace(path, QImage(Q(path))).first;
-  return found->second.isNull() ? nullptr : &found->second;
+PainterCanvas::PictureFile& PainterCanvas::File(const std::string& path) {
+  auto found = pictures_.find(path);
+  if (found != pictures_.end()) return found->second;
+  PictureFile& file = pictures_[path];
+  QImage image(Q(path));
+  if (image.isNull() || image.width() <= 0 || image.height() <= 0) return file;
+  const double x_per_mm = (image.dotsPerMeterX() > 0 ? image.dotsPerMeterX() : kDefaultDotsPerMetre) / 1000;
+  const double y_per_mm = (image.dotsPerMeterY() > 0 ? image.dotsPerMeterY() : kDefaultDotsPerMetre) / 1000;
+  file.readable = true;
+  file.size = PictureSize{image.width() / x_per_mm, image.height() / y_per_mm};
+  file.pixels = image.size();
+  full_path_ = path;
+  full_ = std::move(image);
+  return file;
 }
 
 std::optional<PictureSize> PainterCanvas::MeasurePicture(const std::string& path) {
-  const QImage* image = Image(path);
-  if (!image) return std::nullopt;
-  const double x_per_mm = (image->dotsPerMeterX() > 0 ? image->dotsPerMeterX() : kDefaultDotsPerMetre) / 1000;
-  const double y_per_mm = (image->dotsPerMeterY() > 0 ? image->dotsPerMeterY() : kDefaultDotsPerMetre) / 1000;
-  return PictureSize{image->width() / x_per_mm, image->height() / y_per_mm};
+  const PictureFile& file = File(path);
+  if (!file.readable) return std::nullopt;
+  return file.size;
+}
+
+const PainterCanvas::PictureFile* PainterCanvas::Scaled(const std::string& path, const MillimetreRect& target,
+                                                        const MillimetreRect& source) {
+  PictureFile& file = File(path);
+  if (!file.readable || source.width <= 0 || source.height <= 0) return nullptr;
+  // The file's pixels that cover `source`, against the pixels the paper has for `target`.
+  const double dpi = std::min<double>(kMaxPictureDpi, std::max(device_.logicalDpiX(), device_.logicalDpiY()));
+  const double covered_x = source.width / file.size.width * file.pixels.width();
+  const double covered_y = source.height / file.size.height * file.pixels.height();
+  const double needed_x = target.width / kMillimetresPerInch * dpi;
+  const double needed_y = target.height / kMillimetresPerInch * dpi;
+  const double scale = std::min(1.0, std::max(needed_x / covered_x, needed_y / covered_y));
+  file.last_use = ++uses_;
+  if (!file.image.isNull() && file.scale >= scale * 0.999) return &file;
+
+  // Decoded once, normally: measuring it just before left the full image here.
+  QImage full = full_path_ == path ? std::move(full_) : QImage(Q(path));
+  full_ = QImage();
+  full_path_.clear();
+  if (full.isNull()) return nullptr;
+  if (scale < 1) {
+    file.image = full.scaled(std::max(1, static_cast<int>(std::lround(full.width() * scale))),
+                             std::max(1, static_cast<int>(std::lround(full.height() * scale))),
+                             Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    file.scale = scale;
+  } else {
+    file.image = std::move(full);
+    file.scale = 1;
+  }
+  ReleaseImagesOver(kPictureBudget, &file);
+  return &file;
+}
+
+void PainterCanvas::ReleaseImagesOver(size_t budget, const PictureFile* keep) {
+  for (;;) {
+    size_t held = 0;
+    PictureFile* oldest = nullptr;
+    for (auto& [path, file] : pictures_) {
+      if (file.image.isNull()) continue;
+      held += static_cast<size_t>(file.image.sizeInBytes());
+      if (&file != keep && (!oldest || file.last_use < oldest->last_use)) oldest = &file;
+    }
+    if (held <= budget || !oldest) return;
+    oldest->image = QImage();
+  }
 }
 
 void PainterCanvas::Picture(const std::string& path, double x, double y) {
   auto size = MeasurePicture(path);
   if (!ok_ || !size) return;
-  painter_.drawImage(QRectF(x, y, size->width, size->height), *Image(path));
+  const MillimetreRect whole{0, 0, size->width, size->height};
+  StretchPicture(path, {x, y, size->width, size->height}, whole);
 }
 
 void PainterCanvas::StretchPicture(const std::string& path, const MillimetreRect& target,
                                    const MillimetreRect& source) {
-  auto size = MeasurePicture(path);
-  if (!ok_ || !size || size->width <= 0 || size->height <= 0) return;
-  const QImage& image = *Image(path);
+  if (!ok_) return;
+  const PictureFile* file = Scaled(path, target, source);
+  if (!file || file->size.width <= 0 || file->size.height <= 0) return;
   // The source is in millimetres of the picture at natural size; the image is addressed in its pixels.
-  const double x_scale = image.width() / size->width;
-  const double y_scale = image.height() / size->height;
+  const double x_scale = file->image.width() / file->size.width;
+  const double y_scale = file->image.height() / file->size.height;
   const QRectF pixels(source.x * x_scale, source.y * y_scale, source.width * x_scale,
                       source.height * y_scale);
-  painter_.drawImage(QRectF(target.x, target.y, target.width, target.height), image, pixels);
+  painter_.drawImage(QRectF(target.x, target.y, target.width, target.height), file->image, pixels);
 }
 
 void PainterCanvas::NewPage() {

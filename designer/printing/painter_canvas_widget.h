@@ -7,7 +7,9 @@
 #include <QImage>
 #include <QPagedPaintDevice>
 #include <QPainter>
+#include <cstdint>
 #include <map>
+#include <string>
 
 #include "designer/printing/card_canvas.h"
 
@@ -40,8 +42,23 @@ class PainterCanvas : public CardCanvas {
   void NewPage() override;
 
  private:
+  // A picture file: its natural size, known from its first decoding for the whole job, and its image scaled
+  // to the resolution it was last drawn at, kept while the images held stay within kPictureBudget.
+  struct PictureFile {
+    bool readable = false;
+    PictureSize size;
+    QSize pixels;      // of the file
+    QImage image;      // null when not decoded yet or released
+    double scale = 0;  // pixels of `image` per pixel of the file
+    uint64_t last_use = 0;
+  };
+
   void SetMillimetreWindow();
-  const QImage* Image(const std::string& path);
+  PictureFile& File(const std::string& path);
+  // The picture scaled for drawing its part `source` onto `target`; nullptr when it cannot be read.
+  const PictureFile* Scaled(const std::string& path, const MillimetreRect& target,
+                            const MillimetreRect& source);
+  void ReleaseImagesOver(size_t budget, const PictureFile* keep);
   static QColor Colour(int32_t rgb);
 
   QPagedPaintDevice& device_;
@@ -52,7 +69,11 @@ class PainterCanvas : public CardCanvas {
   double pixels_per_mm_y_ = 1;
   QFont font_;
   QColor colour_;
-  std::map<std::string, QImage> images_;  // each picture file decoded once per job
+  std::map<std::string, PictureFile> pictures_;
+  // The last picture decoded at full size, kept only until it is scaled for drawing (measured, then drawn).
+  std::string full_path_;
+  QImage full_;
+  uint64_t uses_ = 0;
 };
 
 }  // namespace tabulo

@@ -46,6 +46,7 @@ void PrintDialog::BuildForm() {
     box->setObjectName(name);
     margin_grid->addWidget(new QLabel(caption, margins), row, 0);
     margin_grid->addWidget(box, row, 1);
+    margin_grid->addWidget(new QLabel("mm", margins), row, 2);
     return box;
   };
   Text1_ = margin_box("Text1", "Margin X (Descr.)", 0);
@@ -84,7 +85,10 @@ void PrintDialog::BuildForm() {
   Command1_->setObjectName("Command1");
   Command2_ = new QPushButton("Close Window", this);
   Command2_->setObjectName("Command2");
+  Calibration_ = new QPushButton("Print calibration sheet", this);
+  Calibration_->setObjectName("Calibration");
   buttons->addWidget(Command1_);
+  buttons->addWidget(Calibration_);
   buttons->addWidget(Command2_);
   form->addLayout(buttons);
 
@@ -94,6 +98,7 @@ void PrintDialog::BuildForm() {
   connect(Check1_, &QCheckBox::clicked, this, &PrintDialog::Check1_Click);
   connect(Command1_, &QPushButton::clicked, this, &PrintDialog::Command1_Click);
   connect(Command2_, &QPushButton::clicked, this, &QWidget::close);
+  connect(Calibration_, &QPushButton::clicked, this, &PrintDialog::PrintCalibration);
 }
 
 void PrintDialog::Form_Load() {
@@ -152,18 +157,43 @@ void PrintDialog::Command1_Click() {
     prompts_.Message(kNothingToPrint);
     return;
   }
-  if (QPrinterInfo::availablePrinters().isEmpty()) prompts_.Message(kNoPrinter);
+  const std::vector<std::string> untranslated = LinesWithoutLanguage(doc_, page, settings);
+  if (!untranslated.empty() && !prompts_.YesNo(UntranslatedLinesMessage(untranslated))) return;
 
+  std::vector<std::string> warnings;
+  Present("Menu cards",
+          [&](CardCanvas& canvas) { warnings = PrintCards(doc_, page, settings, canvas).warnings; });
+  if (!warnings.empty()) {
+    std::string text = kPicturesMissing;
+    for (const std::string& warning : warnings) text += "\n" + warning;
+    prompts_.Message(text);
+  }
+}
+
+void PrintDialog::PrintCalibration() {
+  Present("Calibration sheet", [this](CardCanvas& canvas) { PrintCalibrationSheet(doc_, canvas); });
+}
+
+void PrintDialog::Present(const char* document, const std::function<void(CardCanvas&)>& draw) {
+  if (QPrinterInfo::availablePrinters().isEmpty()) prompts_.Message(kNoPrinter);
   QPrinter printer(QPrinter::HighResolution);
-  printer.setDocName("Menu cards");
+  printer.setDocName(document);
   bool failed = false;
   auto paint = [&](QPrinter* target) {
     PainterCanvas canvas(*target);
-    if (canvas.Ok()) PrintCards(doc_, page, settings, canvas);
+    if (canvas.Ok()) draw(canvas);
     if (!canvas.Finish() || target->printerState() == QPrinter::Error) failed = true;
   };
   presenter_(printer, paint);
   if (failed) prompts_.Message(kPrintFailed);
+}
+
+std::string UntranslatedLinesMessage(const std::vector<std::string>& lines) {
+  constexpr size_t kShown = 20;  // the box stays on the screen; the count says how many more
+  std::string text = "These lines have no text in the chosen language and will not be printed:";
+  for (size_t i = 0; i < lines.size() && i < kShown; ++i) text += "\n" + lines[i];
+  if (lines.size() > kShown) text += "\n... and " + std::to_string(lines.size() - kShown) + " more";
+  return text + "\n\nPrint anyway?";
 }
 
 void PrintDialog::PreviewAndPrint(QPrinter& printer, const std::function<void(QPrinter*)>& paint) {

@@ -11,6 +11,8 @@
 #include <QWidget>
 #include <array>
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "designer/document/menu_document.h"
 #include "designer/printing/card_layout.h"
@@ -27,6 +29,10 @@ inline constexpr const char* kNoPrinter =
     "No printer is installed. The menu cards can still be printed to a PDF file.";
 inline constexpr const char* kPrintFailed =
     "The menu cards could not be printed. Check the printer and try again.";
+inline constexpr const char* kPicturesMissing = "These pictures were left out of the menu cards:";
+
+// The question asked before printing lines that have no text in the chosen language.
+std::string UntranslatedLinesMessage(const std::vector<std::string>& lines);
 
 class PrintDialog : public QWidget {
   Q_OBJECT
@@ -57,6 +63,9 @@ class PrintDialog : public QWidget {
   void Check1_Click();
   void LanguageP_Click(int k);
   void Command1_Click();
+  void PrintCalibration();
+  // Draws a document on the printer through the presenter; a failure is told to the user.
+  void Present(const char* document, const std::function<void(CardCanvas&)>& draw);
   void ShowLanguages();
   PrintSettings Settings() const;
   void PreviewAndPrint(QPrinter& printer, const std::function<void(QPrinter*)>& paint);
@@ -75,6 +84,7 @@ class PrintDialog : public QWidget {
   std::array<QCheckBox*, kLanguages> LanguageP_{};
   QPushButton* Command1_ = nullptr;
   QPushButton* Command2_ = nullptr;
+  QPushButton* Calibration_ = nullptr;
 };
 
 // The main window's Print command: the one print dialog, created on first use and shown modeless.

@@ -3,6 +3,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <map>
 #include <memory>
 #include <string>
 
@@ -62,6 +66,7 @@ class Card : public ::testing::Test {
 
   RecordingCanvas Print(PrintOption option, int page = 1, PrintLanguages languages = {}, bool backs = true) {
     RecordingCanvas canvas;
+    canvas.pictures = pictures_;
     PrintSettings settings;
     settings.option = option;
     settings.languages = languages;
@@ -80,6 +85,7 @@ class Card : public ::testing::Test {
 
   std::unique_ptr<MenuDocument> doc_;
   PrintSummary summary_;
+  std::map<std::string, PictureSize> pictures_;  // the pictures the canvas can read
 };
 
 void ExpectText(const CanvasCall& call, double x, double y, const std::string& text, double points,
@@ -237,12 +243,16 @@ TEST(CardTexts, PluNumbersBeyondTheTranslationRowsHaveNoTranslation) {
   EXPECT_EQ(FrontLineText(*doc, view, 1, 2, PrintLanguages{}), "");  // no secondary language
 }
 
-TEST(CardTexts, Prices) {
+TEST(CardTexts, PricesArePrintedWholeWithTheirSymbol) {
   const std::string euro = "\u20ac";
   EXPECT_EQ(PrintedPrice("12.50", euro), "12.50\u20ac");
   EXPECT_EQ(PrintedPrice("12.50", "$"), "$12.50");
-  EXPECT_EQ(PrintedPrice("1234.50", euro), "234.50\u20ac");  // the last 7 characters, the symbol one of them
-  EXPECT_EQ(PrintedPrice("1234.50", "$"), "1234.50");
+  EXPECT_EQ(PrintedPrice("12.50", "CHF"), "CHF12.50");
+  EXPECT_EQ(PrintedPrice("1234.50", euro), "1234.50\u20ac");
+  EXPECT_EQ(PrintedPrice("99999.99", euro), "99999.99\u20ac");
+  EXPECT_EQ(PrintedPrice("1234.50", "$"), "$1234.50");
+  EXPECT_EQ(PrintedPrice("1250", "CHF"), "CHF1250");
+  EXPECT_EQ(PrintedPrice(" 7.5 ", "CHF"), "CHF7.5");
   EXPECT_EQ(PrintedPrice("0", euro), "");
   EXPECT_EQ(PrintedPrice("0.00", "$"), "");
   EXPECT_EQ(PrintedPrice("ask", euro), "");
@@ -298,6 +308,7 @@ TEST_F(Card, PlaqueLettersOfFrontsAndBacks) {
   }
   // The headers of page 3 as printed.
   Doc().PagesVersion = "0";
+  Group(3, 2, "Desserts", "255", "");
   RecordingCanvas canvas = Print(PrintOption::kCurrentPage, 3);
   auto texts = canvas.Texts();
   EXPECT_EQ(texts.front(), "J          Page A / Plaque K418B");
@@ -383,6 +394,7 @@ TEST_F(Card, PagePicturesAtNaturalSizeOnTheCardCorner) {
   Doc().PagePictureA[1] = "front.png";
   Doc().PageColorA[1] = "123";
   Plu(1, 1, 12, "Soup", "1");
+  pictures_[folder / "front.png"] = {100, 100};
   RecordingCanvas canvas = Print(PrintOption::kAllFronts);
   auto pictures = canvas.Calls(Kind::kPicture);
   ASSERT_EQ(pictures.size(), 1u);
@@ -403,16 +415,21 @@ TEST_F(Card, EmptyFrontsUseNoSheet) {
   EXPECT_EQ(fronts.Calls(Kind::kNewPage).size(), 1u);
   EXPECT_EQ(fronts.calls.back().kind, Kind::kText);  // the job does not end on a blank sheet
 
-  // All pages: front and back of pages 1 and 3, each on its own sheet.
+  // All pages: the fronts of pages 1 and 3 and the back of page 3, the only back with content; no sheet
+  // carries a header alone.
+  Group(3, 2, "Desserts", "255", "");
   RecordingCanvas all = Print(PrintOption::kAllPages);
-  EXPECT_EQ(summary_.sheets, 4);
-  EXPECT_EQ(all.Calls(Kind::kNewPage).size(), 3u);
+  EXPECT_EQ(summary_.sheets, 3);
+  EXPECT_EQ(all.Calls(Kind::kNewPage).size(), 2u);
   std::vector<std::string> headers;
   for (const std::string& text : all.Texts()) {
     if (text.find("Plaque") != std::string::npos) headers.push_back(text);
   }
-  EXPECT_THAT(headers, ElementsAre("D          Page A / Plaque K418B", "D          Page B / Plaque K418A",
-                                   "F          Page A / Plaque K418B", "F          Page B / Plaque K418A"));
+  EXPECT_THAT(headers, ElementsAre("D          Page A / Plaque K418B", "F          Page A / Plaque K418B",
+                                   "F          Page B / Plaque K418A"));
+  // Backs only: page 3's.
+  Print(PrintOption::kAllBacks);
+  EXPECT_EQ(summary_.sheets, 1);
 
   // The current page without the page-design view: its front only.
   Print(PrintOption::kCurrentPage, 14, {}, false);
@@ -429,15 +446,145 @@ TEST_F(Card, ABackWithGroupsOfItsOwnGetsAHeaderAndItsOwnSheet) {
   Group(2, 1, "Desserts", "255", "");
   Plu(3, 1, 13, "Three", "1");
   RecordingCanvas all = Print(PrintOption::kAllPages);
-  EXPECT_EQ(summary_.sheets, 5);
+  EXPECT_EQ(summary_.sheets, 3);
   std::vector<std::string> page_texts;
   for (const CanvasCall& call : all.calls) {
     if (call.kind == Kind::kNewPage) page_texts.push_back("|");
     if (call.kind == Kind::kText) page_texts.push_back(call.text.substr(0, 20));
   }
-  EXPECT_THAT(page_texts, ElementsAre("D          Page A / ", "One", "1\u20ac", "|", "D          Page B / ",
-                                      "|", "E          Page B / ", "Desserts", "|", "F          Page A / ",
-                                      "Three", "1\u20ac", "|", "F          Page B / "));
+  EXPECT_THAT(page_texts, ElementsAre("D          Page A / ", "One", "1\u20ac", "|", "E          Page B / ",
+                                      "Desserts", "|", "F          Page A / ", "Three", "1\u20ac"));
+}
+
+TEST_F(Card, LongTextsEndBeforeThePriceAndTheCardEdgeSmallerThenCut) {
+  const std::string long_name =
+      "Grilled sea bass with lemon butter, capers and new potatoes of the season from the market, served "
+      "with a green salad";
+  Plu(1, 1, 12, "Fillet of sea bass with lemon butter and capers", "1234.50");  // only set smaller
+  Plu(1, 3, 13, long_name, "12.50");  // far too wide: the smallest size, then cut
+  Plu(1, 4, 14, "Cafe", "1", "Coffee");
+  Plu(1, 5, 15, long_name, "2", "Sea bass");  // in two languages: shares its line, line 6 being filled
+  Plu(1, 6, 16, "Agua", "1", "Water");
+  Titled(1, 7, kKindTitle, long_name + long_name);  // no price: up to the card's edge
+  Doc().Currency = "CHF";
+  RecordingCanvas one = Print(PrintOption::kCurrentPage, 1, {}, false);
+  auto texts = one.Calls(Kind::kText);
+  ASSERT_EQ(texts.size(), 12u);
+  auto right = [](const CanvasCall& call) {
+    RecordingCanvas metrics;
+    metrics.SetFont("", call.points);
+    return call.x + metrics.TextWidth(call.text);
+  };
+
+  ExpectText(texts[1], 47, LineTop(1) + 2.5 - Row(12) / 2, "Fillet of sea bass with lemon butter and capers",
+             12,
+             0);  // half a point at a time until it fits, still centred on the bar
+  // The price whole, set smaller to end on the card.
+  ExpectText(texts[2], 165, LineTop(1) + 2.5 - Row(12) / 2, "CHF1234.50", 12, 0);
+
+  EXPECT_EQ(texts[3].points, 6);
+  EXPECT_EQ(texts[3].text,
+            "Grilled sea bass with lemon butter, capers and new potatoes of the season from the market, "
+            "serv\u2026");
+  EXPECT_LE(right(texts[3]), 163);
+  EXPECT_EQ(texts[4].text, "CHF12.50");
+  // The title without a price runs on to 2 mm before the card's edge (189 mm), no further.
+  EXPECT_EQ(texts[11].points, 6);
+  EXPECT_LE(right(texts[11]), 187);
+  EXPECT_GT(right(texts[11]), 180);
+  for (const CanvasCall& text : texts) EXPECT_LE(right(text), 189) << text.text;
+
+  // Two languages: the first text of a shared line is cut before the price as well.
+  RecordingCanvas two = Print(PrintOption::kCurrentPage, 1, TwoLanguages(), false);
+  int long_texts = 0;
+  for (const CanvasCall& text : two.Calls(Kind::kText)) {
+    if (text.text.rfind("Grilled", 0) != 0 || text.y > LineTop(7)) continue;
+    EXPECT_LE(right(text), 163) << text.text;
+    ++long_texts;
+  }
+  EXPECT_EQ(long_texts, 2);
+}
+
+TEST_F(Card, PicturesFromWindowsAreFoundAndMissingOnesNamed) {
+  test::TempFolder folder;
+  std::filesystem::create_directories(folder / "Fotos");
+  test::WriteFile(folder / "wide.png", "x");
+  test::WriteFile(folder / "Fotos/group.jpg", "x");
+  test::WriteFile(folder / "back.png", "x");
+  Doc().ProjectFolder = folder.Path() + "/";
+  Doc().PagePictureA[1] = "D:\\Fotos\\Wide.PNG";  // moved from Windows, stored as wide.png
+  Doc().PagePictureB[1] = "BACK.png";
+  LineLayoutRecord& group = Doc().LineLayout[SlotOf(1, 2)];
+  group.TitleMark = kTitleMarkStart;
+  group.TitlePicture = "Fotos\\Group.JPG";  // relative to the project folder
+  LineLayoutRecord& lost = Doc().LineLayout[SlotOf(1, 9)];
+  lost.TitleMark = kTitleMarkStart;
+  lost.TitlePicture = "C:\\Menus\\gone.png";
+  Plu(1, 1, 12, "Soup", "1");
+  pictures_[folder / "wide.png"] = {100, 100};
+  pictures_[folder / "Fotos/group.jpg"] = {328, 20};
+  // back.png is found but cannot be read.
+
+  RecordingCanvas canvas = Print(PrintOption::kCurrentPage);
+  auto pictures = canvas.Calls(Kind::kPicture);
+  ASSERT_EQ(pictures.size(), 1u);
+  EXPECT_EQ(pictures[0].text, folder / "wide.png");
+  auto groups = canvas.Calls(Kind::kStretch);
+  ASSERT_EQ(groups.size(), 1u);
+  EXPECT_EQ(groups[0].text, folder / "Fotos/group.jpg");
+  EXPECT_THAT(summary_.warnings, ElementsAre("Picture cannot be read: " + folder / "back.png",
+                                             "Picture not found: C:\\Menus\\gone.png"));
+  EXPECT_EQ(summary_.sheets, 2);  // the job went on
+}
+
+TEST_F(Card, LinesWithoutTheChosenLanguageAreListed) {
+  Plu(1, 1, 12, "Sopa", "2", "Soup");
+  Plu(1, 2, 13, "Bife", "9");  // no English
+  Titled(2, 4, kKindTitle, "Sobremesas");
+  Titled(2, 5, kKindTitle, "Vinhos", "Wines");
+  PrintSettings settings;
+  settings.option = PrintOption::kAllPages;
+  settings.languages.primary = 1;
+  EXPECT_THAT(LinesWithoutLanguage(Doc(), 1, settings),
+              ElementsAre("Page 1, line 2: Bife", "Page 2, line 4: Sobremesas"));
+  settings.option = PrintOption::kCurrentPage;
+  EXPECT_THAT(LinesWithoutLanguage(Doc(), 2, settings), ElementsAre("Page 2, line 4: Sobremesas"));
+  settings.languages.primary = 0;  // the designer's own texts: nothing is missing
+  EXPECT_TRUE(LinesWithoutLanguage(Doc(), 1, settings).empty());
+}
+
+TEST_F(Card, CalibrationSheetOutlinesTheCardAndItsKeysAtTheMargins) {
+  Doc().MarginXDescr = 40;
+  Doc().MarginXPrice = 150;
+  Doc().MarginY = 30;
+  RecordingCanvas canvas;
+  PrintCalibrationSheet(Doc(), canvas);
+  auto boxes = canvas.Calls(Kind::kBox);
+  auto has_box = [&](double x1, double y1, double x2, double y2) {
+    return std::any_of(boxes.begin(), boxes.end(), [&](const CanvasCall& b) {
+      return std::abs(b.x - x1) < 1e-6 && std::abs(b.y - y1) < 1e-6 && std::abs(b.x2 - x2) < 1e-6 &&
+             std::abs(b.y2 - y2) < 1e-6;
+    });
+  };
+  // The card from (18, 20) to (182, 202): its four edges.
+  EXPECT_TRUE(has_box(18, 20, 182, 20.2));
+  EXPECT_TRUE(has_box(18, 201.8, 182, 202));
+  EXPECT_TRUE(has_box(18, 20, 18.2, 202));
+  EXPECT_TRUE(has_box(181.8, 20, 182, 202));
+  // Every key where its bar prints: line 1 at y 30, line 24 at 30 + 23 pitches.
+  EXPECT_TRUE(has_box(20, 30, 182, 30.2));
+  EXPECT_TRUE(has_box(20, 30 + 23 * 6.88 + 5 - 0.2, 182, 30 + 23 * 6.88 + 5));
+  // The text and price columns.
+  EXPECT_TRUE(has_box(40, 20, 40.2, 202));
+  EXPECT_TRUE(has_box(150, 20, 150.2, 202));
+  // Rulers: a tick every millimetre, numbered every 10 at its own position.
+  EXPECT_TRUE(has_box(37, 0, 37.2, 2));
+  EXPECT_TRUE(has_box(0, 50, 10 - 5, 50.2));
+  auto texts = canvas.Calls(Kind::kText);
+  auto label = std::find_if(texts.begin(), texts.end(), [](const CanvasCall& t) { return t.text == "120"; });
+  ASSERT_NE(label, texts.end());
+  EXPECT_NEAR(label->x, 120.5, kTol);
+  EXPECT_EQ(canvas.Calls(Kind::kNewPage).size(), 0u);
 }
 
 }  // namespace

@@ -1,10 +1,24 @@
 // tabulo print end to end: a project written to disk, printed to PDF, and the PDF read back by poppler.
 
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <pwd.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <memory>
+#include <regex>
+#include <set>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "designer/document/catalogue_lookup.h"
 #include "designer/document/menu_document.h"
@@ -17,6 +31,47 @@ namespace {
 
 using test::BuiltProgram;
 using test::RunProgram;
+
+// A word of a PDF page as pdftotext -bbox finds it, in millimetres from the paper's corner.
+struct Word {
+  int page = 0;
+  double x_min = 0, y_min = 0, x_max = 0, y_max = 0;
+  std::string text;
+};
+
+std::vector<Word> Words(const std::string& pdf) {
+  const std::string html = RunProgram("/usr/bin/pdftotext", {"-bbox", pdf, "-"}).out;
+  std::vector<Word> words;
+  int page = 0;
+  const std::regex item(
+      R"re(<page |<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>)re");
+  constexpr double kMmPerPoint = 25.4 / 72;
+  for (auto it = std::sregex_iterator(html.begin(), html.end(), item); it != std::sregex_iterator(); ++it) {
+    const std::smatch& m = *it;
+    if (!m[1].matched) {
+      ++page;
+      continue;
+    }
+    words.push_back({page, std::stod(m[1]) * kMmPerPoint, std::stod(m[2]) * kMmPerPoint,
+                     std::stod(m[3]) * kMmPerPoint, std::stod(m[4]) * kMmPerPoint, m[5]});
+  }
+  return words;
+}
+
+const Word* Find(const std::vector<Word>& words, const std::string& text) {
+  for (const Word& word : words) {
+    if (word.text == text) return &word;
+  }
+  return nullptr;
+}
+
+// A 2 x 2 pixel PNG file, as any program writes it.
+const std::string kSmallPng(
+    "\x89\x50\x4e\x47\x0d\x0a\x1a\x0a\x00\x00\x00\x0d\x49\x48\x44\x52\x00\x00\x00\x02\x00\x00\x00\x02\x08\x02"
+    "\x00"
+    "\x00\x00\xfd\xd4\x9a\x73\x00\x00\x00\x11\x49\x44\x41\x54\x78\x9c\x63\xf8\xcf\xc0\x00\x44\x0c\x60\xf2\x3f"
+    "\x00\x1b\xf2\x03\xfd\xf3\xe7\x4b\xb1\x00\x00\x00\x00\x49\x45\x4e\x44\xae\x42\x60\x82",
+    74);
 
 class PrintCommand : public ::testing::Test {
  protected:
@@ -59,15 +114,16 @@ class PrintCommand : public ::testing::Test {
 TEST_F(PrintCommand, AllPagesFrontsAndBacksWithTheirTexts) {
   auto run = Print({});
   ASSERT_EQ(run.exit_code, 0) << run.err;
-  EXPECT_EQ(run.out, "4 sheets written to " + pdf_ + "\n");
-  EXPECT_EQ(Pages(), 4);
+  // Front 1, back 1 (its group title), front 2; page 2's back would carry a header only.
+  EXPECT_EQ(run.out, "3 sheets written to " + pdf_ + "\n");
+  EXPECT_EQ(Pages(), 3);
   std::string text = Text();
   for (const char* expected : {"Sopa do dia", "2.50\u20ac", "Page A / Plaque K418B", "Page B / Plaque K418A",
                                "Entradas", "Sobremesas", "D", "E"}) {
     EXPECT_NE(text.find(expected), std::string::npos) << expected << " in\n" << text;
   }
   EXPECT_EQ(text.find("Soup of the day"), std::string::npos);
-  // Sheets in order: front 1, back 1, front 2, back 2.
+  // Sheets in order: front 1, back 1, front 2.
   EXPECT_LT(text.find("Sopa do dia"), text.find("Entradas"));
   EXPECT_LT(text.find("Entradas"), text.find("Sobremesas"));
 }
@@ -82,16 +138,17 @@ TEST_F(PrintCommand, OptionsChooseSidesPagesAndLanguages) {
   EXPECT_NE(text.find("Desserts"), std::string::npos) << text;
   EXPECT_EQ(text.find("Page B"), std::string::npos) << text;
 
+  // Page 2's back has nothing of its own: no sheet for it.
   run = Print({"--page", "2"});
   ASSERT_EQ(run.exit_code, 0) << run.err;
-  EXPECT_EQ(Pages(), 2);
+  EXPECT_EQ(Pages(), 1);
   text = Text();
   EXPECT_NE(text.find("Sobremesas"), std::string::npos) << text;
   EXPECT_EQ(text.find("Sopa"), std::string::npos) << text;
 
   run = Print({"--backs"});
   ASSERT_EQ(run.exit_code, 0) << run.err;
-  EXPECT_EQ(Pages(), 2);
+  EXPECT_EQ(Pages(), 1);
   EXPECT_EQ(Text().find("Page A"), std::string::npos);
 }
 
@@ -120,6 +177,268 @@ TEST_F(PrintCommand, NothingToPrintAndBadRequests) {
                    {"QT_QPA_PLATFORM=offscreen"});
   EXPECT_EQ(run.exit_code, 2);
   EXPECT_NE(run.err.find("cannot write"), std::string::npos) << run.err;
+}
+
+// The cards as a printer gets them: long names end before the price column, prices print whole in any
+// currency, pictures written on Windows are found and a missing one is named, untranslated lines are listed.
+TEST_F(PrintCommand, RealMenuCardsOnPaper) {
+  std::filesystem::create_directories(folder_ / "Fotos");
+  test::WriteFile(folder_ / "wide.png", kSmallPng);
+  test::WriteFile(folder_ / "Fotos/group.png", kSmallPng);
+  for (const std::string currency : {"\u20ac", "CHF", "$"}) {
+    auto doc = std::make_unique<MenuDocument>();
+    ResetDocument(*doc);
+    ApplyDefaultLanguageNames(*doc);
+    doc->Currency = currency;
+    AppendPlu(*doc, "7", "12.50", "Sopa");
+    AppendPlu(*doc, "8", "1234.50",
+              "Grilled sea bass with lemon butter capers new potatoes and a green salad");
+    AppendPlu(*doc, "9", "99999.99", "Bife");
+    for (int line = 0; line < 3; ++line) {
+      doc->Botoes[SlotOf(1, line)] = 7 + line;
+      doc->LineLayout[SlotOf(1, line)].Kind = kKindPlu;
+    }
+    doc->Lang(7, 2) = "Soup";
+    doc->Lang(8, 2) = "Sea bass";
+    doc->PagePictureA[1] = "D:\\Fotos\\Wide.PNG";
+    LineLayoutRecord& group = doc->LineLayout[SlotOf(1, 4)];
+    group.TitleMark = kTitleMarkStart;
+    group.TitlePicture = "fotos\\GROUP.png";  // the folder's letter case differs too: not found
+    group.TitleText = "Peixe";
+    ASSERT_TRUE(SaveProjectAs(*doc, project_).ok);
+
+    auto run = Print({"--page", "1", "--origin", "paper"});
+    ASSERT_EQ(run.exit_code, 0) << run.err;
+    EXPECT_EQ(run.err.find("Wide.PNG"), std::string::npos) << run.err;
+    // Named as the project holds it once opened (the designer keeps the file name in the project folder).
+    EXPECT_NE(run.err.find("warning: Picture not found: " + folder_ / "GROUP.png"), std::string::npos)
+        << run.err;
+    const std::vector<Word> words = Words(pdf_);
+    for (const Word& word : words) {
+      if (word.page == 1 && word.y_min > 59 && word.y_min < 59 + 6.88 * 3 && word.x_min < 160) {
+        EXPECT_LT(word.x_max, 165) << word.text;  // every word of the names
+      }
+    }
+    const std::string euro_last = currency == "\u20ac" ? "\u20ac" : "";
+    const std::string symbol_first = currency == "\u20ac" ? "" : currency;
+    for (const char* price : {"12.50", "1234.50", "99999.99"}) {
+      const Word* printed = Find(words, symbol_first + price + euro_last);
+      ASSERT_NE(printed, nullptr) << currency << price << " in\n" << Text();
+      EXPECT_NEAR(printed->x_min, 165, 1);
+      EXPECT_LT(printed->x_max, 47 + 142);  // on the card
+    }
+
+    run = Print({"--page", "1", "--languages", "2"});
+    ASSERT_EQ(run.exit_code, 0) << run.err;
+    EXPECT_NE(run.err.find("warning: no text in the chosen language, not printed: Page 1, line 3: Bife"),
+              std::string::npos)
+        << run.err;
+    EXPECT_EQ(run.err.find("line 1:"), std::string::npos) << run.err;
+  }
+}
+
+TEST_F(PrintCommand, CalibrationSheetAtTheMarginsWithMillimetreRulers) {
+  auto doc = std::make_unique<MenuDocument>();
+  ResetDocument(*doc);
+  doc->MarginXDescr = 40;
+  doc->MarginXPrice = 150;
+  doc->MarginY = 30;
+  ASSERT_TRUE(SaveProjectAs(*doc, project_).ok);  // an empty menu can still be calibrated
+  auto run = Print({"--calibration", "--origin", "paper"});
+  ASSERT_EQ(run.exit_code, 0) << run.err;
+  EXPECT_EQ(Pages(), 1);
+  const std::vector<Word> words = Words(pdf_);
+  // The ruler's numbers stand beside their ticks, millimetres from the paper's corner.
+  for (int mm : {50, 100, 150}) {
+    auto top = std::find_if(words.begin(), words.end(),
+                            [&](const Word& w) { return w.text == std::to_string(mm) && w.y_min < 12; });
+    ASSERT_NE(top, words.end()) << mm;
+    EXPECT_NEAR(top->x_min, mm + 0.5, 0.6) << mm;
+    auto left = std::find_if(words.begin(), words.end(),
+                             [&](const Word& w) { return w.text == std::to_string(mm) && w.x_min < 12; });
+    ASSERT_NE(left, words.end()) << mm;
+    EXPECT_NEAR(left->y_max, mm, 1.5) << mm;  // beside its tick
+  }
+  // The caption under the card at its left margin names the margins it was drawn at.
+  const Word* caption = Find(words, "Margin");
+  ASSERT_NE(caption, nullptr);
+  EXPECT_NEAR(caption->x_min, 40, 0.6);
+  EXPECT_GT(caption->y_min, 30 + 172);
+  const std::string text = Text();
+  EXPECT_NE(text.find("Margin X (Descr.) 40 mm, Margin X (Price) 150 mm, Margin Y 30 mm"), std::string::npos)
+      << text;
+}
+
+// A real print server: cupsd on a free port of 127.0.0.1 with a configuration of its own (not the
+// system's) and one printer, "PDF", the cups-pdf backend writing each job as a PDF file into the
+// printing user's ~/PDF (the backend's own setting).
+class CupsServer {
+ public:
+  explicit CupsServer(const std::string& root) : root_(root) {
+    for (const char* folder : {"ppd", "spool", "tmp", "cache", "state", "log"})
+      std::filesystem::create_directories(root + "/" + folder);
+    // cupsd runs the filters as "lp": they must reach the spool and the temporary folder.
+    std::filesystem::permissions(
+        root, std::filesystem::perms::owner_all | std::filesystem::perms::group_read |
+                  std::filesystem::perms::group_exec | std::filesystem::perms::others_read |
+                  std::filesystem::perms::others_exec);
+    std::filesystem::permissions(root + "/tmp",
+                                 std::filesystem::perms::all | std::filesystem::perms::sticky_bit);
+    std::filesystem::permissions(root + "/spool", std::filesystem::perms::all);
+    port_ = FreePort();
+    Write("cups-files.conf", "ServerRoot " + root + "\nRequestRoot " + root + "/spool\nTempDir " + root +
+                                 "/tmp\nCacheDir " + root + "/cache\nStateDir " + root + "/state\nErrorLog " +
+                                 root + "/log/error_log\nAccessLog " + root + "/log/access_log\nPageLog " +
+                                 root + "/log/page_log\nDataDir /usr/share/cups\nServerBin /usr/lib/cups\n" +
+                                 "User lp\nGroup lp\nSystemGroup root\n");
+    Write("cupsd.conf",
+          "Listen 127.0.0.1:" + std::to_string(port_) +
+              "\nLogLevel info\nWebInterface No\nBrowsing No\n<Location />\n  Order allow,deny\n"
+              "  Allow all\n</Location>\n");
+    Write("printers.conf",
+          "<DefaultPrinter PDF>\nDeviceURI cups-pdf:/\nState Idle\nAccepting Yes\nShared "
+          "No\n</DefaultPrinter>\n");
+    std::filesystem::copy_file("/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd", root + "/ppd/PDF.ppd");
+    pid_ = ::fork();
+    if (pid_ == 0) {
+      ::setsid();
+      const std::string conf = root + "/cupsd.conf";
+      const std::string files = root + "/cups-files.conf";
+      ::execl("/usr/sbin/cupsd", "cupsd", "-f", "-c", conf.c_str(), "-s", files.c_str(), nullptr);
+      ::_exit(127);
+    }
+    // Ready when it accepts connections; a server that never does fails the test, whatever the machine's
+    // pace.
+    for (int attempt = 0; attempt < 300 && !Accepts(); ++attempt) {
+      int status = 0;
+      if (::waitpid(pid_, &status, WNOHANG) == pid_) {
+        pid_ = -1;
+        return;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+  }
+  ~CupsServer() {
+    if (pid_ > 0) {
+      ::kill(-pid_, SIGTERM);
+      int status = 0;
+      ::waitpid(pid_, &status, 0);
+    }
+  }
+
+  bool Running() const { return pid_ > 0 && Accepts(); }
+  std::string Address() const { return "127.0.0.1:" + std::to_string(port_); }
+  std::string Log() const {
+    std::ifstream in(root_ + "/log/error_log");
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+
+ private:
+  static int FreePort() {
+    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    socklen_t length = sizeof address;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+    ::close(fd);
+    return ntohs(address.sin_port);
+  }
+  bool Accepts() const {
+    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<uint16_t>(port_));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    ::close(fd);
+    return ok;
+  }
+  void Write(const std::string& name, const std::string& text) { test::WriteFile(root_ + "/" + name, text); }
+
+  std::string root_;
+  int port_ = 0;
+  pid_t pid_ = -1;
+};
+
+// The PDF files cups-pdf has written for this user.
+std::set<std::string> CupsPdfOutputs() {
+  std::set<std::string> files;
+  const passwd* user = ::getpwuid(::getuid());
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(std::string(user->pw_dir) + "/PDF", error))
+    if (entry.path().extension() == ".pdf") files.insert(entry.path());
+  return files;
+}
+
+// The file the next job writes, once the backend has finished it; "" when none came.
+std::string AwaitNewOutput(const std::set<std::string>& before, const CupsServer& server) {
+  for (int attempt = 0; attempt < 1200; ++attempt) {
+    for (const std::string& file : CupsPdfOutputs()) {
+      if (before.count(file)) continue;
+      // Whole once it reads as a PDF and has stopped growing.
+      std::error_code error;
+      const auto size = std::filesystem::file_size(file, error);
+      std::this_thread::sleep_for(std::chrono::milliseconds(300));
+      if (RunProgram("/usr/bin/pdfinfo", {file}).exit_code != 0 ||
+          std::filesystem::file_size(file, error) != size)
+        continue;
+      return file;
+    }
+    if (!server.Running()) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  return {};
+}
+
+// `tabulo print --printer` through a real print server, as the designer prints: the job arrives as the
+// cards, and the positions on the printed paper are those of the PDF file made for the same printer.
+TEST_F(PrintCommand, PrintsOnARealCupsPrinterWhereThePdfSaysItWill) {
+  test::TempFolder scratch;
+  CupsServer cups(scratch / "cups");
+  ASSERT_TRUE(cups.Running()) << cups.Log();
+  const std::vector<std::string> environment = {"QT_QPA_PLATFORM=offscreen", "CUPS_SERVER=" + cups.Address()};
+
+  auto run = RunProgram(BuiltProgram("tabulo"), {"print", project_, "--printer", "Nowhere"}, environment);
+  EXPECT_EQ(run.exit_code, 2);
+  EXPECT_NE(run.err.find("no printer named Nowhere"), std::string::npos) << run.err;
+
+  std::set<std::string> before = CupsPdfOutputs();
+  run =
+      RunProgram(BuiltProgram("tabulo"), {"print", project_, "--printer", "PDF", "--page", "1"}, environment);
+  ASSERT_EQ(run.exit_code, 0) << run.err;
+  EXPECT_EQ(run.out, "2 sheets sent to printer PDF\n");
+  const std::string printed = AwaitNewOutput(before, cups);
+  ASSERT_FALSE(printed.empty()) << cups.Log();
+  const std::vector<Word> on_paper = Words(printed);
+  std::filesystem::remove(printed);
+
+  run = RunProgram(BuiltProgram("tabulo"), {"print", project_, "--pdf", pdf_, "--page", "1"}, environment);
+  ASSERT_EQ(run.exit_code, 0) << run.err;
+  const std::vector<Word> in_file = Words(pdf_);
+  for (const char* text : {"Sopa", "dia", "Entradas"}) {
+    const Word* paper = Find(on_paper, text);
+    const Word* file = Find(in_file, text);
+    ASSERT_NE(paper, nullptr) << text;
+    ASSERT_NE(file, nullptr) << text;
+    EXPECT_NEAR(paper->x_min, file->x_min, 0.5) << text;
+    EXPECT_NEAR(paper->y_min, file->y_min, 0.5) << text;
+  }
+  EXPECT_EQ(Find(on_paper, "Sopa")->page, 1);
+  EXPECT_EQ(Find(on_paper, "Entradas")->page, 2);
+
+  // From the paper's corner the printer puts the text column at 47 mm, as the PDF does.
+  before = CupsPdfOutputs();
+  run = RunProgram(BuiltProgram("tabulo"),
+                   {"print", project_, "--printer", "PDF", "--fronts", "--origin", "paper"}, environment);
+  ASSERT_EQ(run.exit_code, 0) << run.err;
+  const std::string from_paper = AwaitNewOutput(before, cups);
+  ASSERT_FALSE(from_paper.empty()) << cups.Log();
+  const std::vector<Word> paper_words = Words(from_paper);
+  std::filesystem::remove(from_paper);
+  ASSERT_NE(Find(paper_words, "Sopa"), nullptr);
+  EXPECT_NEAR(Find(paper_words, "Sopa")->x_min, 47, 0.6);
 }
 
 }  // namespace

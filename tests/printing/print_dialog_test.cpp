@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QLabel>
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QTest>
@@ -188,7 +189,7 @@ TEST_F(PrintWindow, AllFrontsAskForPageAStockAndUseOneSheetPerPageWithText) {
   Control<QRadioButton>(dialog, "Option4")->click();
   Press(dialog, "Command1");
   EXPECT_EQ(Messages(), std::vector<std::string>{kInsertPagesB});
-  EXPECT_EQ(PdfPages(), 2);
+  EXPECT_EQ(PdfPages(), 1);  // page 2's back has nothing of its own
   EXPECT_EQ(PdfText().find("Page A"), std::string::npos);
 }
 
@@ -224,6 +225,40 @@ TEST_F(PrintWindow, NothingToPrintAndAFailedJobAreMessagesAndTheDesignerGoesOn) 
     EXPECT_NE(std::find(prompts_.messages.begin(), prompts_.messages.end(), kNoPrinter),
               prompts_.messages.end());
   }
+}
+
+TEST_F(PrintWindow, UntranslatedLinesAreListedFirstAndTheCalibrationSheetPrints) {
+  PrintDialog* dialog = Open();
+  int units = 0;
+  for (QLabel* label : dialog->findChildren<QLabel*>()) units += label->text() == "mm";
+  EXPECT_EQ(units, 3);  // each margin box shows its unit
+
+  // English: "Sobremesas" on page 2 has no English text. Declining prints nothing.
+  Control<QRadioButton>(dialog, "Option3")->click();
+  Control<QCheckBox>(dialog, "LanguageP", 1)->click();
+  Control<QCheckBox>(dialog, "LanguageP", 0)->click();
+  prompts_.yes_no = {false};
+  Press(dialog, "Command1");
+  ASSERT_EQ(prompts_.questions.size(), 1u);
+  EXPECT_NE(prompts_.questions[0].find("Page 2, line 3: Sobremesas"), std::string::npos)
+      << prompts_.questions[0];
+  EXPECT_EQ(prompts_.questions[0].find("Sopa"), std::string::npos);
+  EXPECT_EQ(jobs_, 0);
+  prompts_.yes_no = {true};
+  Press(dialog, "Command1");
+  EXPECT_EQ(jobs_, 1);
+  EXPECT_NE(PdfText().find("Soup of the day"), std::string::npos);
+
+  // The calibration sheet: one sheet with the rulers and the margins it was drawn at.
+  QLineEdit* margin = Control<QLineEdit>(dialog, "Text1");
+  margin->selectAll();
+  QTest::keyClicks(margin, "50");
+  Press(dialog, "Calibration");
+  EXPECT_EQ(jobs_, 2);
+  EXPECT_EQ(PdfPages(), 1);
+  const std::string text = PdfText();
+  EXPECT_NE(text.find("Margin X (Descr.) 50 mm"), std::string::npos) << text;
+  EXPECT_NE(text.find("100"), std::string::npos) << text;
 }
 
 TEST_F(PrintWindow, ClosingTheMainWindowClosesTheDialog) {
