@@ -15,7 +15,7 @@ PACKAGES := build-essential cmake ninja-build pkg-config locales \
 	apertium-apy apertium-eng-spa apertium-es-pt apertium-fr-es apertium-spa-ita apertium-spa-cat \
 	fonts-liberation fonts-dejavu-core \
 	libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev poppler-utils strace \
-	cups printer-driver-cups-pdf
+	cups printer-driver-cups-pdf ser2net
 # The checks CI adds: the clang build with sanitizers and libFuzzer, the format check, the package (CPack
 # finds its library dependencies with `file` and dpkg-shlibdeps).
 CHECK_PACKAGES := clang libclang-rt-14-dev clang-format file

@@ -60,7 +60,8 @@ bool Client::AwaitReply(uint8_t sequence, Frame& reply, const std::function<bool
   // No answer can start before the request has left the line; a short one then needs its own time on it.
   // A longer one (an order of many lines) keeps the wait going while its bytes come; the longest frame
   // bounds that, so that noise cannot hold the call forever.
-  auto deadline = port_.LineFreeAt() + margin + port_.LineTime(kShortAnswer);
+  // Behind a converter the request reaches the line and the answer comes back over the network as well.
+  auto deadline = port_.LineFreeAt() + port_.RoundTrip() + margin + port_.LineTime(kShortAnswer);
   const auto latest = deadline + margin + port_.LineTime(kHeaderSize + kMaxPayload + kTrailerSize);
   FrameParser parser;
   for (;;) {
@@ -88,7 +89,7 @@ bool Client::AwaitReply(uint8_t sequence, Frame& reply, const std::function<bool
     // the bytes behind its start are scanned again within the same wait.
     if (!port_.ReadSome(pending, static_cast<int>(left < kQuietMs ? left : kQuietMs))) {
       failure_ = Failure::kIo;
-      error_ = "read error on " + port_.Path();
+      error_ = port_.IoError().empty() ? "read error on " + port_.Path() : port_.IoError();
       return false;
     }
     if (pending.size() > before) {
@@ -110,7 +111,7 @@ bool Client::Exchange(uint8_t type, const std::string& payload, std::string& ans
   for (int attempt = 0; attempt < attempts; ++attempt) {
     if (!port_.WriteAll(wire)) {
       failure_ = Failure::kIo;
-      error_ = "cannot write to " + port_.Path();
+      error_ = port_.IoError().empty() ? "cannot write to " + port_.Path() : port_.IoError();
       return false;
     }
     Frame reply;

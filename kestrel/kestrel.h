@@ -60,6 +60,10 @@ KESTREL_API const char* kestrel_last_error(void);
 KESTREL_API void kestrel_set_progress(int (*callback)(void* context, long long done, long long total),
                                       void* context);
 KESTREL_API void kestrel_wire_bytes(long long* written, long long* read);
+/* Port `port` means `address` (a device path, tcp://HOST:PORT or rfc2217://HOST:PORT) in this process,
+ * before $KESTREL_PORT_N and ports.conf. A port setting that is an address has no number: it is port 0,
+ * which maps to nothing until mapped here. NULL or "" removes the mapping. */
+KESTREL_API void kestrel_set_port_address(int port, const char* address);
 
 #ifdef __cplusplus
 }

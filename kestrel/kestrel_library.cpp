@@ -590,4 +590,8 @@ void kestrel_wire_bytes(long long* written, long long* read) {
   if (read) *read = r;
 }
 
+void kestrel_set_port_address(int port, const char* address) {
+  kestrel::SetPortAddress(port, address ? address : "");
+}
+
 }  // extern "C"

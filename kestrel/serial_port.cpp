@@ -15,6 +15,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <map>
+#include <mutex>
+
+#include "kestrel/telnet.h"
 
 namespace kestrel {
 namespace {
@@ -52,38 +56,32 @@ std::string LockFileOf(const std::string& device) {
   return folder + "/kestrel" + name + ".lock";
 }
 
-// Takes the device's lock for this process: its descriptor (the lock is held while it is open, and the
-// kernel lets it go when the process ends however it ends), -1 when another process holds it (`failure`
-// names it), -2 when no lock file can be made (then the exclusive mode alone guards the device).
-int TakeLock(const std::string& device, OpenFailure& failure) {
-  std::string file = LockFileOf(device);
-  int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-  if (fd >= 0) {
-    ::fchmod(fd, 0666);  // another user's program must be able to name itself in it too
-  } else {
-    fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-  }
-  if (fd < 0) return -2;
-  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-    char text[32] = {};
-    ssize_t n = ::pread(fd, text, sizeof text - 1, 0);
-    failure.in_use = true;
-    failure.holder = n > 0 ? std::strtol(text, nullptr, 10) : 0;
-    failure.reason = failure.holder > 0 ? "in use by process " + std::to_string(failure.holder)
-                                        : std::string("in use by another program");
-    ::close(fd);
-    return -1;
-  }
-  std::string pid = std::to_string(::getpid()) + "\n";
-  if (::ftruncate(fd, 0) == 0 && ::pwrite(fd, pid.data(), pid.size(), 0) < 0) {
-    // Only the other program's message loses our process id; the lock itself holds.
-  }
-  return fd;
-}
-
 }  // namespace
 
+std::mutex& PortAddressesLock() {
+  static std::mutex lock;
+  return lock;
+}
+std::map<int, std::string>& PortAddresses() {
+  static std::map<int, std::string> addresses;
+  return addresses;
+}
+
+void SetPortAddress(int port, const std::string& address) {
+  std::lock_guard<std::mutex> hold(PortAddressesLock());
+  if (address.empty()) {
+    PortAddresses().erase(port);
+  } else {
+    PortAddresses()[port] = address;
+  }
+}
+
 std::string DevicePathOfPort(int port) {
+  {
+    std::lock_guard<std::mutex> hold(PortAddressesLock());
+    auto mapped = PortAddresses().find(port);
+    if (mapped != PortAddresses().end()) return mapped->second;
+  }
   if (port < 1) return "";
   std::string from_environment = Environment("KESTREL_PORT_" + std::to_string(port));
   if (!from_environment.empty()) return from_environment;
@@ -128,6 +126,35 @@ unsigned SpeedConstant(int baud) {
   }
 }
 
+// Takes the device's lock for this process: its descriptor (the lock is held while it is open, and the
+// kernel lets it go when the process ends however it ends), -1 when another process holds it (`failure`
+// names it), -2 when no lock file can be made (then the exclusive mode alone guards the device).
+int SerialPort::TakeLock(const std::string& device, OpenFailure& failure) {
+  std::string file = LockFileOf(device);
+  int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+  if (fd >= 0) {
+    ::fchmod(fd, 0666);  // another user's program must be able to name itself in it too
+  } else {
+    fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+  }
+  if (fd < 0) return -2;
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    char text[32] = {};
+    ssize_t n = ::pread(fd, text, sizeof text - 1, 0);
+    failure.in_use = true;
+    failure.holder = n > 0 ? std::strtol(text, nullptr, 10) : 0;
+    failure.reason = failure.holder > 0 ? "in use by process " + std::to_string(failure.holder)
+                                        : std::string("in use by another program");
+    ::close(fd);
+    return -1;
+  }
+  std::string pid = std::to_string(::getpid()) + "\n";
+  if (::ftruncate(fd, 0) == 0 && ::pwrite(fd, pid.data(), pid.size(), 0) < 0) {
+    // Only the other program's message loses our process id; the lock itself holds.
+  }
+  return fd;
+}
+
 std::unique_ptr<SerialPort> SerialPort::Open(const std::string& path, int baud, OpenFailure& failure) {
   if (path.empty()) {
     failure.reason = "no serial device for this port number";
@@ -137,6 +164,7 @@ std::unique_ptr<SerialPort> SerialPort::Open(const std::string& path, int baud, 
     failure.reason = "unsupported baud rate " + std::to_string(baud);
     return nullptr;
   }
+  if (IsNetworkAddress(path)) return OpenNetwork(path, baud, failure);
   int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {
     int why = errno;
@@ -173,7 +201,15 @@ std::unique_ptr<SerialPort> SerialPort::Open(const std::string& path, int baud, 
   return port;
 }
 
+SerialPort::SerialPort(int fd, int lock_fd, std::string path, int baud, Transport transport)
+    : fd_(fd), lock_fd_(lock_fd), path_(std::move(path)), baud_(baud), transport_(transport) {}
+
 SerialPort::~SerialPort() {
+  if (transport_ != Transport::kDevice) {
+    ::close(fd_);
+    if (lock_fd_ >= 0) ::close(lock_fd_);
+    return;
+  }
   // The exclusive mode belongs to the open device, which another holder (the simulator keeps its own side
   // open) may keep alive after us.
   ::ioctl(fd_, TIOCNXCL);
@@ -187,6 +223,7 @@ SerialPort::Clock::duration SerialPort::LineTime(size_t bytes) const {
 }
 
 bool SerialPort::SetSpeed(int baud) {
+  if (transport_ != Transport::kDevice) return SetNetworkSpeed(baud);
   termios tio{};
   if (::tcgetattr(fd_, &tio) != 0) return false;
   ::cfmakeraw(&tio);
@@ -204,6 +241,12 @@ bool SerialPort::SetSpeed(int baud) {
 bool SerialPort::WriteAll(const std::string& bytes) {
   // The bytes follow whatever is still on its way out; the line carries them at its speed.
   line_free_at_ = std::max(Clock::now(), line_free_at_) + LineTime(bytes.size());
+  if (transport_ != Transport::kDevice) {
+    // The converter passes them on at once and its line carries them at its speed.
+    if (!SendRaw(transport_ == Transport::kRfc2217 ? telnet::Escaped(bytes) : bytes)) return false;
+    bytes_written += static_cast<long long>(bytes.size());
+    return true;
+  }
   size_t done = 0;
   while (done < bytes.size()) {
     ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
@@ -230,6 +273,7 @@ bool SerialPort::WriteAll(const std::string& bytes) {
 }
 
 bool SerialPort::ReadSome(std::string& into, int timeout_ms) {
+  if (transport_ != Transport::kDevice) return ReceiveRaw(into, timeout_ms);
   pollfd in{fd_, POLLIN, 0};
   int ready = ::poll(&in, 1, timeout_ms < 0 ? 0 : timeout_ms);
   if (ready < 0) return errno == EINTR;
