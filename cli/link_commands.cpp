@@ -12,6 +12,7 @@
 
 #include "cli/cli_support.h"
 #include "cli/commands.h"
+#include "cli/site_sends.h"
 #include "designer/document/numbers.h"
 #include "designer/history/sent_menus.h"
 #include "designer/link/kestrel_binding.h"
@@ -23,7 +24,8 @@ namespace tabulo::cli {
 namespace {
 
 constexpr const char* kSendUsage =
-    "usage: tabulo send PROJECT.TB1 [--port N] [--plain-pages] [--old-firmware]";
+    "usage: tabulo send PROJECT.TB1 [--port N|ADDRESS | --sites SITES.conf [--jobs N]] [--plain-pages] "
+    "[--old-firmware]";
 constexpr const char* kReceiveUsage =
     "usage: tabulo receive [PROJECT.TB1] [--port N] [--count K] [--timeout S]";
 constexpr auto kPollInterval = std::chrono::milliseconds(100);
@@ -78,11 +80,31 @@ bool PortOption(const Options& options, int& port) {
 }  // namespace
 
 int SendCommand(const Arguments& args) {
-  Options options(args, {"--port"});
+  Options options(args, {"--port", "--sites", "--jobs"});
   if (!options.Error().empty()) return Fail(options.Error());
   if (options.Positional().size() != 1) return Fail(kSendUsage);
   SendSettings settings;
-  if (!PortOption(options, settings.port)) return Fail("--port needs a number");
+  // As in the send dialog, the port may be an address (port 0 then means it).
+  settings.port_address = PortAddressOfText(options.Value("--port"));
+  if (!settings.port_address.empty()) {
+    settings.port = 0;
+  } else if (!PortOption(options, settings.port)) {
+    return Fail("--port needs a number or a port address (tcp://HOST:PORT, rfc2217://HOST:PORT)");
+  }
+  std::vector<Site> sites;
+  int jobs = 0;
+  if (options.Has("--sites")) {
+    if (options.Has("--port")) return Fail("--port and --sites exclude each other");
+    std::string error;
+    if (!ReadSitesFile(options.Value("--sites"), sites, error)) return Fail(error);
+    // Without --jobs every site at once: each waits on its own line, not on this machine.
+    std::optional<double> wanted = StrictNumber(options.Value("--jobs", std::to_string(sites.size())));
+    if (!wanted || *wanted < 1 || *wanted != static_cast<int>(*wanted))
+      return Fail("--jobs needs a number of 1 or more");
+    jobs = static_cast<int>(*wanted);
+  } else if (options.Has("--jobs")) {
+    return Fail("--jobs goes with --sites");
+  }
   LoadedProject project;
   if (!LoadProjectFile(options.Positional()[0], project)) return kExitError;
   MenuDocument& doc = *project.doc;
@@ -98,6 +120,8 @@ int SendCommand(const Arguments& args) {
   WriteReport written = WriteProjectFiles(doc);
   if (!written.ok) return Fail("cannot write " + written.failed_path + ": " + written.error);
 
+  if (!sites.empty()) return SendToSites(doc, settings, sites, jobs);
+
   KestrelBinding library;
   SendResult result;
   {
@@ -106,6 +130,8 @@ int SendCommand(const Arguments& args) {
   }
   switch (result.outcome) {
     case SendOutcome::kNotOpened:
+      if (!settings.port_address.empty())
+        return Fail("cannot open the link to " + settings.port_address + ": " + result.error);
       return Fail(NotOpened(settings.port, result.error));
     case SendOutcome::kFailed:
     case SendOutcome::kCancelled:

@@ -66,6 +66,13 @@ class KestrelApi {
   // The transfers the calling thread starts from now on tell `progress` (nullptr: nobody). A library that
   // cannot tell ignores it.
   virtual void SetTransferProgress(TransferProgress* progress) { (void)progress; }
+  // Port `port` means `address` (a device, tcp://HOST:PORT or rfc2217://HOST:PORT) from now on in this
+  // process; false when the library cannot map ports.
+  virtual bool SetPortAddress(int port, const std::string& address) {
+    (void)port;
+    (void)address;
+    return false;
+  }
 };
 
 }  // namespace tabulo

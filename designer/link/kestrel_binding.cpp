@@ -45,6 +45,7 @@ struct KestrelBinding::Functions {
   // Ours; optional, so another build of the library still loads.
   const char* (*kestrel_last_error)();
   void (*kestrel_set_progress)(int (*)(void*, long long, long long), void*);
+  void (*kestrel_set_port_address)(int, const char*);
 };
 
 namespace {
@@ -128,6 +129,7 @@ bool KestrelBinding::Load() {
   std::string optional;
   Resolve(handle_, "kestrel_last_error", fn->kestrel_last_error, optional);
   Resolve(handle_, "kestrel_set_progress", fn->kestrel_set_progress, optional);
+  Resolve(handle_, "kestrel_set_port_address", fn->kestrel_set_port_address, optional);
   fn_ = std::move(fn);
   return true;
 }
@@ -143,6 +145,12 @@ void KestrelBinding::SetTransferProgress(TransferProgress* progress) {
     return static_cast<TransferProgress*>(context)->Transferred(done, total) ? 0 : 1;
   };
   fn_->kestrel_set_progress(progress ? +tell : nullptr, progress);
+}
+
+bool KestrelBinding::SetPortAddress(int port, const std::string& address) {
+  if (!Load() || !fn_->kestrel_set_port_address) return false;
+  fn_->kestrel_set_port_address(port, address.c_str());
+  return true;
 }
 
 int KestrelBinding::menu_init(int port, int mode, int network) {

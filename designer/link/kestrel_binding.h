@@ -54,6 +54,7 @@ class KestrelBinding : public KestrelApi {
                                                int mode, int wait) override;
   std::string LastError() override;
   void SetTransferProgress(TransferProgress* progress) override;
+  bool SetPortAddress(int port, const std::string& address) override;
 
  private:
   struct Functions;

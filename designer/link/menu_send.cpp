@@ -163,9 +163,23 @@ int PortNumberOfText(const std::string& text) {
   return IntegerValue(text);
 }
 
+std::string PortAddressOfText(const std::string& text) {
+  size_t first = text.find_first_not_of(" \t");
+  if (first == std::string::npos) return "";
+  size_t last = text.find_last_not_of(" \t");
+  std::string trimmed = text.substr(first, last - first + 1);
+  bool address = trimmed.rfind("tcp://", 0) == 0 || trimmed.rfind("rfc2217://", 0) == 0 || trimmed[0] == '/';
+  return address ? trimmed : "";
+}
+
 SendResult SendMenu(const MenuDocument& doc, KestrelApi& api, const SendSettings& settings,
                     SendProgress* progress) {
   SendResult result;
+  if (!settings.port_address.empty() && !api.SetPortAddress(settings.port, settings.port_address)) {
+    result.outcome = SendOutcome::kNotOpened;
+    result.error = "this radio library reaches its ports by number only, not at " + settings.port_address;
+    return result;
+  }
   if (api.menu_init(settings.port, kMenuMode, kMenuNetwork) < 0) {
     result.outcome = SendOutcome::kNotOpened;
     result.error = api.LastError();

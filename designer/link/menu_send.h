@@ -25,8 +25,10 @@ inline constexpr const char* kSendUnconfirmedCaption = "Send not confirmed";
 inline constexpr int kLanguageNamesEntry = 1530;
 
 struct SendSettings {
+  SendSettings(int port_number = 1, bool plain = false) : port(port_number), plain_pages(plain) {}
   int port = 1;
   bool plain_pages = false;  // "13 Pages from 1 - 13": button numbers are the plain slot numbers
+  std::string port_address;  // when the port setting is an address: what `port` (then 0) means
 };
 
 enum class SendOutcome {
@@ -55,6 +57,9 @@ class SendProgress : public TransferProgress {
 
 // The port of a port text: its leading number rounded to a whole number, 0 when there is none.
 int PortNumberOfText(const std::string& text);
+// The address a port text is, when it is one rather than a number: tcp://HOST:PORT, rfc2217://HOST:PORT or
+// a device path; "" otherwise. Such a text has no leading number, so it is port 0.
+std::string PortAddressOfText(const std::string& text);
 
 // Runs the whole send on `api`. `doc.Hand.OldFirmware` selects the block form for old firmware.
 SendResult SendMenu(const MenuDocument& doc, KestrelApi& api, const SendSettings& settings,

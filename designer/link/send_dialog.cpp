@@ -234,6 +234,7 @@ void SendDialog::Command1_Click() {
   }
   SendSettings settings;
   settings.port = PortNumberOfText(Text2->text().toStdString());
+  settings.port_address = PortAddressOfText(Text2->text().toStdString());
   settings.plain_pages = Check1->isChecked();
   // The menu as it is at the press: the user may go on editing while it travels.
   auto menu = std::make_shared<const MenuDocument>(doc);
