@@ -34,6 +34,7 @@ constexpr const char* kUsage =
     "[--no-lines]\n"
     "                                 the menu cards as a PDF file\n"
     "  send PROJECT.TB1 [--port N] [--plain-pages] [--old-firmware]\n"
+    "  send PROJECT.TB1 --sites SITES.conf [--jobs N]   one menu to many sites' base stations at once\n"
     "                                 the menu to the terminals through the base station\n"
     "  receive [--port N] [--count K] [--timeout S]\n"
     "                                 print orders as they arrive\n"
