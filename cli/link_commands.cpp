@@ -27,7 +27,7 @@ constexpr const char* kSendUsage =
     "usage: tabulo send PROJECT.TB1 [--port N|ADDRESS | --sites SITES.conf [--jobs N]] [--plain-pages] "
     "[--old-firmware]";
 constexpr const char* kReceiveUsage =
-    "usage: tabulo receive [PROJECT.TB1] [--port N] [--count K] [--timeout S]";
+    "usage: tabulo receive [PROJECT.TB1] [--port N|ADDRESS] [--count K] [--timeout S]";
 constexpr auto kPollInterval = std::chrono::milliseconds(100);
 
 volatile std::sig_atomic_t interrupted = 0;
@@ -156,7 +156,12 @@ int ReceiveCommand(const Arguments& args) {
   if (!options.Error().empty()) return Fail(options.Error());
   if (options.Positional().size() > 1) return Fail(kReceiveUsage);
   int port = 1;
-  if (!PortOption(options, port)) return Fail("--port needs a number");
+  std::string address = PortAddressOfText(options.Value("--port"));
+  if (!address.empty()) {
+    port = 0;
+  } else if (!PortOption(options, port)) {
+    return Fail("--port needs a number or a port address (tcp://HOST:PORT, rfc2217://HOST:PORT)");
+  }
   std::optional<double> count = StrictNumber(options.Value("--count", "0"));
   std::optional<double> timeout = StrictNumber(options.Value("--timeout", "0"));
   if (!count || *count < 0) return Fail("--count needs a number of orders");
@@ -176,6 +181,9 @@ int ReceiveCommand(const Arguments& args) {
 
   KestrelBinding library;
   ReceptionSession session(library);
+  if (!address.empty() && !library.SetPortAddress(port, address)) {
+    return Fail("this radio library reaches its ports by number only, not at " + address);
+  }
   if (!session.Open(port)) return Fail(NotOpened(port, library.LastError()));
   std::signal(SIGINT, OnInterrupt);
   std::signal(SIGTERM, OnInterrupt);

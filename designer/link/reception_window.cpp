@@ -114,11 +114,13 @@ void ReceptionWindow::Command1_Click() {
   StoreComPortSetting(Text2->text());
   if (!RadioLibraryLoaded(api_, prompts_)) return;
   int port = PortNumberOfText(Text2->text().toStdString());
+  // A port setting that is an address (port 0) is told to the library, as the send does.
+  std::string address = PortAddressOfText(Text2->text().toStdString());
   // Looking for the base may take a few seconds when nothing answers: the window waits on its thread.
   Command1->setEnabled(false);
   Status->setText(QString("Opening port %1...").arg(port));
-  worker_->Post([this, port] {
-    bool opened = session_.Open(port);
+  worker_->Post([this, port, address] {
+    bool opened = (address.empty() || api_.SetPortAddress(port, address)) && session_.Open(port);
     std::string why = opened ? std::string() : api_.LastError();
     QMetaObject::invokeMethod(
         this, [this, opened, port, why] { Opened(opened, port, why); }, Qt::QueuedConnection);
