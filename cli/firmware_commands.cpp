@@ -15,6 +15,7 @@
 #include "firmloader/program_catalogue.h"
 #include "firmloader/start_up.h"
 #include "platform/folders.h"
+#include "platform/settings.h"
 
 namespace tabulo::cli {
 namespace {
@@ -64,8 +65,11 @@ int FirmwareCommand(const Arguments& args) {
   std::string folder = FirmloaderHome();
   if (!EnsureFolder(folder)) return Fail("cannot create the firmware folder " + folder);
   TerminalConsole console;
-  // The command line has no settings store: the option, else the environment, else the default.
-  FirmwareFiles files(folder, FirmwareServerFolder("", options.Value("--server")), console);
+  // The option, else the environment, else the setting the firmware window keeps, else the default.
+  FirmwareFiles files(
+      folder,
+      FirmwareServerFolder(ReadSetting(kFirmwareServerSettingKey).value_or(""), options.Value("--server")),
+      console);
   XmlScanner catalogue;
 
   if (action == "update" && words.size() == 1) {

@@ -26,6 +26,7 @@
 
 #include "designer/printing/painter_canvas_widget.h"
 #include "designer/printing/recording_canvas.h"
+#include "platform/settings.h"
 #endif
 
 namespace tabulo::cli {
@@ -176,7 +177,8 @@ int PrintCommand(const Arguments& args) {
   }
 
   // Drawing needs a Qt application, but no display.
-  if (!std::getenv("QT_QPA_PLATFORM") && !std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY")) {
+  if (!EnvironmentValue("QT_QPA_PLATFORM") && !EnvironmentValue("DISPLAY") &&
+      !EnvironmentValue("WAYLAND_DISPLAY")) {
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
   }
   static int argc = 1;

@@ -1,32 +1,30 @@
 // firmloader: the firmware tool, started by the designer's "Upgrade Firmware".
 
 #include <QApplication>
-#include <QSettings>
+#include <iostream>
 
 #include "designer/link/kestrel_binding.h"
 #include "designer/mainwindow/prompts_dialog.h"
 #include "designer/mainwindow/startup_probe_widget.h"
 #include "firmloader/firmware_window.h"
 #include "platform/folders.h"
-
-namespace {
-// Where a site keeps its download server, beside the designer's own settings.
-constexpr const char* kServerKey = "Firmware/ServerFolder";
-}  // namespace
+#include "platform/settings.h"
 
 int main(int argc, char** argv) {
   bool exit_after_first_paint = tabulo::TakeExitAfterFirstPaint(argc, argv);
   QApplication app(argc, argv);
-  // The designer's settings store: a site names its firmware server folder there once for both programs.
-  QSettings settings("TABULO", "TABULO");
-  std::string server = tabulo::FirmwareServerFolder(settings.value(kServerKey).toString().toStdString());
+  // A site names its firmware server folder once, for this window and `tabulo firmware`.
+  std::string server =
+      tabulo::FirmwareServerFolder(tabulo::ReadSetting(tabulo::kFirmwareServerSettingKey).value_or(""));
   std::string folder = tabulo::FirmloaderHome();
 
   tabulo::KestrelBinding api;
   tabulo::QtPrompts prompts;
   tabulo::FirmwareWindow window(api, prompts, folder, server);
-  QObject::connect(&window, &tabulo::FirmwareWindow::ServerFolderChanged,
-                   [&settings](const QString& address) { settings.setValue(kServerKey, address); });
+  QObject::connect(&window, &tabulo::FirmwareWindow::ServerFolderChanged, [](const QString& address) {
+    if (!tabulo::WriteSetting(tabulo::kFirmwareServerSettingKey, address.toStdString()))
+      std::cerr << "The server folder cannot be stored in " << tabulo::SettingsFile() << "\n";
+  });
   if (exit_after_first_paint) tabulo::ExitAfterFirstPaint(window);
   window.show();
   if (!tabulo::EnsureFolder(folder)) {

@@ -10,6 +10,7 @@
 #include "firmloader/program_catalogue.h"
 #include "firmloader/sha256_sum.h"
 #include "platform/folders.h"
+#include "platform/settings.h"
 
 namespace tabulo {
 namespace {
@@ -67,15 +68,12 @@ bool IsMissing(long status) {
 }  // namespace
 
 std::string FirmloaderHome() {
-  const char* home = std::getenv("FIRMLOADER_HOME");
-  if (home && *home) return home;
-  return MakerFolder() + "/firmloader";
+  return EnvironmentValue("FIRMLOADER_HOME").value_or(MakerFolder() + "/firmloader");
 }
 
 std::string FirmwareServerFolder(const std::string& setting, const std::string& command_line) {
-  const char* environment = std::getenv("FIRMLOADER_SERVER");
   std::string folder = command_line;
-  if (folder.empty() && environment) folder = environment;
+  if (folder.empty()) folder = EnvironmentValue("FIRMLOADER_SERVER").value_or("");
   if (folder.empty()) folder = setting;
   if (folder.empty()) folder = kDefaultFirmwareServer;
   if (folder.back() != '/') folder.push_back('/');

@@ -9,25 +9,16 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/settings.h"
+
 namespace tabulo {
 namespace fs = std::filesystem;
 
-namespace {
-std::string Environment(const char* name) {
-  const char* value = std::getenv(name);
-  return value ? value : "";
-}
-}  // namespace
-
 std::string MakerFolder() {
-  std::string home = Environment("VELT_HOME");
-  if (!home.empty()) return home;
-  std::string data = Environment("XDG_DATA_HOME");
-  if (data.empty()) {
-    std::string user_home = Environment("HOME");
-    data = (user_home.empty() ? std::string(".") : user_home) + "/.local/share";
-  }
-  return data + "/velt";
+  if (auto home = EnvironmentValue("VELT_HOME")) return *home;
+  return EnvironmentValue("XDG_DATA_HOME")
+             .value_or(EnvironmentValue("HOME").value_or(".") + "/.local/share") +
+         "/velt";
 }
 
 std::string WorkFolder() {

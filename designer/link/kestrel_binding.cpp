@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/folders.h"
+#include "platform/settings.h"
 
 namespace tabulo {
 
@@ -69,9 +70,9 @@ bool KestrelBinding::Load() {
   if (tried_) return fn_ != nullptr;
   tried_ = true;
   std::vector<std::string> candidates;
-  const char* chosen = std::getenv("KESTREL_LIBRARY");
-  if (chosen && *chosen) {
-    candidates.push_back(chosen);
+  const std::optional<std::string> chosen = EnvironmentValue("KESTREL_LIBRARY");
+  if (chosen) {
+    candidates.push_back(*chosen);
   } else {
     std::string beside = ProgramFolder() + "/" + kLibraryName;
     std::error_code error;
@@ -86,11 +87,10 @@ bool KestrelBinding::Load() {
     reasons += (reasons.empty() ? "" : "; ") + std::string(why ? why : candidate);
   }
   if (!handle_) {
-    load_error_ =
-        std::string("cannot load the radio library ") +
-        (chosen && *chosen ? std::string("$KESTREL_LIBRARY=") + chosen
-                           : std::string(kLibraryName) + " (beside the program or on the library path)") +
-        ": " + reasons;
+    load_error_ = std::string("cannot load the radio library ") +
+                  (chosen ? "$KESTREL_LIBRARY=" + *chosen
+                          : std::string(kLibraryName) + " (beside the program or on the library path)") +
+                  ": " + reasons;
     return false;
   }
   auto fn = std::make_unique<Functions>();

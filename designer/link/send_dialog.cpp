@@ -4,7 +4,6 @@
 #include <QGridLayout>
 #include <QMetaObject>
 #include <QPointer>
-#include <QSettings>
 #include <cctype>
 #include <ctime>
 #include <iostream>
@@ -16,12 +15,11 @@
 #include "designer/link/reception_window.h"
 #include "designer/mainwindow/designer_session.h"
 #include "designer/mainwindow/main_window.h"
+#include "platform/settings.h"
 
 namespace tabulo {
 namespace {
 
-constexpr const char* kSettingsName = "TABULO";
-constexpr const char* kPortKey = "COM/ComPort";
 constexpr const char* kDefaultPort = "1";
 
 // The main window's Send and Receive: one shared window each, created on first use. The reception window
@@ -102,13 +100,12 @@ class SendDialog::Bridge : public SendProgress {
 };
 
 QString ComPortSetting() {
-  QSettings settings(kSettingsName, kSettingsName);
-  return settings.value(kPortKey, kDefaultPort).toString();
+  return QString::fromStdString(ReadSetting(kPortSettingKey).value_or(kDefaultPort));
 }
 
 void StoreComPortSetting(const QString& port) {
-  QSettings settings(kSettingsName, kSettingsName);
-  settings.setValue(kPortKey, port);
+  if (!WriteSetting(kPortSettingKey, port.toStdString()))
+    std::cerr << "The port setting cannot be stored in " << SettingsFile() << "\n";
 }
 
 SendDialog::SendDialog(MainWindow& main, KestrelApi& api) : QDialog(&main), main_(main), api_(api) {

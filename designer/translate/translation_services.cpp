@@ -12,17 +12,12 @@
 #include "designer/translate/web_translator.h"
 #include "platform/files.h"
 #include "platform/folders.h"
+#include "platform/settings.h"
 
 namespace tabulo {
 namespace {
 
 using json = nlohmann::json;
-
-std::optional<std::string> Environment(const char* name) {
-  const char* value = std::getenv(name);
-  if (!value || !*value) return std::nullopt;
-  return std::string(value);
-}
 
 std::string Seconds(std::chrono::milliseconds duration) {
   return std::to_string((duration.count() + 999) / 1000);
@@ -338,7 +333,7 @@ std::string ResolveTranslationSettings(const ServiceOverrides& command_line, con
                                        ServiceSettings& resolved) {
   resolved = stored;
   std::optional<std::string> service = command_line.service;
-  if (!service) service = Environment("TABULO_TRANSLATE_SERVICE");
+  if (!service) service = EnvironmentValue("TABULO_TRANSLATE_SERVICE");
   if (service) {
     auto kind = ServiceKindOf(*service);
     if (!kind) {
@@ -346,9 +341,9 @@ std::string ResolveTranslationSettings(const ServiceOverrides& command_line, con
     }
     if (*kind != stored.kind) resolved = ServiceSettings{*kind, "", ""};
   }
-  if (auto url = command_line.url ? command_line.url : Environment("TABULO_TRANSLATE_URL"))
+  if (auto url = command_line.url ? command_line.url : EnvironmentValue("TABULO_TRANSLATE_URL"))
     resolved.url = *url;
-  if (auto key = command_line.key ? command_line.key : Environment("TABULO_TRANSLATE_KEY"))
+  if (auto key = command_line.key ? command_line.key : EnvironmentValue("TABULO_TRANSLATE_KEY"))
     resolved.key = *key;
   return {};
 }

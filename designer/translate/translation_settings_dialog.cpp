@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "designer/translate/translation_services.h"
+#include "platform/settings.h"
 
 namespace tabulo {
 namespace {
@@ -68,8 +69,7 @@ void TranslationSettingsDialog::Load() {
   ShowDefaultAddress();
   QStringList overriding;
   for (const char* name : {"TABULO_TRANSLATE_SERVICE", "TABULO_TRANSLATE_URL", "TABULO_TRANSLATE_KEY"}) {
-    const char* value = std::getenv(name);
-    if (value && *value) overriding << name;
+    if (EnvironmentValue(name)) overriding << name;
   }
   Overridden->setText(overriding.isEmpty() ? QString()
                                            : "Set in the environment, and used instead of these settings: " +

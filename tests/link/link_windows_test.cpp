@@ -23,6 +23,7 @@
 #include "designer/storage/project_files.h"
 #include "designer/storage/project_layout.h"
 #include "platform/folders.h"
+#include "platform/settings.h"
 #include "tests/kestrel/basesim_process.h"
 #include "tests/link/fake_kestrel.h"
 #include "tests/link/small_menu.h"
@@ -56,6 +57,8 @@ class LinkWindows : public ::testing::Test {
  protected:
   void SetUp() override {
     ::setenv("VELT_HOME", (home_ / "velt").c_str(), 1);
+    // The designer's settings file, which Qt's settings (used below to check it) read too.
+    ::setenv("XDG_CONFIG_HOME", (home_ / "config").c_str(), 1);
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
                        QString::fromStdString(home_ / "config"));
     ::setenv("KESTREL_LIBRARY", test::BuiltLibrary().c_str(), 1);
@@ -67,8 +70,8 @@ class LinkWindows : public ::testing::Test {
   void TearDown() override {
     window_.reset();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    for (const char* name : {"VELT_HOME", "KESTREL_LIBRARY", "KESTREL_TRACE", "KESTREL_TIMEOUT_MS",
-                             "KESTREL_ATTEMPTS", "KESTREL_PORT_1", "KESTREL_PORT_3"}) {
+    for (const char* name : {"VELT_HOME", "XDG_CONFIG_HOME", "KESTREL_LIBRARY", "KESTREL_TRACE",
+                             "KESTREL_TIMEOUT_MS", "KESTREL_ATTEMPTS", "KESTREL_PORT_1", "KESTREL_PORT_3"}) {
       ::unsetenv(name);
     }
   }
@@ -306,6 +309,16 @@ TEST_F(LinkWindows, PortSettingIsStoredAndSharedAndABadPortSendsNothing) {
   EXPECT_EQ(calls[1], json({"radio_init", 0, 1, 65000, 0}));
   EXPECT_EQ(calls[2], json({"menu_init", 3, 1, 65535}));
   EXPECT_EQ(ComPortSetting(), " 2.6") << "stored as typed";
+  EXPECT_EQ(QSettings("TABULO", "TABULO").value("COM/ComPort").toString(), " 2.6");
+  {
+    // What Qt's settings wrote before (quoted, escaped) is read back as written, and other lines stay.
+    const QString tricky = "http://127.0.0.1:1/fw, new;=\"x\"\\ ";
+    QSettings("TABULO", "TABULO").setValue("Firmware/ServerFolder", tricky);
+    EXPECT_EQ(ReadSetting(kFirmwareServerSettingKey), tricky.toStdString());
+    ASSERT_TRUE(WriteSetting(kFirmwareServerSettingKey, "@" + tricky.toStdString()));
+    EXPECT_EQ(QSettings("TABULO", "TABULO").value("Firmware/ServerFolder").toString(), "@" + tricky);
+    EXPECT_EQ(ComPortSetting(), " 2.6");
+  }
   EXPECT_TRUE(reception->Command1->isEnabled()) << "the reception link stays closed";
 }
 

@@ -1,0 +1,27 @@
+#pragma once
+// The environment and the per-user settings, read in one place for every program.
+//
+// The settings file is $XDG_CONFIG_HOME/TABULO/TABULO.conf (~/.config when unset), in the INI form Qt's
+// settings write: files written by earlier versions of the windows read as they are, and the command line,
+// which loads no Qt, reads and writes the same settings as the windows.
+
+#include <optional>
+#include <string>
+
+namespace tabulo {
+
+// The variable's value; nothing when it is unset or empty (an empty variable never overrides a setting).
+std::optional<std::string> EnvironmentValue(const char* name);
+
+// Keys are "Group/Name", as the windows have always named them.
+inline constexpr const char* kPortSettingKey = "COM/ComPort";
+inline constexpr const char* kFirmwareServerSettingKey = "Firmware/ServerFolder";
+
+std::string SettingsFile();
+// The stored value; nothing when the file or the key is missing.
+std::optional<std::string> ReadSetting(const std::string& key);
+// Stores the value, keeping every other line of the file; the file is replaced whole, so a kill never leaves
+// half of it. False when it cannot be written.
+bool WriteSetting(const std::string& key, const std::string& value);
+
+}  // namespace tabulo
