@@ -109,7 +109,7 @@ int SendCommand(const Arguments& args) {
   if (!LoadProjectFile(options.Positional()[0], project)) return kExitError;
   MenuDocument& doc = *project.doc;
   settings.plain_pages = options.Has("--plain-pages") || doc.PagesVersion == "1";
-  doc.Hand.OldFirmware = options.Has("--old-firmware");
+  settings.old_firmware = options.Has("--old-firmware");
 
   // As the designer's Send writes its work copy before the transfer reads the definitions back, the send
   // reads a copy written now, in a folder of its own so that the designer's work copy is left alone.

@@ -15,6 +15,8 @@ std::optional<std::string> EnvironmentValue(const char* name);
 
 // Keys are "Group/Name", as the windows have always named them.
 inline constexpr const char* kPortSettingKey = "COM/ComPort";
+// "true" when the terminals' firmware has no language option; the send window's box.
+inline constexpr const char* kOldFirmwareSettingKey = "COM/OldFirmware";
 inline constexpr const char* kFirmwareServerSettingKey = "Firmware/ServerFolder";
 
 std::string SettingsFile();

@@ -92,7 +92,6 @@ struct HandOver {
   std::string EditPluPrice;
   std::string EditTitleText;
   int32_t BackgroundSide = 1;  // 1 = front side, 2 = back side
-  bool OldFirmware = false;    // send for terminals without the language option
 
   bool operator==(const HandOver&) const = default;
 };

@@ -44,9 +44,10 @@ std::string LibraryText(std::string_view utf8) {
   return out;
 }
 
-std::string BuildLanguageBlock(const MenuDocument& doc, const std::string& t1, const std::string& t2,
-                               const std::string& t3, const std::string& t4, const std::string& t5) {
-  if (doc.Hand.OldFirmware) return LibraryText(t1);
+std::string BuildLanguageBlock(const MenuDocument& doc, bool old_firmware, const std::string& t1,
+                               const std::string& t2, const std::string& t3, const std::string& t4,
+                               const std::string& t5) {
+  if (old_firmware) return LibraryText(t1);
   const std::array<const std::string*, kLanguages> texts = {&t1, &t2, &t3, &t4, &t5};
   std::string header(1, static_cast<char>(6));
   std::string body;
@@ -61,20 +62,20 @@ std::string BuildLanguageBlock(const MenuDocument& doc, const std::string& t1, c
   return block;
 }
 
-std::string PluLanguageBlock(const MenuDocument& doc, int index) {
+std::string PluLanguageBlock(const MenuDocument& doc, int index, bool old_firmware) {
   const std::string& description = doc.PluDescription[index];
   double value = NumericValue(doc.PluNumber[index]);
   int32_t number = WholeNumber(value);
   if (value != number || number < 1 || number > kMaxTranslatedPlu) {
     static const std::string empty;
-    return BuildLanguageBlock(doc, description, empty, empty, empty, empty);
+    return BuildLanguageBlock(doc, old_firmware, description, empty, empty, empty, empty);
   }
-  return BuildLanguageBlock(doc, description, doc.Lang(number, 2), doc.Lang(number, 3), doc.Lang(number, 4),
-                            doc.Lang(number, 5));
+  return BuildLanguageBlock(doc, old_firmware, description, doc.Lang(number, 2), doc.Lang(number, 3),
+                            doc.Lang(number, 4), doc.Lang(number, 5));
 }
 
-std::string LanguageNamesBlock(const MenuDocument& doc) {
-  return BuildLanguageBlock(doc, doc.Lang(0, 1), doc.Lang(0, 2), doc.Lang(0, 3), doc.Lang(0, 4),
+std::string LanguageNamesBlock(const MenuDocument& doc, bool old_firmware) {
+  return BuildLanguageBlock(doc, old_firmware, doc.Lang(0, 1), doc.Lang(0, 2), doc.Lang(0, 3), doc.Lang(0, 4),
                             doc.Lang(0, 5));
 }
 

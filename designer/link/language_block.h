@@ -16,17 +16,19 @@ inline constexpr size_t kLanguageBlockMax = 90;
 // character that code page has no byte for.
 std::string LibraryText(std::string_view utf8);
 
-// `BuildLanguageBlock`(t1..t5): reads the language names (a language named exactly "Note" contributes an
-// empty text) and `OldFirmware` (then the block is t1 alone, untrimmed) from the document.
-std::string BuildLanguageBlock(const MenuDocument& doc, const std::string& t1, const std::string& t2,
-                               const std::string& t3, const std::string& t4, const std::string& t5);
+// `BuildLanguageBlock`(t1..t5): reads the language names from the document (a language named exactly "Note"
+// contributes an empty text). For terminals whose firmware has no language option (`old_firmware`) the
+// block is t1 alone, untrimmed.
+std::string BuildLanguageBlock(const MenuDocument& doc, bool old_firmware, const std::string& t1,
+                               const std::string& t2, const std::string& t3, const std::string& t4,
+                               const std::string& t5);
 
 // The block of the PLU at catalogue index `index`: its description, then the translations of its number.
 // A PLU number outside 1..9999 or not a whole number has no translation row: its block holds the
 // description alone.
-std::string PluLanguageBlock(const MenuDocument& doc, int index);
+std::string PluLanguageBlock(const MenuDocument& doc, int index, bool old_firmware);
 
 // The block of entry 1530: the five language names.
-std::string LanguageNamesBlock(const MenuDocument& doc);
+std::string LanguageNamesBlock(const MenuDocument& doc, bool old_firmware);
 
 }  // namespace tabulo

@@ -48,6 +48,7 @@ class Sender {
       : doc_(doc),
         api_(api),
         buttons_(doc, settings.plain_pages),
+        old_firmware_(settings.old_firmware),
         num_plus_(std::clamp(doc.NumPlus, 0, kMaxPlus)),
         num_modifiers_(std::clamp(doc.NumModifiers, 0, kMaxModifiers)),
         sent_as_modifier_(kMaxPlus, false) {}
@@ -80,7 +81,7 @@ class Sender {
         auto j = entries.Find(NumericValue(line));
         if (!j) continue;  // a code of no catalogue entry (or no number at all) sends nothing
         int32_t n = IntegerValue(doc_.PluNumber[*j]);
-        api_.menu_modifier(n, PluLanguageBlock(doc_, *j), buttons_.Of(n));
+        api_.menu_modifier(n, PluLanguageBlock(doc_, *j, old_firmware_), buttons_.Of(n));
         sent_as_modifier_[*j] = true;
         ++result.choices;
       }
@@ -111,7 +112,8 @@ class Sender {
       if (k < num_plus_) {
         do {
           int32_t n = IntegerValue(doc_.PluNumber[k]);
-          api_.menu_item(n, PluLanguageBlock(doc_, k), LibraryText(doc_.PluPrice[k]), buttons_.Of(n));
+          api_.menu_item(n, PluLanguageBlock(doc_, k, old_firmware_), LibraryText(doc_.PluPrice[k]),
+                         buttons_.Of(n));
           ++result.items;
           ForEachLevel(doc_.PluDescription[k], [&](const ModifierRecord& m, int l) {
             api_.radio_make_tree_modifier_min_max(LibraryText(m.LevelName[l]), m.Obrigatorio[l], m.Minimo[l],
@@ -130,7 +132,8 @@ class Sender {
     for (int j = 0; j < num_plus_; ++j) {
       if (sent_as_modifier_[j] || !PluHasButton(doc_, buttons_, j)) continue;
       int32_t n = IntegerValue(doc_.PluNumber[j]);
-      api_.menu_item(n, PluLanguageBlock(doc_, j), LibraryText(doc_.PluPrice[j]), buttons_.Of(n));
+      api_.menu_item(n, PluLanguageBlock(doc_, j, old_firmware_), LibraryText(doc_.PluPrice[j]),
+                     buttons_.Of(n));
       ++result.items;
       ForEachLevel(doc_.PluDescription[j], [&](const ModifierRecord& m, int l) {
         api_.menu_item_modifier_group(LibraryText(m.LevelName[l]), m.Minimo[l], m.Maximo[l], m.Default[l]);
@@ -152,6 +155,7 @@ class Sender {
   const MenuDocument& doc_;
   KestrelApi& api_;
   ButtonNumbers buttons_;
+  bool old_firmware_;
   int num_plus_;
   int num_modifiers_;
   std::vector<bool> sent_as_modifier_;
@@ -189,7 +193,7 @@ SendResult SendMenu(const MenuDocument& doc, KestrelApi& api, const SendSettings
   sender.PhaseA(result);
   sender.PhaseB(result);
   sender.PhaseC(result);
-  api.radio_set_entry(kLanguageNamesEntry, LanguageNamesBlock(doc));
+  api.radio_set_entry(kLanguageNamesEntry, LanguageNamesBlock(doc, settings.old_firmware));
   if (progress) {
     progress->UploadStarting();
     api.SetTransferProgress(progress);

@@ -27,8 +27,9 @@ inline constexpr int kLanguageNamesEntry = 1530;
 struct SendSettings {
   SendSettings(int port_number = 1, bool plain = false) : port(port_number), plain_pages(plain) {}
   int port = 1;
-  bool plain_pages = false;  // "13 Pages from 1 - 13": button numbers are the plain slot numbers
-  std::string port_address;  // when the port setting is an address: what `port` (then 0) means
+  bool plain_pages = false;   // "13 Pages from 1 - 13": button numbers are the plain slot numbers
+  std::string port_address;   // when the port setting is an address: what `port` (then 0) means
+  bool old_firmware = false;  // terminals without the language option: each text is the description alone
 };
 
 enum class SendOutcome {
@@ -61,7 +62,7 @@ int PortNumberOfText(const std::string& text);
 // a device path; "" otherwise. Such a text has no leading number, so it is port 0.
 std::string PortAddressOfText(const std::string& text);
 
-// Runs the whole send on `api`. `doc.Hand.OldFirmware` selects the block form for old firmware.
+// Runs the whole send on `api`.
 SendResult SendMenu(const MenuDocument& doc, KestrelApi& api, const SendSettings& settings,
                     SendProgress* progress = nullptr);
 

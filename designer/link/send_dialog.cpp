@@ -196,13 +196,13 @@ void SendDialog::reject() {
 void SendDialog::Form_Load() {
   Text2->setText(ComPortSetting());
   Check1->setChecked(main_.Document().PagesVersion == "1");
-  // The box shows the flag the next send uses: an unchecked box over old-firmware blocks would send what
-  // the user did not choose.
-  Check2->setChecked(main_.Document().Hand.OldFirmware);
+  // The box shows the setting the next send uses: a site with old terminals chooses it once.
+  Check2->setChecked(ReadSetting(kOldFirmwareSettingKey).value_or("false") == "true");
 }
 
 void SendDialog::Check2_Click() {
-  main_.Document().Hand.OldFirmware = Check2->isChecked();
+  if (!WriteSetting(kOldFirmwareSettingKey, Check2->isChecked() ? "true" : "false"))
+    std::cerr << "The old-firmware setting cannot be stored in " << SettingsFile() << "\n";
 }
 
 int32_t SendDialog::GetBotao(int32_t plu) const {
@@ -233,6 +233,7 @@ void SendDialog::Command1_Click() {
   settings.port = PortNumberOfText(Text2->text().toStdString());
   settings.port_address = PortAddressOfText(Text2->text().toStdString());
   settings.plain_pages = Check1->isChecked();
+  settings.old_firmware = Check2->isChecked();
   // The menu as it is at the press: the user may go on editing while it travels.
   auto menu = std::make_shared<const MenuDocument>(doc);
   sending_ = true;

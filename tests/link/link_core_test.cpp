@@ -90,10 +90,10 @@ TEST(BuildLanguageBlock, PacksTrimmedTextsBehindTheirEndOffsets) {
        Block({6, 12, 12, 12, 12, 12}, "?orsch")},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(BuildLanguageBlock(*doc, c.t[0], c.t[1], c.t[2], c.t[3], c.t[4]), c.expected) << c.name;
+    EXPECT_EQ(BuildLanguageBlock(*doc, false, c.t[0], c.t[1], c.t[2], c.t[3], c.t[4]), c.expected) << c.name;
   }
   std::string forty(40, 'x');
-  std::string capped = BuildLanguageBlock(*doc, forty, forty, forty, forty, forty);
+  std::string capped = BuildLanguageBlock(*doc, false, forty, forty, forty, forty, forty);
   EXPECT_EQ(capped, Block({6, 46, 86, 90, 90, 90}, std::string(84, 'x'))) << "cut to 90 characters";
 }
 
@@ -101,17 +101,17 @@ TEST(BuildLanguageBlock, NoteLanguagesAndOldFirmware) {
   auto doc = std::make_unique<MenuDocument>();
   ApplyDefaultLanguageNames(*doc);
   doc->Lang(0, 2) = "Note";
-  EXPECT_EQ(BuildLanguageBlock(*doc, "Soup", "Memo", "Zuppa", "", ""),
+  EXPECT_EQ(BuildLanguageBlock(*doc, false, "Soup", "Memo", "Zuppa", "", ""),
             Block({6, 10, 10, 15, 15, 15}, "SoupZuppa"));
   EXPECT_EQ(doc->Lang(0, 2), "Note") << "the document keeps its texts";
-  EXPECT_EQ(LanguageNamesBlock(*doc), Block({6, 15, 15, 23, 30, 37}, "PortuguesItalianoFrancesEspanol"));
+  EXPECT_EQ(LanguageNamesBlock(*doc, false),
+            Block({6, 15, 15, 23, 30, 37}, "PortuguesItalianoFrancesEspanol"));
   doc->Lang(0, 2) = "note";  // only the exact name counts
-  EXPECT_EQ(BuildLanguageBlock(*doc, "a", "b", "", "", ""), Block({6, 7, 8, 8, 8, 8}, "ab"));
+  EXPECT_EQ(BuildLanguageBlock(*doc, false, "a", "b", "", "", ""), Block({6, 7, 8, 8, 8, 8}, "ab"));
 
-  doc->Hand.OldFirmware = true;
-  EXPECT_EQ(BuildLanguageBlock(*doc, " Soup  ", "Memo", "", "", ""), " Soup  ");
-  EXPECT_EQ(LanguageNamesBlock(*doc), "Portugues");
-  EXPECT_EQ(BuildLanguageBlock(*doc, std::string(120, 'y'), "", "", "", "").size(), 120u) << "not cut";
+  EXPECT_EQ(BuildLanguageBlock(*doc, true, " Soup  ", "Memo", "", "", ""), " Soup  ");
+  EXPECT_EQ(LanguageNamesBlock(*doc, true), "Portugues");
+  EXPECT_EQ(BuildLanguageBlock(*doc, true, std::string(120, 'y'), "", "", "", "").size(), 120u) << "not cut";
 }
 
 TEST(BuildLanguageBlock, PluNumbersWithoutATranslationRowSendTheDescriptionAlone) {
@@ -125,7 +125,7 @@ TEST(BuildLanguageBlock, PluNumbersWithoutATranslationRowSendTheDescriptionAlone
     doc->PluNumber[0] = numbers[i];
     doc->PluDescription[0] = "D";
     std::string want = i < 2 ? expected[i] : Block({6, 7, 7, 7, 7, 7}, "D");
-    EXPECT_EQ(PluLanguageBlock(*doc, 0), want) << numbers[i];
+    EXPECT_EQ(PluLanguageBlock(*doc, 0, false), want) << numbers[i];
   }
 }
 
