@@ -1,6 +1,7 @@
 #include "designer/import/page_fill.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 #include "designer/document/catalogue_lookup.h"
 #include "designer/import/catalogue_checks.h"
@@ -183,6 +184,18 @@ PageFillPlan PlanPageFill(const MenuDocument& doc, const std::string& path, cons
     dish += category.dishes;
     fits = fits && category.fits;
   }
+  // A dish on a page that stays keeps its key there: the user is told, since the new page's line would then
+  // be no key of its own.
+  std::unordered_map<int, int> first_kept_page;
+  for (int s = kPageSlots - 1; s >= 0; --s) {
+    int p = s / kLinesPerPage + 1;
+    bool emptied = options.replace && p >= start;  // a page with a PLU is in use
+    if (doc.Botoes[s] > 0 && !emptied) first_kept_page[doc.Botoes[s]] = p;
+  }
+  for (const FilledDish& filled : plan.dishes) {
+    if (auto kept = first_kept_page.find(filled.number); kept != first_kept_page.end())
+      plan.also_on_kept_pages.emplace_back(filled.number, kept->second);
+  }
   for (size_t i = 0; i < page; ++i) plan.lines_needed += lines_at(i);
   plan.lines_needed += line;
 
@@ -237,6 +250,9 @@ std::string DescribePageFill(const PageFillPlan& plan) {
     for (int page : plan.emptied) text += " " + std::to_string(page);
     text += "\n";
   }
+  for (const auto& [number, page] : plan.also_on_kept_pages)
+    text += "PLU " + std::to_string(number) + " stays on page " + std::to_string(page) +
+            " too: the terminals know it by its first line.\n";
   for (const std::string& column : plan.ignored_columns)
     text += "Column \"" + column + "\" not read: it is no language of the menu.\n";
   if (plan.catalogue.ok)

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "designer/document/menu_document.h"
@@ -65,6 +66,8 @@ struct PageFillPlan {
   int lines_needed = 0;     // lines from the first laid out to the last, page ends left free included
   int lines_available = 0;  // lines of the pages the layout may use
   std::vector<std::string> ignored_columns;  // header cells naming no column read
+  // Dishes laid out that also stay on a page kept: the terminals know a PLU by its first line only.
+  std::vector<std::pair<int, int>> also_on_kept_pages;  // PLU number, page
 };
 
 // True when a page holds a PLU, a title or a note on any line.

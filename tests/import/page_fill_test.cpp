@@ -222,6 +222,7 @@ TEST(PageFill, UpdatesTheCatalogueFillsLanguagesAndReportsWhatItSkipped) {
   ASSERT_TRUE(plan.ok) << plan.error;
   EXPECT_EQ(DescribePageFill(plan),
             "Page 3: Soups (2), Fish (1)\n"
+            "PLU 902 stays on page 2 too: the terminals know it by its first line.\n"
             "Column \"Deutsch\" not read: it is no language of the menu.\n"
             "Catalogue: 2 new PLUs, 1 changed.\n"
             "2 lines skipped:\n"
