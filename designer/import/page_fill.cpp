@@ -153,7 +153,6 @@ PageFillPlan PlanPageFill(const MenuDocument& doc, const std::string& path, cons
       line = 0;
     }
     int placed = 0;
-    category.first_page = 0;
     while (placed < category.dishes) {
       if (lines_at(page) - line <= title) {  // no room for its title and a dish
         ++page;
