@@ -15,6 +15,7 @@ int SaveAsCommand(const Arguments& args);
 // import_commands.cpp
 int ImportCommand(const Arguments& args);
 int UpdateCommand(const Arguments& args);
+int LayoutCommand(const Arguments& args);
 int ExportCommand(const Arguments& args);
 // print_commands.cpp
 int PrintCommand(const Arguments& args);

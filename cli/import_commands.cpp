@@ -6,6 +6,7 @@
 #include "designer/import/catalogue_export.h"
 #include "designer/import/catalogue_imports.h"
 #include "designer/import/catalogue_update.h"
+#include "designer/import/page_fill.h"
 
 namespace tabulo::cli {
 namespace {
@@ -78,6 +79,36 @@ int UpdateCommand(const Arguments& args) {
   std::cout << UpdateSummary(plan) << (options.Has("--preview") ? " Nothing was written (--preview)." : "")
             << "\n";
   return plan.skipped.empty() ? kExitOk : kExitFindings;
+}
+
+// Pages laid out from a menu spreadsheet, the catalogue brought up to date by PLU number: the designer's
+// "Lay out pages from a spreadsheet..." followed by Save. Exit 1 when rows were skipped, 2 when nothing was
+// laid out (a file that cannot be read, or a layout that does not fit: the project is left as it was).
+int LayoutCommand(const Arguments& args) {
+  constexpr const char* kUsage = "usage: tabulo layout PROJECT.TB1 --from FILE [--start-page N] [--replace]";
+  Options options(args, {"--from", "--start-page"});
+  if (!options.Error().empty()) return Fail(options.Error());
+  if (options.Positional().size() != 1 || options.Value("--from").empty()) return Fail(kUsage);
+  PageFillOptions fill;
+  fill.replace = options.Has("--replace");
+  if (options.Has("--start-page")) {
+    const std::string& text = options.Value("--start-page");
+    size_t digits = 0;
+    while (digits < text.size() && text[digits] >= '0' && text[digits] <= '9') ++digits;
+    fill.start_page = digits == text.size() && digits > 0 && digits <= 2 ? std::stoi(text) : -1;
+    if (fill.start_page < 1 || fill.start_page > kPages)
+      return Fail("--start-page takes a page from 1 to " + std::to_string(kPages));
+  }
+  LoadedProject project;
+  if (!LoadProjectFile(options.Positional()[0], project)) return kExitError;
+  PageFillPlan plan = PlanPageFill(*project.doc, options.Value("--from"), fill);
+  std::cout << DescribePageFill(plan);
+  std::string error;
+  if (!ApplyPageFill(*project.doc, plan, error)) return Fail(error);
+  WriteReport written = SaveProjectAs(*project.doc, options.Positional()[0]);
+  if (!written.ok) return Fail("cannot write " + written.failed_path + ": " + written.error);
+  std::cout << PageFillSummary(plan) << "\n";
+  return plan.catalogue.skipped.empty() ? kExitOk : kExitFindings;
 }
 
 // The catalogue as CSV or .xlsx, for editing in a spreadsheet and bringing back with `update`.

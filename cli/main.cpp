@@ -28,6 +28,12 @@ constexpr const char* kUsage =
     "                                 a new menu from a catalogue file\n"
     "  update PROJECT.TB1 FILE [--preview]\n"
     "                                 prices and names from a catalogue file, pages and translations kept\n"
+    "  layout PROJECT.TB1 --from FILE [--start-page N] [--replace]\n"
+    "                                 pages laid out from a menu spreadsheet (PLUCODE, DESCRIPTION, PRICE,\n"
+    "                                 CATEGORY, a column per language), the catalogue updated by PLU "
+    "number;\n"
+    "                                 from the first free page on, or page N. Pages in use are skipped, or\n"
+    "                                 with --replace emptied and laid out again (from page 1 by default)\n"
     "  export PROJECT.TB1 -o FILE.csv|FILE.xlsx\n"
     "                                 the catalogue with its translations, for a spreadsheet\n"
     "  print PROJECT.TB1 (--pdf OUT.pdf | --printer NAME) [--page N | --all | --fronts | --backs]\n"
@@ -61,11 +67,12 @@ using Command = std::function<int(const tabulo::cli::Arguments&)>;
 
 const std::map<std::string, Command>& Commands() {
   static const std::map<std::string, Command> commands = {
-      {"info", tabulo::cli::InfoCommand},      {"check", tabulo::cli::CheckCommand},
-      {"save-as", tabulo::cli::SaveAsCommand}, {"import", tabulo::cli::ImportCommand},
-      {"send", tabulo::cli::SendCommand},      {"receive", tabulo::cli::ReceiveCommand},
-      {"update", tabulo::cli::UpdateCommand},  {"export", tabulo::cli::ExportCommand},
-      {"diff", tabulo::cli::DiffCommand},      {"history", tabulo::cli::HistoryCommand},
+      {"info", tabulo::cli::InfoCommand},       {"check", tabulo::cli::CheckCommand},
+      {"save-as", tabulo::cli::SaveAsCommand},  {"import", tabulo::cli::ImportCommand},
+      {"send", tabulo::cli::SendCommand},       {"receive", tabulo::cli::ReceiveCommand},
+      {"update", tabulo::cli::UpdateCommand},   {"export", tabulo::cli::ExportCommand},
+      {"layout", tabulo::cli::LayoutCommand},   {"diff", tabulo::cli::DiffCommand},
+      {"history", tabulo::cli::HistoryCommand},
   };
   return commands;
 }

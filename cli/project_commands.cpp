@@ -6,6 +6,7 @@
 #include "designer/catalogue/modifier_checks.h"
 #include "designer/document/menu_document.h"
 #include "designer/import/catalogue_checks.h"
+#include "designer/import/page_fill.h"
 #include "designer/storage/project_files.h"
 
 namespace tabulo::cli {
@@ -14,14 +15,7 @@ namespace {
 std::vector<int> PagesInUse(const MenuDocument& doc) {
   std::vector<int> pages;
   for (int p = 1; p <= kPages; ++p) {
-    for (int k = 0; k < kLinesPerPage; ++k) {
-      int s = SlotOf(p, k);
-      int32_t kind = doc.LineLayout[s].Kind;
-      if (doc.Botoes[s] > 0 || kind == kKindTitle || kind == kKindNote) {
-        pages.push_back(p);
-        break;
-      }
-    }
+    if (PageInUse(doc, p)) pages.push_back(p);
   }
   return pages;
 }

@@ -24,7 +24,8 @@ bool LooksLikeWorkbook(const std::string& path) {
 // Rows past the catalogue's capacity are reported one by one up to here, and beyond it only counted.
 constexpr int kSheetRowLimit = 4 * kMaxPlus;
 
-CatalogueFile ReadSheet(const std::string& path, SpreadsheetKind kind) {
+CatalogueFile ReadSheet(const std::string& path, SpreadsheetKind kind,
+                        const std::vector<std::string>& extra_headers) {
   CatalogueFile result;
   result.spreadsheet = true;
   std::string file = FileNameOf(path);
@@ -33,30 +34,35 @@ CatalogueFile ReadSheet(const std::string& path, SpreadsheetKind kind) {
   std::vector<SkippedLine> skipped;
   std::vector<std::string> notes;
   std::vector<int> without_price;
-  SheetRead sheet =
-      ReadSheetRows(path, kind, {kPluCodeHeader, kDescriptionHeader, kPriceHeader}, kSheetRowLimit,
-                    [&](const SheetRow& row) {
-                      const std::string& code = row.values[0];
-                      const std::string& description = row.values[1];
-                      std::string price = PriceOfNumberCell(row.values[2]);
-                      if (price.empty()) {
-                        without_price.push_back(row.number);
-                        return;
-                      }
-                      if (kept.Count() >= static_cast<size_t>(kMaxPlus)) {
-                        skipped.push_back({file, SkippedLine::Unit::Row, row.number, kSkipCatalogueFull});
-                        return;
-                      }
-                      notes.clear();
-                      std::string reason = checker.Take(code, price, description, row.number, notes);
-                      if (!reason.empty()) {
-                        skipped.push_back({file, SkippedLine::Unit::Row, row.number, std::move(reason)});
-                        return;
-                      }
-                      for (std::string& note : notes)
-                        skipped.push_back({file, SkippedLine::Unit::Row, row.number, note, true});
-                      kept.Add(code, description, price);
-                    });
+  std::vector<std::vector<std::string>> extras;
+  std::vector<std::string> headers = {kPluCodeHeader, kDescriptionHeader, kPriceHeader};
+  headers.insert(headers.end(), extra_headers.begin(), extra_headers.end());
+  SheetRead sheet = ReadSheetRows(
+      path, kind, headers, kSheetRowLimit,
+      [&](const SheetRow& row) {
+        const std::string& code = row.values[0];
+        const std::string& description = row.values[1];
+        std::string price = PriceOfNumberCell(row.values[2]);
+        if (price.empty()) {
+          without_price.push_back(row.number);
+          return;
+        }
+        if (kept.Count() >= static_cast<size_t>(kMaxPlus)) {
+          skipped.push_back({file, SkippedLine::Unit::Row, row.number, kSkipCatalogueFull});
+          return;
+        }
+        notes.clear();
+        std::string reason = checker.Take(code, price, description, row.number, notes);
+        if (!reason.empty()) {
+          skipped.push_back({file, SkippedLine::Unit::Row, row.number, std::move(reason)});
+          return;
+        }
+        for (std::string& note : notes)
+          skipped.push_back({file, SkippedLine::Unit::Row, row.number, note, true});
+        kept.Add(code, description, price);
+        if (!extra_headers.empty()) extras.emplace_back(row.values.begin() + 3, row.values.end());
+      },
+      3);
   if (!sheet.ok) {
     result.error = sheet.error;
     return result;
@@ -75,13 +81,16 @@ CatalogueFile ReadSheet(const std::string& path, SpreadsheetKind kind) {
   for (int row : sheet.table.rows_beyond)
     skipped.push_back({file, SkippedLine::Unit::Row, row, kSkipCatalogueFull});
   result.staged = kept.Finish(std::move(skipped));
+  result.staged.extras = std::move(extras);
+  result.staged.other_headers = std::move(sheet.other_headers);
   result.ok = true;
   return result;
 }
 
 }  // namespace
 
-CatalogueFile ReadCatalogueFile(const std::string& path, SpreadsheetKind kind) {
+CatalogueFile ReadCatalogueFile(const std::string& path, SpreadsheetKind kind,
+                                const std::vector<std::string>& extra_headers) {
   CatalogueFile result;
   std::error_code error;
   auto size = std::filesystem::file_size(path, error);
@@ -91,13 +100,13 @@ CatalogueFile ReadCatalogueFile(const std::string& path, SpreadsheetKind kind) {
                    " MB a catalogue file may have. The menu was left as it was.";
     return result;
   }
-  if (LooksLikeWorkbook(path)) return ReadSheet(path, kind);
+  if (LooksLikeWorkbook(path)) return ReadSheet(path, kind, extra_headers);
   std::string bytes;
   if (!ReadWholeFile(path, bytes)) {
     result.error = CannotOpenMessage(path);
     return result;
   }
-  result.staged = ParseCsvText(DecodeImportedText(std::move(bytes)), FileNameOf(path));
+  result.staged = ParseCsvText(DecodeImportedText(std::move(bytes)), FileNameOf(path), extra_headers);
   result.ok = true;
   return result;
 }

@@ -5,6 +5,7 @@
 // commands and the update read one file the same way.
 
 #include <string>
+#include <vector>
 
 #include "designer/import/import_report.h"
 #include "designer/import/spreadsheet.h"
@@ -22,7 +23,9 @@ struct CatalogueFile {
   StagedCatalogue staged;  // the checked rows, with the skipped ones and the remarks
 };
 
-// `kind` forces a workbook format when not Detect (a CSV text is recognised in any case).
-CatalogueFile ReadCatalogueFile(const std::string& path, SpreadsheetKind kind = SpreadsheetKind::Detect);
+// `kind` forces a workbook format when not Detect (a CSV text is recognised in any case). The optional
+// columns named `extra_headers` are read too, into the staged catalogue's `extras`.
+CatalogueFile ReadCatalogueFile(const std::string& path, SpreadsheetKind kind = SpreadsheetKind::Detect,
+                                const std::vector<std::string>& extra_headers = {});
 
 }  // namespace tabulo

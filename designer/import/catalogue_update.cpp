@@ -34,17 +34,24 @@ bool SamePrice(const std::string& a, const std::string& b) {
 }  // namespace
 
 UpdatePlan PlanCatalogueUpdate(const MenuDocument& doc, const std::string& path, SpreadsheetKind kind) {
-  UpdatePlan plan;
-  plan.file = FileNameOf(path);
   CatalogueFile read = ReadCatalogueFile(path, kind);
   if (!read.ok) {
+    UpdatePlan plan;
+    plan.file = FileNameOf(path);
     plan.error = read.error;
     return plan;
   }
-  plan.skipped = std::move(read.staged.skipped);
+  return PlanCatalogueUpdate(doc, FileNameOf(path), read.staged);
+}
+
+UpdatePlan PlanCatalogueUpdate(const MenuDocument& doc, const std::string& file,
+                               const StagedCatalogue& staged) {
+  UpdatePlan plan;
+  plan.file = file;
+  plan.skipped = staged.skipped;
   std::unordered_set<int> in_file;
   std::unordered_map<int, int> entries = EntriesByNumber(doc);
-  for (const CatalogueEntry& entry : read.staged.entries) {
+  for (const CatalogueEntry& entry : staged.entries) {
     int number = *PluNumberOf(entry.PluNumber);  // the reader let only such numbers through
     in_file.insert(number);
     CatalogueChange change;

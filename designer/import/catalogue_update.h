@@ -35,6 +35,9 @@ struct UpdatePlan {
 // What updating the document from the file would change. Nothing is changed.
 UpdatePlan PlanCatalogueUpdate(const MenuDocument& doc, const std::string& path,
                                SpreadsheetKind kind = SpreadsheetKind::Detect);
+// The same for rows already read and checked (skipped rows handed on), from the file named `file`.
+UpdatePlan PlanCatalogueUpdate(const MenuDocument& doc, const std::string& file,
+                               const StagedCatalogue& staged);
 
 // The changes, one per line: "new 12: Soup, 2.50", "changed 3: Fish → Fish pie, 2.50 → 2.80",
 // "missing 7: Tea", then the skipped rows and remarks of the file.

@@ -1,6 +1,6 @@
 #include "designer/import/csv_reader.h"
 
-#include <array>
+#include <algorithm>
 #include <cstdint>
 
 #include "designer/document/numbers.h"
@@ -22,20 +22,30 @@ std::string Upper(std::string_view text) {
   return upper;
 }
 
-// Columns of code, description and price: from a header record when the first record is one.
-bool HeaderColumns(const CsvRecord& record, std::array<size_t, 3>& columns) {
-  const std::array<const char*, 3> names = {kPluCodeHeader, kDescriptionHeader, kPriceHeader};
-  std::array<bool, 3> found = {};
+constexpr size_t kNoColumn = SIZE_MAX;
+
+// Columns of code, description and price, then of the extra headers (kNoColumn when absent): from a header
+// record when the first record is one. The header cells naming none of them land in `others`.
+bool HeaderColumns(const CsvRecord& record, const std::vector<std::string>& extra_headers,
+                   std::vector<size_t>& columns, std::vector<std::string>& others) {
+  std::vector<std::string> names = {kPluCodeHeader, kDescriptionHeader, kPriceHeader};
+  for (const std::string& extra : extra_headers) names.push_back(Upper(extra));
+  std::vector<size_t> found(names.size(), kNoColumn);
+  std::vector<std::string> unnamed;
   for (size_t i = 0; i < record.fields.size(); ++i) {
     std::string name = Upper(record.fields[i]);
+    bool asked = false;
     for (size_t k = 0; k < names.size(); ++k) {
-      if (!found[k] && name == names[k]) {
-        columns[k] = i;
-        found[k] = true;
-      }
+      if (name != names[k]) continue;
+      if (found[k] == kNoColumn) found[k] = i;
+      asked = true;
     }
+    if (!asked && !name.empty()) unnamed.emplace_back(Trim(record.fields[i]));
   }
-  return found[0] && found[1] && found[2];
+  if (found[0] == kNoColumn || found[1] == kNoColumn || found[2] == kNoColumn) return false;
+  columns = std::move(found);
+  others = std::move(unnamed);
+  return true;
 }
 
 }  // namespace
@@ -114,15 +124,19 @@ char DetectCsvDelimiter(std::string_view text) {
   return best;
 }
 
-StagedCatalogue ParseCsvText(std::string text, const std::string& file_name) {
+StagedCatalogue ParseCsvText(std::string text, const std::string& file_name,
+                             const std::vector<std::string>& extra_headers) {
   std::vector<SkippedLine> skipped;
   std::vector<CsvRecord> records = ParseCsvRecords(text, DetectCsvDelimiter(text));
   text.clear();
   text.shrink_to_fit();
   while (!records.empty() && records.back().fields.size() == 1 && Trim(records.back().fields[0]).empty())
     records.pop_back();
-  std::array<size_t, 3> columns = {0, 1, 2};
-  size_t first = !records.empty() && HeaderColumns(records[0], columns) ? 1 : 0;
+  std::vector<size_t> columns = {0, 1, 2};
+  columns.resize(3 + extra_headers.size(), kNoColumn);
+  std::vector<std::string> other_headers;
+  size_t first = !records.empty() && HeaderColumns(records[0], extra_headers, columns, other_headers) ? 1 : 0;
+  std::vector<std::vector<std::string>> extras;
 
   StagedBuilder kept;
   PluRowChecker checker("line");
@@ -154,8 +168,16 @@ StagedCatalogue ParseCsvText(std::string text, const std::string& file_name) {
     }
     for (std::string& note : notes) skip(std::move(note), true);
     kept.Add(code, description, price);
+    if (!extra_headers.empty()) {
+      std::vector<std::string>& values = extras.emplace_back();
+      for (size_t k = 3; k < columns.size(); ++k)
+        values.emplace_back(columns[k] < record.fields.size() ? Trim(record.fields[columns[k]]) : "");
+    }
   }
-  return kept.Finish(std::move(skipped));
+  StagedCatalogue staged = kept.Finish(std::move(skipped));
+  staged.extras = std::move(extras);
+  staged.other_headers = std::move(other_headers);
+  return staged;
 }
 
 }  // namespace tabulo

@@ -27,7 +27,9 @@ std::vector<CsvRecord> ParseCsvRecords(std::string_view text, char delimiter, si
 // columns gives (compared without regard to case; that row is not a PLU). Every row is checked as every
 // import checks its rows (catalogue_checks.h); rows that fail, rows with fewer than three fields and rows
 // past the catalogue's 10000 entries are skipped and reported. PluField2 and PluField3 stay empty, as a new
-// menu leaves them.
-StagedCatalogue ParseCsvText(std::string text, const std::string& file_name);
+// menu leaves them. The columns named `extra_headers` in the header row are read too (into `extras`); a file
+// without them, or without a header row, gives "" for them.
+StagedCatalogue ParseCsvText(std::string text, const std::string& file_name,
+                             const std::vector<std::string>& extra_headers = {});
 
 }  // namespace tabulo

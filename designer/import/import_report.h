@@ -39,6 +39,10 @@ struct StagedCatalogue {
   std::shared_ptr<const std::string> text;
   std::vector<CatalogueEntry> entries;
   std::vector<SkippedLine> skipped;
+  // When a reader was asked for columns beyond the three of a catalogue: their values, one vector per entry
+  // ("" where the file lacks the column), and the header cells that named no column read.
+  std::vector<std::vector<std::string>> extras;
+  std::vector<std::string> other_headers;
 };
 
 // Entries whose values are not pieces of one text (unquoted, normalised): kept in one text of their own.

@@ -1,5 +1,6 @@
 #include "designer/import/spreadsheet.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -130,7 +131,8 @@ bool SheetRow::Empty() const {
 }
 
 SheetRead ReadSheetRows(Workbook& workbook, const std::string& file_name,
-                        const std::vector<std::string>& headers, int row_limit, const SheetRowSink& take) {
+                        const std::vector<std::string>& headers, int row_limit, const SheetRowSink& take,
+                        size_t required) {
   SheetRead read;
   std::vector<std::string> names = workbook.SheetNames();
   if (names.empty()) {
@@ -170,13 +172,18 @@ SheetRead ReadSheetRows(Workbook& workbook, const std::string& file_name,
     for (const auto& [column, text] : cells) {
       std::string name = text;
       CleanValue(name);
+      bool asked = false;
       for (size_t k = 0; k < headers.size(); ++k) {
-        if (columns[k] < 0 && SameName(name, headers[k])) columns[k] = column;
+        if (SameName(name, headers[k])) {
+          if (columns[k] < 0) columns[k] = column;
+          asked = true;
+        }
       }
+      if (!asked && !name.empty()) read.other_headers.push_back(std::move(name));
     }
   }
   std::vector<std::string> missing;
-  for (size_t k = 0; k < headers.size(); ++k) {
+  for (size_t k = 0; k < std::min(headers.size(), required); ++k) {
     if (columns[k] < 0) missing.push_back(headers[k]);
   }
   if (!missing.empty()) {
@@ -192,6 +199,10 @@ SheetRead ReadSheetRows(Workbook& workbook, const std::string& file_name,
   for (size_t row = header_row + 1; row < rows; ++row) {
     sheet_row.number = sheet->RowNumber(row);
     for (size_t k = 0; k < columns.size(); ++k) {
+      if (columns[k] < 0) {
+        sheet_row.values[k].clear();
+        continue;
+      }
       sheet->CellText(row, columns[k], sheet_row.values[k]);
       CleanValue(sheet_row.values[k]);
     }
@@ -208,7 +219,8 @@ SheetRead ReadSheetRows(Workbook& workbook, const std::string& file_name,
 }
 
 SheetRead ReadSheetRows(const std::string& path, SpreadsheetKind kind,
-                        const std::vector<std::string>& headers, int row_limit, const SheetRowSink& take) {
+                        const std::vector<std::string>& headers, int row_limit, const SheetRowSink& take,
+                        size_t required) {
   SheetRead read;
   std::string file_name = FileNameOf(path);
   if (kind == SpreadsheetKind::Detect) {
@@ -249,7 +261,7 @@ SheetRead ReadSheetRows(const std::string& path, SpreadsheetKind kind,
     read.error = error;
     return read;
   }
-  SheetRead result = ReadSheetRows(*workbook, file_name, headers, row_limit, take);
+  SheetRead result = ReadSheetRows(*workbook, file_name, headers, row_limit, take, required);
   result.kind = kind;
   return result;
 }

@@ -4,6 +4,7 @@
 // xls_reader, .xlsx files by xlsx_reader; both hand their cells to the same table builder, so the two
 // formats give the same rows for the same sheet.
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -62,7 +63,8 @@ struct SheetRead {
   std::string error;  // the message to show when the sheet cannot be read
   SheetTable table;
   SpreadsheetKind kind = SpreadsheetKind::Detect;  // the format read
-  std::vector<int> columns;                        // 0-based column of each header asked for
+  std::vector<int> columns;                        // 0-based column of each header asked for; -1 when absent
+  std::vector<std::string> other_headers;          // header cells that name no column asked for, in order
 };
 
 // "C" for column 2: the column's name as a spreadsheet shows it.
@@ -72,6 +74,7 @@ std::string ColumnName(int column);
 // name. The header row is the first row holding a value; the headers match the names asked for after
 // trimming and without regard to case, the first of equal headers winning. A missing sheet or column is an
 // error that names it. At most `row_limit` rows are read.
+// Headers from index `required` on are optional: a missing one is no error, its column -1 and its values "".
 SheetRead ReadSheetColumns(Workbook& workbook, const std::string& file_name,
                            const std::vector<std::string>& headers, int row_limit);
 
@@ -83,8 +86,10 @@ SheetRead ReadSheetColumns(const std::string& path, SpreadsheetKind kind,
 // so a large sheet is read without a copy of it.
 using SheetRowSink = std::function<void(const SheetRow&)>;
 SheetRead ReadSheetRows(Workbook& workbook, const std::string& file_name,
-                        const std::vector<std::string>& headers, int row_limit, const SheetRowSink& take);
+                        const std::vector<std::string>& headers, int row_limit, const SheetRowSink& take,
+                        size_t required = SIZE_MAX);
 SheetRead ReadSheetRows(const std::string& path, SpreadsheetKind kind,
-                        const std::vector<std::string>& headers, int row_limit, const SheetRowSink& take);
+                        const std::vector<std::string>& headers, int row_limit, const SheetRowSink& take,
+                        size_t required = SIZE_MAX);
 
 }  // namespace tabulo

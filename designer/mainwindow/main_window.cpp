@@ -19,6 +19,8 @@
 #include "designer/catalogue/modifier_panel.h"
 #include "designer/history/sent_menus.h"
 #include "designer/import/import_menu.h"
+#include "designer/import/import_texts.h"
+#include "designer/import/page_fill_dialog.h"
 #include "designer/link/send_dialog.h"
 #include "designer/mainwindow/designer_session.h"
 #include "designer/pages/background_dialog.h"
@@ -180,6 +182,25 @@ void MainWindow::InstallImportCommands() {
   }
 }
 
+// The file, then the preview; nothing changes before Apply, and what Apply changes is one undo step.
+void MainWindow::LayOutPages_Click() {
+  CommitEditedLine();
+  auto path = prompts_.OpenFileName(kLayOutPagesCaption, kUpdateCatalogueFileName);
+  if (!path) return;
+  auto* preview = new PageFillDialog(doc_, *path, this);
+  preview->setAttribute(Qt::WA_DeleteOnClose);
+  connect(preview, &QDialog::accepted, this, [this, preview] {
+    std::string error;
+    {
+      UndoStep step(*history_, kLayOutPagesStepName);
+      if (ApplyPageFill(doc_, preview->Plan(), error)) Refresh_Page();
+    }
+    ChangeDone();
+    prompts_.Message(error.empty() ? PageFillSummary(preview->Plan()) : error);
+  });
+  preview->open();  // modal to the window, so the menu cannot change under the plan shown
+}
+
 MainWindow::~MainWindow() = default;
 
 void MainWindow::BuildMenus() {
@@ -235,6 +256,9 @@ void MainWindow::BuildMenus() {
   later(import, "ImportFromXls", "Import From XLS");
   later(import, "ImportCSV", "Import From CSV");
   later(import, "UpdateCatalogue", "Update prices and names...");
+  QAction* lay_out = import->addAction(kLayOutPagesCaption);
+  lay_out->setObjectName("LayOutPages");
+  connect(lay_out, &QAction::triggered, this, &MainWindow::LayOutPages_Click);
   later(import, "ExportCatalogue", "Export catalogue...");
   later(nullptr, "SendAll", "Send");
   later(nullptr, "Receive", "Receive");

@@ -102,6 +102,7 @@ class MainWindow : public QMainWindow {
   void RevertToSent_Click();
   void Exit_Click();
   void UpgradeFirmware_Click();
+  void LayOutPages_Click();
 
   void Linhas_Change(int k);
   void Linhas_LostFocus(int k);

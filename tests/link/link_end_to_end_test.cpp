@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <map>
 #include <nlohmann/json.hpp>
 
 #include "designer/link/kestrel_binding.h"
@@ -143,6 +144,58 @@ TEST_F(LinkEndToEnd, SendStoresTheWholeMenuWithBothPageSchemes) {
   menu = json::parse(test::ReadFile(menu_file));
   EXPECT_EQ(menu["tree"][1]["text"], "Soup");
   EXPECT_EQ(menu["entries"][0]["text"], "Portugues");
+}
+
+// Pages laid out from a menu spreadsheet by `tabulo layout`, then sent: every dish arrives, under its key,
+// with its translation.
+TEST_F(LinkEndToEnd, LaidOutPagesArriveWithTheirKeys) {
+  auto menu = std::make_unique<MenuDocument>();
+  ApplyDefaultLanguageNames(*menu);
+  menu->PagesVersion = "1";
+  std::string project = SaveProject(*menu, "menu.TB1");
+  std::string csv = "PLUCODE,DESCRIPTION,PRICE,CATEGORY,English\r\n";
+  const int kDishes = 60;
+  for (int n = 1; n <= kDishes; ++n) {
+    std::string category = n == 1    ? "Starters"
+                           : n == 6  ? "Mains"
+                           : n == 40 ? "Desserts"
+                           : n == 51 ? "Drinks"
+                                     : "";
+    csv += std::to_string(100 + n) + ",Prato " + std::to_string(n) + "," + std::to_string(n) + ".50," +
+           category + ",Dish " + std::to_string(n) + "\r\n";
+  }
+  test::WriteFile(folder_ / "menu.csv", csv);
+  ProgramRun run =
+      test::RunProgram(test::BuiltProgram("tabulo"), {"layout", project, "--from", folder_ / "menu.csv"},
+                       {MakerFolderSetting()});
+  ASSERT_EQ(run.exit_code, 0) << run.err;
+  // Mains are longer than a page: from a fresh page on. Desserts fill page 3 exactly; Drinks move on.
+  EXPECT_NE(run.out.find("Page 1: Starters (5)\nPage 2: Mains (23)\nPage 3: Mains (11), Desserts (11)\n"
+                         "Page 4: Drinks (10)\n"),
+            std::string::npos)
+      << run.out;
+
+  std::string menu_file = folder_ / "menu.json";
+  BaseSimulator base(folder_.Path(), {"--menu-out", menu_file});
+  run = Tabulo(base, {"send", project});
+  ASSERT_EQ(run.exit_code, 0) << run.err;
+  MenuDocument laid_out;
+  ASSERT_TRUE(LoadProject(laid_out, project).issues.empty());
+  std::map<int, int> expected_keys;  // PLU number to its line's key: with fixed lettering, its slot + 1
+  for (int s = 0; s < kPageSlots; ++s) {
+    if (laid_out.Botoes[s] > 0) expected_keys[laid_out.Botoes[s]] = s + 1;
+  }
+  ASSERT_EQ(expected_keys.size(), static_cast<size_t>(kDishes));
+  std::map<int, int> keys;
+  json tree = WithoutRawTexts(json::parse(test::ReadFile(menu_file))["tree"]);
+  for (const json& node : tree) {
+    if (!node.contains("item")) continue;
+    int number = node["item"];
+    keys[number] = node["button"];
+    EXPECT_EQ(node["texts"][1], "Dish " + std::to_string(number - 100)) << number;
+  }
+  EXPECT_EQ(keys, expected_keys);
+  EXPECT_EQ(keys[106], kLinesPerPage + 2) << "Mains start on page 2, after their title";
 }
 
 // A base at 19200 that stores the menu but whose answer to the transfer's end never arrives: the library

@@ -5,18 +5,22 @@
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <xlsxwriter.h>
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTest>
 #include <QTimer>
+#include <QTreeWidget>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
@@ -24,6 +28,7 @@
 #include <memory>
 
 #include "designer/document/catalogue_lookup.h"
+#include "designer/import/page_fill_dialog.h"
 #include "designer/mainwindow/designer_session.h"
 #include "designer/storage/project_files.h"
 #include "platform/folders.h"
@@ -147,6 +152,7 @@ TEST_F(Designer, MenuBarInOrderAndItsWindowsOpen) {
                                    "  Import From XLS",
                                    "  Import From CSV",
                                    "  Update prices and names...",
+                                   "  Lay out pages from a spreadsheet...",
                                    "  Export catalogue...",
                                    "Send",
                                    "Receive",
@@ -470,6 +476,101 @@ TEST_F(Designer, CtrlZUndoesDelPageAnImportAndAGroupTitleAndTheTitleMarksChanges
   saved->ProjectBase = projects / "lunch";
   ASSERT_TRUE(ReadProjectFiles(*saved).issues.empty());
   EXPECT_EQ(saved->PluDescription[3], "Tea");
+}
+
+// A menu workbook as a spreadsheet library writes it: categories, prices as numbers, an English column.
+void WriteMenuWorkbook(const std::string& path, int dishes_per_category, int categories) {
+  lxw_workbook* workbook = workbook_new(path.c_str());
+  lxw_worksheet* sheet = workbook_add_worksheet(workbook, "Sheet1");
+  int column = 0;
+  for (const char* header : {"Category", "PLUCODE", "Description", "Price", "English"})
+    worksheet_write_string(sheet, 0, static_cast<lxw_col_t>(column++), header, nullptr);
+  lxw_row_t row = 1;
+  for (int c = 1; c <= categories; ++c) {
+    for (int d = 1; d <= dishes_per_category; ++d, ++row) {
+      int number = c * 100 + d;
+      if (d == 1) worksheet_write_string(sheet, row, 0, ("Category " + std::to_string(c)).c_str(), nullptr);
+      worksheet_write_number(sheet, row, 1, number, nullptr);
+      worksheet_write_string(sheet, row, 2, ("Prato " + std::to_string(number)).c_str(), nullptr);
+      worksheet_write_number(sheet, row, 3, 2.5 + d, nullptr);
+      worksheet_write_string(sheet, row, 4, ("Dish " + std::to_string(number)).c_str(), nullptr);
+    }
+  }
+  ASSERT_EQ(workbook_close(workbook), LXW_NO_ERROR);
+}
+
+TEST_F(Designer, LayOutPagesShowsWhereCategoriesLandAndAppliesAsOneUndoStep) {
+  LeaveWorkCopy([](MenuDocument& doc) {
+    ApplyDefaultLanguageNames(doc);
+    Catalogue(doc, {"Soup", "Fish"});
+    doc.Botoes[SlotOf(1, 0)] = 1;
+    doc.LineLayout[SlotOf(1, 0)].Kind = kKindPlu;
+  });
+  Start();
+  auto original = std::make_unique<MenuDocument>(*doc_);
+  auto preview = [this] { return window_->findChild<PageFillDialog*>("PageFillDialog"); };
+  auto rows = [&] {
+    QStringList shown;
+    QTreeWidget* tree = preview()->Categories;
+    for (int i = 0; i < tree->topLevelItemCount(); ++i) {
+      QTreeWidgetItem* item = tree->topLevelItem(i);
+      shown << item->text(0) + " " + item->text(1) + " " + item->text(2);
+    }
+    return shown;
+  };
+
+  // Too many for the pages: shown, Apply refused; replacing page 1 makes it fit.
+  WriteMenuWorkbook(home_ / "menu.xlsx", 20, 13);
+  prompts_.file_names = {home_ / "menu.xlsx"};
+  Trigger("LayOutPages");
+  ASSERT_NE(preview(), nullptr);
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(preview()));
+  EXPECT_EQ(rows().size(), 13);
+  EXPECT_EQ(rows().back(), "Category 13 20 does not fit");
+  EXPECT_EQ(rows().front(), "Category 1 20 2");
+  EXPECT_FALSE(preview()->Apply->isEnabled());
+  EXPECT_TRUE(preview()->Summary->text().startsWith("The layout needs 310 lines from page 2 on"))
+      << preview()->Summary->text().toStdString();
+  // On its box: a check box takes clicks on its box and caption only.
+  QTest::mouseClick(preview()->Replace, Qt::LeftButton, {}, QPoint(6, preview()->Replace->height() / 2));
+  EXPECT_EQ(rows().front(), "Category 1 20 1");
+  EXPECT_EQ(rows().back(), "Category 13 20 13");
+  EXPECT_TRUE(preview()->Apply->isEnabled());
+  EXPECT_EQ(preview()->Summary->text(), "260 dishes in 13 categories laid out on 13 pages (pages 1 to 13).");
+  EXPECT_TRUE(*doc_ == *original) << "the preview changes nothing";
+
+  // Cancel changes nothing either.
+  QTest::mouseClick(preview()->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel),
+                    Qt::LeftButton);
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(preview(), nullptr);
+  EXPECT_TRUE(*doc_ == *original);
+
+  // From page 3 with page 1 kept: applied, drawn, one undo step.
+  WriteMenuWorkbook(home_ / "small.xlsx", 4, 2);
+  prompts_.file_names = {home_ / "small.xlsx"};
+  Trigger("LayOutPages");
+  ASSERT_NE(preview(), nullptr);
+  preview()->StartPage->setValue(3);
+  EXPECT_EQ(rows(), (QStringList{"Category 1 4 3", "Category 2 4 3"}));
+  QTest::mouseClick(preview()->Apply, Qt::LeftButton);
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(prompts_.messages.back(), "8 dishes in 2 categories laid out on 1 page (page 3).");
+  EXPECT_EQ(doc_->Botoes[SlotOf(1, 0)], 1) << "page 1 kept";
+  EXPECT_EQ(doc_->LineLayout[SlotOf(3, 5)].Text, "Category 2");
+  EXPECT_EQ(PriceOfPlu(*doc_, 204), "6.50");
+  EXPECT_EQ(doc_->Lang(204, 2), "Dish 204");
+  window_->findChild<QMenu*>("EditMenu")->aboutToShow();
+  EXPECT_EQ(window_->findChild<QAction*>("Undo")->text(), "Undo Lay out pages");
+  window_->findChild<QAction*>("Undo")->trigger();
+  EXPECT_TRUE(*doc_ == *original) << "one undo takes the whole layout back";
+  window_->findChild<QAction*>("Redo")->trigger();
+  Click("Command15");  // next page
+  Click("Command15");
+  EXPECT_EQ(PageCaption(), "3");
+  EXPECT_EQ(Line(0)->text(), "Category 1");
+  EXPECT_EQ(Line(1)->text(), "Prato 101");
+  EXPECT_EQ(PriceBox(1)->text(), "3.50");
 }
 
 TEST_F(Designer, AutosaveAndCloseWriteTheWorkCopy) {
