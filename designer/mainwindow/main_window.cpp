@@ -298,6 +298,13 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
   if (name == "Linhas") {
     int k = IndexOf(watched);
     if (event->type() == QEvent::FocusIn) edited_line_ = k;
+    if (catalogue_->TakeRowDrag(event)) {
+      if (event->type() == QEvent::Drop) {  // a catalogue row dropped on the line: what its "<-" does
+        CommitEditedLine();
+        Command12_Click(k);
+      }
+      return true;
+    }
     if (IsLeavingLine(event)) {
       if (edited_line_ == k) edited_line_ = -1;
       Linhas_LostFocus(k);
