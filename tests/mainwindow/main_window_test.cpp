@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDesktopServices>
 #include <QDropEvent>
 #include <QHeaderView>
 #include <QLabel>
@@ -20,6 +21,7 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTimer>
 #include <csignal>
 #include <cstdlib>
@@ -30,6 +32,7 @@
 #include "designer/catalogue/catalogue_panel.h"
 #include "designer/document/catalogue_lookup.h"
 #include "designer/mainwindow/designer_session.h"
+#include "designer/mainwindow/user_guide.h"
 #include "designer/storage/project_files.h"
 #include "platform/folders.h"
 #include "tests/support/temp_folder.h"
@@ -167,7 +170,9 @@ TEST_F(Designer, MenuBarInOrderAndItsWindowsOpen) {
                                    "Upgrade Firmware",
                                    "Translate",
                                    "  Translate menu...",
-                                   "  Translation settings..."}));
+                                   "  Translation settings...",
+                                   "Help",
+                                   "  User guide"}));
   Trigger("Print");
   EXPECT_TRUE(prompts_.messages.empty()) << "Print opens its window";
   Trigger("Colors");
@@ -184,6 +189,15 @@ TEST_F(Designer, MenuBarInOrderAndItsWindowsOpen) {
   window_->SetMenuHandler("Print", [&] { called = true; });
   Trigger("Print");
   EXPECT_TRUE(called);
+
+  // F1 opens the user guide, here in a text browser standing in for the desktop's program for it.
+  QTextBrowser guide;
+  QDesktopServices::setUrlHandler("file", &guide, "setSource");
+  QTest::keyClick(window_.get(), Qt::Key_F1);
+  QDesktopServices::unsetUrlHandler("file");
+  EXPECT_EQ(guide.source(), QUrl::fromLocalFile(QString::fromStdString(UserGuideFile())));
+  EXPECT_TRUE(guide.toPlainText().contains("Sending the menu to the terminals")) << "the guide, read";
+  EXPECT_EQ(prompts_.messages.size(), 0u);
 }
 
 TEST_F(Designer, ImportFromCsvReplacesTheMenuAndListsTheCatalogue) {
