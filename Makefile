@@ -36,7 +36,7 @@ else echo "All packages present."; fi
 endef
 
 .PHONY: all deps deps-checks configure build test test-asan fuzz run bench package package-test format \
-	check-format clean
+	check-format clean screenshots
 
 all: build
 
@@ -80,6 +80,10 @@ run: build
 	@if [ -x $(BUILD)/designer/mainwindow/tabulodesk ]; then \
 	  exec tools/run-designer $(BUILD) $(ORDERS); \
 	else $(BUILD)/cli/tabulo --help; fi
+
+# The user guide's pictures taken again from the real windows, drawn offscreen (commit docs/images after).
+screenshots: build
+	$(BUILD)/tests/mainwindow/take_screenshots docs/images
 
 $(BUILD_BENCH)/build.ninja: | deps
 	cmake -S . -B $(BUILD_BENCH) -G Ninja -DCMAKE_BUILD_TYPE=Release -DTABULO_BENCH=ON -DTABULO_TESTS=OFF

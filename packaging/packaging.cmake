@@ -30,6 +30,9 @@ install(FILES ${CMAKE_CURRENT_BINARY_DIR}/tabulo.1.gz DESTINATION share/man/man1
 if(TARGET tabulodesk)
   install(FILES packaging/tabulodesk.desktop packaging/firmloader.desktop DESTINATION share/applications)
   install(FILES packaging/tabulodesk.svg packaging/firmloader.svg DESTINATION share/icons/hicolor/scalable/apps)
+  # The user guide and its pictures, where the designer's Help > "User guide" (F1) looks for them.
+  install(FILES docs/user-guide.md DESTINATION share/doc/tabulo-designer)
+  install(DIRECTORY docs/images DESTINATION share/doc/tabulo-designer)
 endif()
 
 set(CPACK_PACKAGE_NAME tabulo-designer)

@@ -5,6 +5,7 @@
 
 #include "designer/document/catalogue_lookup.h"
 #include "designer/document/numbers.h"
+#include "designer/document/text_folding.h"
 
 namespace tabulo {
 namespace {
@@ -13,41 +14,44 @@ int CatalogueCount(const MenuDocument& doc) {
   return std::min(std::max(doc.NumPlus, 0), kMaxPlus);
 }
 
-// Lower case for comparing: ASCII letters and the UTF-8 forms of the Latin-1 capitals (À..Þ but ×).
-std::string Folded(const std::string& text) {
-  std::string folded = text;
-  for (size_t i = 0; i < folded.size(); ++i) {
-    unsigned char c = folded[i];
-    if (c >= 'A' && c <= 'Z') {
-      folded[i] = static_cast<char>(c + ('a' - 'A'));
-    } else if (c == 0xC3 && i + 1 < folded.size()) {
-      unsigned char next = folded[i + 1];
-      if (next >= 0x80 && next <= 0x9E && next != 0x97) folded[i + 1] = static_cast<char>(next + 0x20);
-      ++i;
-    }
+// The listed entries (number above 0) by their whole number, each with how many entries carry it.
+std::unordered_map<int32_t, int> EntriesPerNumber(const MenuDocument& doc) {
+  std::unordered_map<int32_t, int> entries;
+  for (int i = 0, count = CatalogueCount(doc); i < count; ++i) {
+    double value = NumericValue(doc.PluNumber[i]);
+    if (value > 0) ++entries[WholeNumber(value)];
   }
-  return folded;
+  return entries;
+}
+
+CatalogueRow RowOf(const MenuDocument& doc, int entry, int32_t plu,
+                   const std::unordered_map<int32_t, int>& entries_per_number) {
+  auto found = entries_per_number.find(plu);
+  return {doc.PluDescription[entry], plu, doc.PluPrice[entry],
+          found != entries_per_number.end() && found->second > 1};
 }
 
 }  // namespace
-
-bool ContainsIgnoringCase(const std::string& text, const std::string& part) {
-  return Folded(text).find(Folded(part)) != std::string::npos;
-}
 
 void CatalogueList::Select(int row) {
   selected_ = row >= 0 && row < static_cast<int>(rows_.size()) ? row : -1;
 }
 
-void CatalogueList::Fill(const MenuDocument& doc, bool only_defined) {
+void CatalogueList::Fill(const MenuDocument& doc, bool only_defined, const std::string& search) {
   rows_.clear();
   selected_ = -1;
   const int count = CatalogueCount(doc);
+  const auto entries_per_number = EntriesPerNumber(doc);
+  const std::string part = FoldedText(search);
+  auto found = [&doc, &part](int i) {
+    return part.empty() || FoldedText(doc.PluDescription[i]).find(part) != std::string::npos;
+  };
   if (!only_defined) {
     for (int i = 0; i < count; ++i) {
       double value = NumericValue(doc.PluNumber[i]);
-      if (value > 0) rows_.push_back({doc.PluDescription[i], WholeNumber(value)});
+      if (value > 0 && found(i)) rows_.push_back(RowOf(doc, i, WholeNumber(value), entries_per_number));
     }
+    Sort();
     return;
   }
   // Every entry numbered as a bound line, once per line, in slot order and within a slot in catalogue
@@ -56,27 +60,57 @@ void CatalogueList::Fill(const MenuDocument& doc, bool only_defined) {
   for (int i = 0; i < count; ++i) {
     double value = NumericValue(doc.PluNumber[i]);
     int32_t whole = WholeNumber(value);
-    if (value != 0 && whole == value) entries_of[whole].push_back(i);
+    if (value != 0 && whole == value && found(i)) entries_of[whole].push_back(i);
   }
   for (int s = 0; s < kLineSlots; ++s) {
     int32_t bound = doc.Botoes[s];
     if (bound == 0) continue;
-    auto found = entries_of.find(bound);
-    if (found == entries_of.end()) continue;
-    for (int i : found->second) rows_.push_back({doc.PluDescription[i], bound});
+    auto entries = entries_of.find(bound);
+    if (entries == entries_of.end()) continue;
+    for (int i : entries->second) rows_.push_back(RowOf(doc, i, bound, entries_per_number));
   }
+  Sort();
 }
 
 void CatalogueList::Filter(const MenuDocument& doc, const std::string& text) {
-  rows_.clear();
-  selected_ = -1;
-  const std::string part = Folded(text);
-  for (int i = 0, count = CatalogueCount(doc); i < count; ++i) {
-    double value = NumericValue(doc.PluNumber[i]);
-    if (value > 0 && Folded(doc.PluDescription[i]).find(part) != std::string::npos) {
-      rows_.push_back({doc.PluDescription[i], WholeNumber(value)});
-    }
+  Fill(doc, false, text);
+}
+
+void CatalogueList::SortBy(CatalogueColumn column, bool ascending) {
+  sort_ = {column, ascending};
+  Sort();
+}
+
+void CatalogueList::Sort() {
+  if (!sort_ || rows_.empty()) return;
+  const auto [column, ascending] = *sort_;
+  // Keys made once per row: folding a description on every comparison would cost a full menu dearly.
+  struct Keyed {
+    std::string text;
+    double value = 0;
+    int row = 0;
+  };
+  std::vector<Keyed> keys(rows_.size());
+  for (int row = 0; row < static_cast<int>(rows_.size()); ++row) {
+    Keyed& key = keys[row];
+    key.row = row;
+    if (column == CatalogueColumn::kDescription) key.text = FoldedText(rows_[row].text);
+    if (column == CatalogueColumn::kNumber) key.value = rows_[row].plu;
+    if (column == CatalogueColumn::kPrice) key.value = NumericValue(rows_[row].price);
   }
+  std::stable_sort(keys.begin(), keys.end(), [column, ascending](const Keyed& a, const Keyed& b) {
+    if (column == CatalogueColumn::kDescription) return ascending ? a.text < b.text : b.text < a.text;
+    return ascending ? a.value < b.value : b.value < a.value;
+  });
+  std::vector<CatalogueRow> sorted;
+  sorted.reserve(rows_.size());
+  int selected = -1;
+  for (const Keyed& key : keys) {
+    if (key.row == selected_) selected = static_cast<int>(sorted.size());
+    sorted.push_back(std::move(rows_[key.row]));
+  }
+  rows_ = std::move(sorted);
+  selected_ = selected;
 }
 
 std::optional<int> CatalogueList::Find(const std::string& text) {
@@ -84,9 +118,9 @@ std::optional<int> CatalogueList::Find(const std::string& text) {
     find_from_ = 0;
     search_changed_ = false;
   }
-  const std::string part = Folded(text);
+  const std::string part = FoldedText(text);
   for (int row = std::max(find_from_, 0); row < static_cast<int>(rows_.size()); ++row) {
-    if (Folded(rows_[row].text).find(part) != std::string::npos) {
+    if (FoldedText(rows_[row].text).find(part) != std::string::npos) {
       selected_ = row;
       find_from_ = row + 1;
       return row;

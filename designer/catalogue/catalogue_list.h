@@ -1,7 +1,8 @@
 #pragma once
-// The catalogue panel's list (`Lista_plus`) and its rules: which PLUs it lists, FILTER, FIND, adding and
-// deleting a PLU, and the selection that the "<-" buttons step through. The list widget shows these rows;
-// the rows, the selection and the search position live here.
+// The catalogue panel's list (`Lista_plus`) and its rules: which PLUs it lists, FILTER, FIND, the order it
+// is sorted in, the numbers used twice, adding and deleting a PLU, and the selection that the "<-" buttons
+// step through. The table widget shows these rows; the rows, the selection and the search position live
+// here.
 
 #include <cstdint>
 #include <optional>
@@ -19,11 +20,16 @@ inline constexpr const char* kCatalogueFullMessage =
     "The PLU catalogue is full (10000 entries): no new PLU can be created.";
 
 struct CatalogueRow {
-  std::string text;  // the PLU's description
-  int32_t plu = 0;   // item data: the PLU number
+  std::string text;        // the PLU's description
+  int32_t plu = 0;         // item data: the PLU number
+  std::string price;       // the entry's price, as typed
+  bool duplicate = false;  // another listed catalogue entry has the same number
 
   bool operator==(const CatalogueRow&) const = default;
 };
+
+// The columns the list is shown and sorted in.
+enum class CatalogueColumn { kNumber, kDescription, kPrice };
 
 class CatalogueList {
  public:
@@ -32,14 +38,19 @@ class CatalogueList {
   void Select(int row);                       // -1, or a row index; anything else selects nothing
 
   // The list as Refresh_Page fills it: every PLU with a number above 0 in catalogue order, or with
-  // `only_defined`, one row per line bound to a PLU, in page and line order.
-  void Fill(const MenuDocument& doc, bool only_defined);
-  // FILTER: the PLUs whose description contains `text`, letter case ignored.
+  // `only_defined`, one row per line bound to a PLU, in page and line order. With a `search` text only the
+  // rows whose description contains it (folded as FILTER does).
+  void Fill(const MenuDocument& doc, bool only_defined, const std::string& search = {});
+  // FILTER: the PLUs whose description contains `text`, letter case, accents and ligatures ignored.
   void Filter(const MenuDocument& doc, const std::string& text);
 
+  // The rows sorted by `column` from now on, every filling included; the selected row stays selected. Equal
+  // rows keep the order they were listed in; descriptions compare as the search folds them, numbers and
+  // prices by their value.
+  void SortBy(CatalogueColumn column, bool ascending);
   // Every change of the search text restarts FIND at the first row.
   void SearchTextChanged() { search_changed_ = true; }
-  // FIND: selects the next row containing `text` (letter case ignored) after the last hit; nothing when
+  // FIND: selects the next row containing `text` (folded as FILTER does) after the last hit; nothing when
   // none does, and the next FIND looks from the same place again.
   std::optional<int> Find(const std::string& text);
 
@@ -54,7 +65,10 @@ class CatalogueList {
   bool DeleteSelected(MenuDocument& doc);
 
  private:
+  void Sort();
+
   std::vector<CatalogueRow> rows_;
+  std::optional<std::pair<CatalogueColumn, bool>> sort_;  // column and ascending; none: as listed
   int selected_ = -1;
   int find_from_ = 0;
   bool search_changed_ = false;
@@ -66,8 +80,5 @@ enum class AddPluOutcome { kAdded, kNoDescription, kCatalogueFull };
 // offering the next free number, then "Price"), answers stored as typed. A blank description, or a full
 // catalogue, is told to the user and adds nothing.
 AddPluOutcome AddPlu(MenuDocument& doc, const std::string& description, UserPrompts& prompts);
-
-// Letter case ignored for ASCII and the Latin-1 letters of the menu languages.
-bool ContainsIgnoringCase(const std::string& text, const std::string& part);
 
 }  // namespace tabulo

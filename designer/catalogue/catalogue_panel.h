@@ -1,16 +1,20 @@
 #pragma once
-// The catalogue panel (`Frame3`): the PLU list `Lista_plus`, "Only Defined plus", the search box `Text1`,
-// FILTER, FIND, add and "Delete". The rules are CatalogueList's and AddPlu's; the panel shows their rows.
+// The catalogue panel (`Frame3`): the PLU table `Lista_plus` (number, description and price, sorted by a
+// click on a column's header, numbers used twice marked), "Only Defined plus", the search box `Text1`
+// (searched as the user types), FILTER, FIND, add and "Delete". A row dragged onto a page line is given to
+// it as "<-" gives it. The rules are CatalogueList's and AddPlu's; the panel shows their rows.
 
 #include <QCheckBox>
 #include <QFrame>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
+#include <QTableView>
 
 #include "designer/catalogue/catalogue_list.h"
 
 namespace tabulo {
+
+class CatalogueTableModel;
 
 class CataloguePanel : public QFrame {
   Q_OBJECT
@@ -18,7 +22,14 @@ class CataloguePanel : public QFrame {
  public:
   CataloguePanel(MenuDocument& doc, UserPrompts& prompts, QWidget* parent);
 
-  QListWidget* Lista_plus = nullptr;
+  // The columns of `Lista_plus`; Qt::UserRole of every cell is the row's PLU number.
+  static constexpr int kNumberColumn = 0;
+  static constexpr int kDescriptionColumn = 1;
+  static constexpr int kPriceColumn = 2;
+  // What a row dragged out of `Lista_plus` carries: its row index as decimal text.
+  static constexpr const char* kRowMimeType = "application/x-tabulo-catalogue-row";
+
+  QTableView* Lista_plus = nullptr;
   QCheckBox* Check1 = nullptr;
   QLineEdit* Text1 = nullptr;
   QPushButton* Command10 = nullptr;  // "FILTER"
@@ -27,7 +38,8 @@ class CataloguePanel : public QFrame {
   QPushButton* Command9 = nullptr;   // "Delete"
 
   const CatalogueList& List() const { return list_; }
-  // The catalogue part of Refresh_Page.
+  // The catalogue part of Refresh_Page: the list drawn again from the document, the search text and the
+  // sort order kept. Whatever changes the catalogue calls this.
   void Fill();
   void Clear();
   // Selects a row as a click on it does (the modifier panel follows).
@@ -38,6 +50,10 @@ class CataloguePanel : public QFrame {
   bool StepSelection();
   // Live rename: the rows of PLU `plu` show `text`.
   void Relabel(int32_t plu, const QString& text);
+  // For the page lines' event filter: a row of this list dragged over a line is accepted, and on its drop
+  // the row is selected. True for each such event, which the line must then not handle itself; on the drop
+  // the caller goes on as "<-" of that line does.
+  bool TakeRowDrag(QEvent* event);
 
  signals:
   void RefreshRequested();     // the list and the page must be drawn again (Refresh_Page)
@@ -50,6 +66,7 @@ class CataloguePanel : public QFrame {
  private:
   void ShowRows();
   void ShowSelection();
+  void Search();
   void Command10_Click();
   void Command11_Click();
   void Command16_Click();
@@ -58,6 +75,7 @@ class CataloguePanel : public QFrame {
   MenuDocument& doc_;
   UserPrompts& prompts_;
   CatalogueList list_;
+  CatalogueTableModel* model_ = nullptr;
   bool showing_ = false;
 };
 

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDesktopServices>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QFrame>
@@ -13,6 +14,7 @@
 #include <QProcess>
 #include <QSessionManager>
 #include <QSocketNotifier>
+#include <QUrl>
 #include <iostream>
 
 #include "designer/catalogue/catalogue_panel.h"
@@ -23,6 +25,7 @@
 #include "designer/import/page_fill_dialog.h"
 #include "designer/link/send_dialog.h"
 #include "designer/mainwindow/designer_session.h"
+#include "designer/mainwindow/user_guide.h"
 #include "designer/pages/background_dialog.h"
 #include "designer/pages/default_colors_dialog.h"
 #include "designer/pages/group_title_dialog.h"
@@ -38,6 +41,26 @@
 
 namespace tabulo {
 namespace {
+
+// Help, the last menu: "User guide" (F1, in every window of the designer) opens the guide in the desktop's
+// program for it.
+void InstallHelpMenu(QMenuBar& bar, UserPrompts& prompts) {
+  QMenu* help = bar.addMenu("Help");
+  help->setObjectName("HelpMenu");
+  QAction* guide = help->addAction("User guide");
+  guide->setObjectName("UserGuide");
+  guide->setShortcut(QKeySequence::HelpContents);
+  guide->setShortcutContext(Qt::ApplicationShortcut);
+  QObject::connect(guide, &QAction::triggered, help, [&prompts] {
+    const std::string file = UserGuideFile();
+    if (file.empty()) {
+      prompts.Message(UserGuideMissingMessage());
+    } else if (!QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(file)))) {
+      prompts.Message("No program of the desktop opens the user guide " + file +
+                      ": open it with a text editor or a web browser.");
+    }
+  });
+}
 
 QString Q(const std::string& text) {
   return QString::fromStdString(text);
@@ -161,6 +184,7 @@ MainWindow::MainWindow(MenuDocument& doc, UserPrompts& prompts, QWidget* parent)
   InstallLinkCommands(*this);
   InstallImportCommands();
   InstallTranslateCommands(*this);
+  InstallHelpMenu(*menuBar(), prompts_);
 }
 
 void MainWindow::InstallImportCommands() {
@@ -322,6 +346,13 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
   if (name == "Linhas") {
     int k = IndexOf(watched);
     if (event->type() == QEvent::FocusIn) edited_line_ = k;
+    if (catalogue_->TakeRowDrag(event)) {
+      if (event->type() == QEvent::Drop) {  // a catalogue row dropped on the line: what its "<-" does
+        CommitEditedLine();
+        Command12_Click(k);
+      }
+      return true;
+    }
     if (IsLeavingLine(event)) {
       if (edited_line_ == k) edited_line_ = -1;
       Linhas_LostFocus(k);

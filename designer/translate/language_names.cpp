@@ -3,6 +3,8 @@
 #include <array>
 #include <vector>
 
+#include "designer/document/text_folding.h"
+
 namespace tabulo {
 namespace {
 
@@ -28,35 +30,10 @@ const std::array<KnownLanguage, 8>& KnownLanguages() {
   return known;
 }
 
-// The Latin-1 letters with an accent, from U+00C0, as their base letter (lower case); '\0' for the
-// characters of that block that are not letters with a base.
-constexpr const char* kLatin1Bases =
-    "aaaaaaaceeeeiiii"     // U+00C0..U+00CF
-    "dnooooo\0ouuuuy\0s"   // U+00D0..U+00DF
-    "aaaaaaaceeeeiiii"     // U+00E0..U+00EF
-    "dnooooo\0ouuuuy\0y";  // U+00F0..U+00FF
-
 }  // namespace
 
 std::string FoldedName(const std::string& text) {
-  std::string folded;
-  for (size_t i = 0; i < text.size(); ++i) {
-    const unsigned char c = static_cast<unsigned char>(text[i]);
-    if (c >= 'A' && c <= 'Z') {
-      folded.push_back(static_cast<char>(c - 'A' + 'a'));
-    } else if (c == 0xC3 && i + 1 < text.size()) {
-      const unsigned char next = static_cast<unsigned char>(text[i + 1]);
-      const int offset = next - 0x80;  // U+00C0 + offset
-      if (offset >= 0 && offset < 64 && kLatin1Bases[offset] != '\0') {
-        folded.push_back(kLatin1Bases[offset]);
-        ++i;
-      } else {
-        folded.push_back(static_cast<char>(c));
-      }
-    } else {
-      folded.push_back(static_cast<char>(c));
-    }
-  }
+  const std::string folded = FoldedText(text);
   const size_t first = folded.find_first_not_of(" \t\r\n");
   if (first == std::string::npos) return {};
   return folded.substr(first, folded.find_last_not_of(" \t\r\n") - first + 1);

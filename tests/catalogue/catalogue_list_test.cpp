@@ -45,23 +45,60 @@ TEST(CatalogueList, OnlyDefinedListsOneRowPerBoundLineInPageOrder) {
   EXPECT_EQ(Texts(list), (Texts_{"Fish", "Fish again", "Soup", "Soup", "Unplaced"}));
 }
 
-TEST(CatalogueList, FilterIgnoresLetterCase) {
+TEST(CatalogueList, FilterIgnoresLetterCaseAccentsAndLigatures) {
   auto doc = Catalogue({{"1", "Tomato Soup"},
                         {"2", "SOUP of the day"},
                         {"3", "Fish"},
                         {"0", "soup deleted"},
-                        {"4",
-                         "\xc3\x89"
-                         "clair"}});  // Éclair
+                        {"4", "Éclair"},
+                        {"5", "Água das Pedras"},
+                        {"6", "Œufs brouillés"}});
   CatalogueList list;
   list.Filter(*doc, "soup");
   EXPECT_EQ(Texts(list), (Texts_{"Tomato Soup", "SOUP of the day"}));
-  list.Filter(*doc,
-              "\xc3\xa9"
-              "cl");  // écl
-  EXPECT_EQ(list.Rows().size(), 1u);
+  list.Filter(*doc, "écl");
+  EXPECT_EQ(Texts(list), (Texts_{"Éclair"}));
+  list.Filter(*doc, "agua");
+  EXPECT_EQ(Texts(list), (Texts_{"Água das Pedras"}));
+  list.Filter(*doc, "OEUFS BROUILLES");
+  EXPECT_EQ(Texts(list), (Texts_{"Œufs brouillés"}));
   list.Filter(*doc, "");
-  EXPECT_EQ(list.Rows().size(), 4u) << "an empty filter lists every PLU";
+  EXPECT_EQ(list.Rows().size(), 6u) << "an empty filter lists every PLU";
+
+  doc->Botoes[SlotOf(1, 0)] = 2;
+  doc->Botoes[SlotOf(1, 1)] = 1;
+  list.Fill(*doc, true, "SOUP");
+  EXPECT_EQ(Texts(list), (Texts_{"SOUP of the day", "Tomato Soup"})) << "searched among the placed PLUs";
+  list.Fill(*doc, true, "fish");
+  EXPECT_TRUE(list.Rows().empty());
+}
+
+TEST(CatalogueList, SortsByEachColumnKeepingTheSelectionAndMarksNumbersUsedTwice) {
+  auto doc = std::make_unique<MenuDocument>();
+  AppendPlu(*doc, "30", "12.50", "Steak");
+  AppendPlu(*doc, "4", "2", "água");
+  AppendPlu(*doc, "12", "abc", "Bread");
+  AppendPlu(*doc, "4", "1.5", "Apple pie");
+  AppendPlu(*doc, "0", "", "Deleted twin of 30");
+  CatalogueList list;
+  list.Fill(*doc, false);
+  EXPECT_EQ(Texts(list), (Texts_{"Steak", "água", "Bread", "Apple pie"})) << "catalogue order until sorted";
+  std::vector<bool> duplicates;
+  for (const auto& row : list.Rows()) duplicates.push_back(row.duplicate);
+  EXPECT_EQ(duplicates, (std::vector<bool>{false, true, false, true})) << "a deleted entry counts for none";
+  EXPECT_EQ(list.Rows()[0].price, "12.50");
+
+  list.Select(2);  // Bread
+  list.SortBy(CatalogueColumn::kDescription, true);
+  EXPECT_EQ(Texts(list), (Texts_{"água", "Apple pie", "Bread", "Steak"})) << "folded: á sorts as a";
+  EXPECT_EQ(list.Selected(), 2);
+  list.SortBy(CatalogueColumn::kNumber, false);
+  EXPECT_EQ(Texts(list), (Texts_{"Steak", "Bread", "água", "Apple pie"})) << "equal numbers keep their order";
+  EXPECT_EQ(list.Selected(), 1);
+  list.SortBy(CatalogueColumn::kPrice, true);
+  EXPECT_EQ(Texts(list), (Texts_{"Bread", "Apple pie", "água", "Steak"})) << "\"abc\" counts as 0";
+  list.Filter(*doc, "a");
+  EXPECT_EQ(Texts(list), (Texts_{"Bread", "Apple pie", "água", "Steak"})) << "a new filling keeps the order";
 }
 
 TEST(CatalogueList, FindContinuesAfterTheLastHitAndRestartsWhenTheTextChanges) {

@@ -7,6 +7,7 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QTableView>
 #include <QTest>
 #include <cstdlib>
 #include <memory>
@@ -25,6 +26,13 @@ void ClickRow(QListWidget* list, int row) {
   ASSERT_TRUE(item) << list->objectName().toStdString() << " has no row " << row;
   list->scrollToItem(item);
   QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
+}
+
+void ClickRow(QTableView* table, int row) {
+  const QModelIndex index = table->model()->index(row, CataloguePanel::kDescriptionColumn);
+  ASSERT_TRUE(index.isValid()) << table->objectName().toStdString() << " has no row " << row;
+  table->scrollTo(index);
+  QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, table->visualRect(index).center());
 }
 
 QStringList Rows(const QListWidget* list) {
@@ -92,7 +100,7 @@ class Panel : public ::testing::Test {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
   }
 
-  QListWidget* Plus() { return catalogue_->Lista_plus; }
+  QTableView* Plus() { return catalogue_->Lista_plus; }
   QListWidget* Records() { return panel_->List1; }
   QListWidget* Levels() { return panel_->Lista_def_complementos; }
   QListWidget* Members() { return panel_->Lista_Complementos; }
@@ -290,7 +298,7 @@ TEST_F(Panel, AddingMembersStepsThroughTheCatalogue) {
   Click(panel_->Command1);
   EXPECT_EQ(Rows(Members()), (QStringList{"Aioli", "Ketchup", "Chips", "Chips"}));
   EXPECT_EQ(doc.ModifierDefs[2].PluCode[2], 6);
-  EXPECT_EQ(Plus()->currentRow(), 5) << "the last row keeps the selection";
+  EXPECT_EQ(Plus()->currentIndex().row(), 5) << "the last row keeps the selection";
   EXPECT_TRUE(panel_->SyncModifierPanel);
 
   // Removing a member removes every member of that text.
@@ -361,7 +369,7 @@ TEST_F(InDesigner, ALineClickShowsThePlusFirstLevel) {
   prompts_.inputs = {std::string("Drinks")};
   QTest::mouseClick(panel->Command5, Qt::LeftButton);
   EXPECT_EQ(Rows(panel->Lista_Todos_Def_Comp), (QStringList{"Sauces", "Drinks"}));
-  EXPECT_EQ(window_->findChild<QListWidget*>("Lista_plus")->count(), 2);
+  EXPECT_EQ(window_->findChild<QTableView*>("Lista_plus")->model()->rowCount(), 2);
   window_->findChild<QAction*>("New")->trigger();
   for (QListWidget* list : {panel->List1, panel->Lista_def_complementos, panel->Lista_Complementos,
                             panel->Lista_Todos_Def_Comp}) {

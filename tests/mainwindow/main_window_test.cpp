@@ -10,15 +10,21 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDesktopServices>
 #include <QDialogButtonBox>
+#include <QDropEvent>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTableView>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QTreeWidget>
 #include <csignal>
@@ -27,9 +33,11 @@
 #include <iostream>
 #include <memory>
 
+#include "designer/catalogue/catalogue_panel.h"
 #include "designer/document/catalogue_lookup.h"
 #include "designer/import/page_fill_dialog.h"
 #include "designer/mainwindow/designer_session.h"
+#include "designer/mainwindow/user_guide.h"
 #include "designer/storage/project_files.h"
 #include "platform/folders.h"
 #include "tests/support/temp_folder.h"
@@ -80,7 +88,16 @@ class Designer : public ::testing::Test {
   }
   QLineEdit* Line(int k) { return Child<QLineEdit>("Linhas", k); }
   QLineEdit* PriceBox(int k) { return Child<QLineEdit>("Price", k); }
-  QListWidget* List(const char* name = "Lista_plus") { return Child<QListWidget>(name); }
+  QListWidget* List(const char* name) { return Child<QListWidget>(name); }
+  // The catalogue table.
+  QTableView* Plus() { return Child<QTableView>("Lista_plus"); }
+  int PlusCount() { return Plus()->model()->rowCount(); }
+  QVariant PlusCell(int row, int column, int role = Qt::DisplayRole) {
+    return Plus()->model()->index(row, column).data(role);
+  }
+  QString PlusText(int row) { return PlusCell(row, CataloguePanel::kDescriptionColumn).toString(); }
+  int PlusCurrent() { return Plus()->currentIndex().row(); }
+  void SelectPlus(int row) { Plus()->setCurrentIndex(Plus()->model()->index(row, 0)); }
   void Click(const char* name, int index = 0) {
     QTest::mouseClick(Child<QPushButton>(name, index), Qt::LeftButton);
   }
@@ -116,7 +133,7 @@ TEST_F(Designer, FirstStartWithoutMakerFolder) {
   EXPECT_EQ(window_->windowTitle(), "Velt Tabulo 1. 0. 29 - untitled");
   EXPECT_EQ(window_->objectName(), "Form2");
   EXPECT_EQ(PageCaption(), "1");
-  EXPECT_EQ(List()->count(), 0);
+  EXPECT_EQ(PlusCount(), 0);
   EXPECT_EQ(Line(0)->text(), "");
   EXPECT_EQ(Child<QLabel>("Plaque")->text(), " ") << "lettered from the last used page: none";
   EXPECT_EQ(Child<QPushButton>("Expand")->text(), "Design the Menu");
@@ -159,7 +176,9 @@ TEST_F(Designer, MenuBarInOrderAndItsWindowsOpen) {
                                    "Upgrade Firmware",
                                    "Translate",
                                    "  Translate menu...",
-                                   "  Translation settings..."}));
+                                   "  Translation settings...",
+                                   "Help",
+                                   "  User guide"}));
   Trigger("Print");
   EXPECT_TRUE(prompts_.messages.empty()) << "Print opens its window";
   Trigger("Colors");
@@ -176,6 +195,15 @@ TEST_F(Designer, MenuBarInOrderAndItsWindowsOpen) {
   window_->SetMenuHandler("Print", [&] { called = true; });
   Trigger("Print");
   EXPECT_TRUE(called);
+
+  // F1 opens the user guide, here in a text browser standing in for the desktop's program for it.
+  QTextBrowser guide;
+  QDesktopServices::setUrlHandler("file", &guide, "setSource");
+  QTest::keyClick(window_.get(), Qt::Key_F1);
+  QDesktopServices::unsetUrlHandler("file");
+  EXPECT_EQ(guide.source(), QUrl::fromLocalFile(QString::fromStdString(UserGuideFile())));
+  EXPECT_TRUE(guide.toPlainText().contains("Sending the menu to the terminals")) << "the guide, read";
+  EXPECT_EQ(prompts_.messages.size(), 0u);
 }
 
 TEST_F(Designer, ImportFromCsvReplacesTheMenuAndListsTheCatalogue) {
@@ -188,8 +216,8 @@ TEST_F(Designer, ImportFromCsvReplacesTheMenuAndListsTheCatalogue) {
   EXPECT_EQ(prompts_.messages[0], "Import Data from CSV, \"PLUCODE\",\"DESCRIPTION\",\"PRICE\"");
   EXPECT_EQ(doc_->NumPlus, 2);
   EXPECT_EQ(doc_->Botoes[0], 0) << "the import starts a new menu";
-  ASSERT_EQ(List()->count(), 2);
-  EXPECT_EQ(List()->item(1)->text(), "Fish");
+  ASSERT_EQ(PlusCount(), 2);
+  EXPECT_EQ(PlusText(1), "Fish");
   EXPECT_EQ(Line(0)->text(), "");
 
   prompts_.file_names = {};  // cancelled: nothing changes
@@ -210,8 +238,8 @@ TEST_F(Designer, ImportFromCsvReplacesTheMenuAndListsTheCatalogue) {
             "1 new, 2 changed, 0 missing from \"update.csv\" (kept).\nApply these changes?");
   EXPECT_EQ(doc_->NumPlus, 3);
   EXPECT_EQ(doc_->PluPrice[0], "2.80");
-  ASSERT_EQ(List()->count(), 3);
-  EXPECT_EQ(List()->item(1)->text(), "Fish pie");
+  ASSERT_EQ(PlusCount(), 3);
+  EXPECT_EQ(PlusText(1), "Fish pie");
   EXPECT_TRUE(std::filesystem::exists(home_ / "catalogue.xlsx"));
 }
 
@@ -225,8 +253,8 @@ TEST_F(Designer, StartsOnTheWorkCopyOfThePreviousRun) {
     doc.NumModifierDefs = 1;
   });
   Start();
-  EXPECT_EQ(List()->count(), 3);
-  EXPECT_EQ(List()->item(1)->data(Qt::UserRole).toInt(), 2);
+  EXPECT_EQ(PlusCount(), 3);
+  EXPECT_EQ(PlusCell(1, 0, Qt::UserRole).toInt(), 2);
   EXPECT_EQ(List("List1")->item(0)->text(), "Fish");
   EXPECT_EQ(List("Lista_Todos_Def_Comp")->item(0)->text(), "Sauces");
   EXPECT_EQ(Line(2)->text(), "Fish");
@@ -235,8 +263,8 @@ TEST_F(Designer, StartsOnTheWorkCopyOfThePreviousRun) {
   EXPECT_EQ(Child<QLabel>("Plaque")->text(), "L");
 
   Child<QCheckBox>("Check1")->click();
-  ASSERT_EQ(List()->count(), 1) << "Only Defined plus";
-  EXPECT_EQ(List()->item(0)->text(), "Fish");
+  ASSERT_EQ(PlusCount(), 1) << "Only Defined plus";
+  EXPECT_EQ(PlusText(0), "Fish");
 }
 
 TEST_F(Designer, LeavingAnEmptyLineBindsOrCreatesThePlu) {
@@ -270,7 +298,7 @@ TEST_F(Designer, TypingOnAPluLineRenamesItLive) {
   Start();
   QTest::keyClicks(Line(0), "es");
   EXPECT_EQ(doc_->PluDescription[1], "Fishes");
-  EXPECT_EQ(List()->item(1)->text(), "Fishes");
+  EXPECT_EQ(PlusText(1), "Fishes");
   EXPECT_EQ(List("List1")->item(0)->text(), "Fishes");
   EXPECT_EQ(doc_->Modifiers[0].Name, "Fishes");
 
@@ -292,7 +320,7 @@ TEST_F(Designer, ArrowButtonsStepThroughTheCatalogue) {
   Start();
   Click("Command12", 0);
   EXPECT_EQ(doc_->Botoes[0], 0) << "nothing selected, nothing assigned";
-  List()->setCurrentRow(0);
+  SelectPlus(0);
   Click("Command12", 0);
   Click("Command12", 1);
   Click("Command12", 2);
@@ -304,7 +332,7 @@ TEST_F(Designer, ArrowButtonsStepThroughTheCatalogue) {
   EXPECT_EQ(doc_->LineLayout[1].Kind, kKindPlu);
   EXPECT_EQ(Line(1)->text(), "B");
   EXPECT_EQ(PriceBox(2)->text(), "3.50");
-  EXPECT_EQ(List()->currentRow(), 2);
+  EXPECT_EQ(PlusCurrent(), 2);
 }
 
 TEST_F(Designer, InsertAndDeletePage) {
@@ -339,16 +367,16 @@ TEST_F(Designer, FilterFindAddAndDelete) {
   auto* text = Child<QLineEdit>("Text1");
   QTest::keyClicks(text, "wine");
   Click("Command10");
-  ASSERT_EQ(List()->count(), 2);
+  ASSERT_EQ(PlusCount(), 2);
   Click("Command11");
   Click("Command11");
-  EXPECT_EQ(List()->currentRow(), 1);
+  EXPECT_EQ(PlusCurrent(), 1);
   text->clear();
   QTest::keyClicks(text, "w");
   QTest::keyClick(text, Qt::Key_Return);  // Enter runs FILTER
-  ASSERT_EQ(List()->count(), 3);
+  ASSERT_EQ(PlusCount(), 3);
   Click("Command11");
-  EXPECT_EQ(List()->currentRow(), 0) << "a changed text starts again at the top";
+  EXPECT_EQ(PlusCurrent(), 0) << "a changed text starts again at the top";
 
   text->clear();
   Click("Command16");
@@ -357,15 +385,99 @@ TEST_F(Designer, FilterFindAddAndDelete) {
   prompts_.inputs = {std::string("20"), std::string("3.5")};
   Click("Command16");
   EXPECT_EQ(text->text(), "");
-  ASSERT_EQ(List()->count(), 5);
-  EXPECT_EQ(List()->item(4)->text(), "Cake");
+  ASSERT_EQ(PlusCount(), 5);
+  EXPECT_EQ(PlusText(4), "Cake");
   EXPECT_EQ(doc_->PluNumber[4], "20");
 
-  List()->setCurrentRow(4);
+  SelectPlus(4);
   Click("Command9");
-  EXPECT_EQ(List()->count(), 4);
-  EXPECT_EQ(List()->currentRow(), -1);
+  EXPECT_EQ(PlusCount(), 4);
+  EXPECT_EQ(PlusCurrent(), -1);
   EXPECT_EQ(doc_->PluNumber[4], "0");
+}
+
+TEST_F(Designer, CatalogueTableSearchesAsYouTypeSortsMarksTwinsAndTakesDropsLikeTheArrow) {
+  LeaveWorkCopy([](MenuDocument& doc) {
+    AppendPlu(doc, "7", "2.50", "Água das Pedras");
+    AppendPlu(doc, "3", "11", "Œufs brouillés");
+    AppendPlu(doc, "9", "4", "Crème brûlée");
+    AppendPlu(doc, "7", "1.20", "Agua con gas");
+  });
+  Start();
+  auto* search = Child<QLineEdit>("Text1");
+  auto rows = [this] {
+    QStringList texts;
+    for (int row = 0; row < PlusCount(); ++row) texts << PlusText(row);
+    return texts;
+  };
+  QTest::keyClicks(search, "agua");
+  EXPECT_EQ(rows(), (QStringList{"Água das Pedras", "Agua con gas"})) << "found while typing, no FILTER";
+  search->clear();
+  QTest::keyClicks(search, "OEUFS");
+  EXPECT_EQ(rows(), (QStringList{"Œufs brouillés"}));
+  search->clear();
+  ASSERT_EQ(PlusCount(), 4);
+  EXPECT_EQ(PlusCell(1, CataloguePanel::kNumberColumn).toInt(), 3);
+  EXPECT_EQ(PlusCell(3, CataloguePanel::kPriceColumn).toString(), "1.20");
+  EXPECT_FALSE(PlusCell(1, 0, Qt::ToolTipRole).isValid());
+  EXPECT_TRUE(PlusCell(0, 0, Qt::BackgroundRole).isValid()) << "number 7 is used twice";
+  EXPECT_TRUE(PlusCell(3, 2, Qt::ToolTipRole).toString().contains("PLU number 7"));
+
+  // Sorted by a click on a header, turned round by the next; the order outlives a new search.
+  QHeaderView* header = Plus()->horizontalHeader();
+  auto click_header = [header](int column) {
+    QPoint at(header->sectionViewportPosition(column) + header->sectionSize(column) / 2,
+              header->height() / 2);
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
+  };
+  click_header(CataloguePanel::kPriceColumn);
+  EXPECT_EQ(rows(), (QStringList{"Agua con gas", "Água das Pedras", "Crème brûlée", "Œufs brouillés"}));
+  click_header(CataloguePanel::kPriceColumn);
+  EXPECT_EQ(rows(), (QStringList{"Œufs brouillés", "Crème brûlée", "Água das Pedras", "Agua con gas"}));
+  click_header(CataloguePanel::kDescriptionColumn);
+  EXPECT_EQ(rows(), (QStringList{"Agua con gas", "Água das Pedras", "Crème brûlée", "Œufs brouillés"}));
+  QTest::keyClicks(search, "a");
+  EXPECT_EQ(rows(), (QStringList{"Agua con gas", "Água das Pedras"}));
+  search->clear();
+
+  // A row dragged onto a line is given to it as the line's "<-" gives it: the line takes the PLU, the
+  // selection steps on and the next arrow has the focus, so the next drop or click goes on from there.
+  auto drop_row = [this](int row, int line) {
+    std::unique_ptr<QMimeData> mime(Plus()->model()->mimeData({Plus()->model()->index(row, 1)}));
+    const QPointF at = Line(line)->rect().center();
+    QDragEnterEvent enter(at.toPoint(), Qt::CopyAction | Qt::MoveAction, mime.get(), Qt::LeftButton, {});
+    QApplication::sendEvent(Line(line), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDragMoveEvent move(at.toPoint(), Qt::CopyAction | Qt::MoveAction, mime.get(), Qt::LeftButton, {});
+    QApplication::sendEvent(Line(line), &move);
+    EXPECT_TRUE(move.isAccepted());
+    QDropEvent drop(at, Qt::CopyAction | Qt::MoveAction, mime.get(), Qt::LeftButton, {});
+    QApplication::sendEvent(Line(line), &drop);
+    EXPECT_TRUE(drop.isAccepted());
+  };
+  drop_row(2, 4);  // Crème brûlée
+  EXPECT_EQ(doc_->Botoes[SlotOf(1, 4)], 9);
+  EXPECT_EQ(doc_->LineLayout[SlotOf(1, 4)].Kind, kKindPlu);
+  EXPECT_EQ(Line(4)->text(), "Crème brûlée");
+  EXPECT_EQ(PriceBox(4)->text(), "4");
+  EXPECT_EQ(PlusCurrent(), 3);
+  EXPECT_EQ(QApplication::focusWidget(), Child<QPushButton>("Command12", 5));
+  Click("Command12", 5);
+  EXPECT_EQ(Line(5)->text(), "Œufs brouillés");
+  EXPECT_EQ(PlusCurrent(), 3) << "the last row keeps the selection";
+  for (int step = 0; step < 2; ++step) {
+    window_->findChild<QMenu*>("EditMenu")->aboutToShow();
+    window_->findChild<QAction*>("Undo")->trigger();
+  }
+  EXPECT_EQ(doc_->Botoes[SlotOf(1, 5)], 0);
+  EXPECT_EQ(doc_->Botoes[SlotOf(1, 4)], 0) << "a drop is one undo step, as the arrow is";
+
+  // A row of a list that has changed since the drag began is refused.
+  QMimeData stale;
+  stale.setData(CataloguePanel::kRowMimeType, "99");
+  QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &stale, Qt::LeftButton, {});
+  QApplication::sendEvent(Line(6), &enter);
+  EXPECT_FALSE(enter.isAccepted());
 }
 
 TEST_F(Designer, SaveNewAndLoadThroughTheFileQuestions) {
@@ -382,7 +494,7 @@ TEST_F(Designer, SaveNewAndLoadThroughTheFileQuestions) {
 
   Trigger("New");
   EXPECT_EQ(Line(0)->text(), "");
-  EXPECT_EQ(List()->count(), 0);
+  EXPECT_EQ(PlusCount(), 0);
   EXPECT_EQ(doc_->PagesVersion, "1");
 
   Trigger("Load");  // cancelled
@@ -392,7 +504,7 @@ TEST_F(Designer, SaveNewAndLoadThroughTheFileQuestions) {
   prompts_.file_names = {projects / "menu2.TB1"};
   Trigger("Load");
   EXPECT_EQ(Line(0)->text(), "Soup");
-  EXPECT_EQ(List()->count(), 1);
+  EXPECT_EQ(PlusCount(), 1);
   EXPECT_EQ(doc_->ProjectFolder, projects.Path() + "/");
   EXPECT_EQ(prompts_.questions.back(), "open Load " + projects.Path() + "/*.TB1")
       << "the dialog opens in the project's folder";
@@ -448,7 +560,7 @@ TEST_F(Designer, CtrlZUndoesDelPageAnImportAndAGroupTitleAndTheTitleMarksChanges
   EXPECT_EQ(undo_text(), "Undo Import From CSV");
   key(Qt::Key_Z, Qt::ControlModifier);
   EXPECT_EQ(doc_->NumPlus, 3);
-  EXPECT_EQ(List()->count(), 3);
+  EXPECT_EQ(PlusCount(), 3);
   EXPECT_EQ(Line(0)->text(), "Soup");
 
   // A group title typed on the back side, undone with the focus still in it.
@@ -688,10 +800,10 @@ TEST_F(Designer, ClickingALineSelectsItsPluAndEnterOpensTheEditor) {
   });
   Start();
   QTest::mouseClick(Line(5), Qt::LeftButton);
-  EXPECT_EQ(List()->currentRow(), 2);
-  List()->setCurrentRow(0);
+  EXPECT_EQ(PlusCurrent(), 2);
+  SelectPlus(0);
   QTest::keyClick(Line(5), Qt::Key_Return);
-  EXPECT_EQ(List()->currentRow(), 2);
+  EXPECT_EQ(PlusCurrent(), 2);
   EXPECT_EQ(doc_->Hand.CurrentLine, 5);
   EXPECT_EQ(doc_->Hand.EditPluNumber, 3);
   EXPECT_EQ(doc_->Hand.EditListIndex, 2);
@@ -747,8 +859,8 @@ TEST_F(Designer, SavingIntoTheWorkFolderIsRefusedAndLoadingAProjectKeptThereKeep
   prompts_.file_names = {WorkFolder() + "old.TB1"};
   Trigger("Load");
   EXPECT_EQ(doc_->NumPlus, 2);
-  ASSERT_EQ(List()->count(), 2);
-  EXPECT_EQ(List()->item(1)->text(), "Old fish");
+  ASSERT_EQ(PlusCount(), 2);
+  EXPECT_EQ(PlusText(1), "Old fish");
 }
 
 // A program of the build run in the background, its standard output read line by line.

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QListWidget>
+#include <QTableView>
 #include <QTest>
 #include <condition_variable>
 #include <cstdlib>
@@ -12,6 +12,7 @@
 #include <memory>
 #include <mutex>
 
+#include "designer/catalogue/catalogue_panel.h"
 #include "designer/document/catalogue_lookup.h"
 #include "designer/mainwindow/main_window.h"
 #include "designer/pages/group_title_dialog.h"
@@ -525,13 +526,14 @@ TEST_F(FromMainWindow, LinesTitlesAndCatalogueRowsOpenTheirWindows) {
   EXPECT_EQ(editor->Text1->text(), "2");
   EXPECT_EQ(editor->Languages.Text3[0]->text(), "Fish");
   Type(editor->Languages.Text3[0], "Grilled fish");
-  auto* list = Child<QListWidget>("Lista_plus", 0);
-  EXPECT_EQ(list->item(1)->text(), "Grilled fish") << "the catalogue list follows while typing";
+  auto* list = Child<QTableView>("Lista_plus", 0);
+  EXPECT_EQ(list->model()->index(1, CataloguePanel::kDescriptionColumn).data().toString(), "Grilled fish")
+      << "the catalogue list follows while typing";
   editor->close();
   EXPECT_EQ(Child<QLineEdit>("Linhas", 3)->text(), "Grilled fish") << "closing redraws the page";
-  EXPECT_EQ(list->currentRow(), 1);
+  EXPECT_EQ(list->currentIndex().row(), 1);
 
-  list->setCurrentRow(0);
+  list->setCurrentIndex(list->model()->index(0, 0));
   QTest::keyClick(list, Qt::Key_Return);
   EXPECT_TRUE(editor->isVisible());
   EXPECT_FALSE(editor->Command1->isEnabled()) << "opened from the catalogue";

@@ -79,4 +79,87 @@ std::unique_ptr<MenuDocument> FullMenu() {
   return doc;
 }
 
+std::unique_ptr<MenuDocument> RestaurantMenu() {
+  auto doc = std::make_unique<MenuDocument>();
+  MenuDocument& d = *doc;
+  ResetDocument(d);
+  ApplyDefaultLanguageNames(d);
+  struct Dish {
+    int number;
+    const char* price;
+    const char* name;
+    const char* english;
+  };
+  const Dish dishes[] = {
+      {101, "4.50", "Sopa de legumes", "Vegetable soup"},
+      {102, "6.80", "Caldo verde", "Kale soup"},
+      {103, "7.20", "Salada de polvo", "Octopus salad"},
+      {104, "5.90", "Œufs brouillés", "Scrambled eggs"},
+      {201, "14.50", "Bacalhau à Brás", "Salt cod with eggs"},
+      {202, "16.00", "Polvo à lagareiro", "Roast octopus"},
+      {203, "18.50", "Bife da vazia", "Sirloin steak"},
+      {204, "12.80", "Frango assado", "Roast chicken"},
+      {205, "13.40", "Arroz de pato", "Duck rice"},
+      {301, "4.20", "Pudim flan", "Caramel custard"},
+      {302, "3.80", "Crème brûlée", "Crème brûlée"},
+      {303, "2.10", "Pastel de nata", "Custard tart"},
+      {401, "1.50", "Água das Pedras", "Sparkling water"},
+      {402, "1.20", "Água sem gás", "Still water"},
+      {403, "2.80", "Vinho verde (copo)", "Green wine (glass)"},
+      {404, "1.00", "Café", "Espresso"},
+      {405, "2.50", "Cerveja", "Beer"},
+      {303, "2.30", "Bola de Berlim", "Berliner"},
+      {501, "0.00", "Maionese", "Mayonnaise"},
+      {502, "0.00", "Ketchup", "Ketchup"},
+      {503, "0.50", "Molho picante", "Hot sauce"},
+  };
+  for (const Dish& dish : dishes) {
+    const int i = d.NumPlus++;
+    d.PluNumber[i] = std::to_string(dish.number);
+    d.PluField3[i] = d.PluNumber[i];
+    d.PluPrice[i] = dish.price;
+    d.PluDescription[i] = dish.name;
+    d.Lang(dish.number, 1) = dish.name;
+    d.Lang(dish.number, 2) = dish.english;
+  }
+  // Page 1: starters and mains; page 2: desserts and drinks. A group starts with its title line.
+  auto place = [&d](int page, int line, const char* title, std::initializer_list<int> numbers) {
+    const int first = SlotOf(page, line);
+    LineLayoutRecord& head = d.LineLayout[first];
+    head.Kind = kKindTitle;
+    head.Text = title;
+    head.TitleText = title;
+    head.TitleMark = kTitleMarkStart;
+    d.Lang(kLangRowLineText + first, 1) = title;
+    int s = first + 1;
+    for (int number : numbers) {
+      d.Botoes[s] = number;
+      d.LineLayout[s].Kind = kKindPlu;
+      ++s;
+    }
+  };
+  place(1, 0, "Entradas", {101, 102, 103, 104});
+  place(1, 6, "Pratos principais", {201, 202, 203, 204, 205});
+  place(2, 0, "Sobremesas", {301, 302, 303});
+  place(2, 5, "Bebidas", {401, 402, 403, 404, 405});
+
+  ModifierDefRecord& sauces = d.ModifierDefs[0];
+  sauces.Name = "Molhos";
+  for (int number : {501, 502, 503}) {
+    sauces.PluCode[sauces.Count] = number;
+    sauces.PluDesc[sauces.Count] = d.PluDescription[18 + sauces.Count];
+    ++sauces.Count;
+  }
+  d.NumModifierDefs = 1;
+  ModifierRecord& chicken = d.Modifiers[0];
+  chicken.Name = "Frango assado";
+  chicken.NumLevels = 1;
+  chicken.LevelName[0] = "Molhos";
+  chicken.Obrigatorio[0] = 0;
+  chicken.Minimo[0] = 0;
+  chicken.Maximo[0] = 2;
+  d.NumModifiers = 1;
+  return doc;
+}
+
 }  // namespace tabulo::test
