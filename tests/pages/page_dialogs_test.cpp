@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "designer/document/catalogue_lookup.h"
 #include "designer/pages/background_dialog.h"
 #include "designer/pages/default_colors_dialog.h"
 #include "designer/pages/line_order_dialog.h"
@@ -50,6 +51,11 @@ TEST_F(PageDialogs, LineOrderActsOnTheLineAndPageOfTheMomentThenRedrawsAndCloses
   EXPECT_EQ(form->Command2->text(), "MOVE UP");
   EXPECT_EQ(form->Command3->text(), "MOVE DOWN");
   ASSERT_TRUE(form->isVisible());
+  // It names the line it acts on, and its buttons say what they do.
+  EXPECT_EQ(form->Label1->text(), "Line 4 of page 2 (empty)") << "PLU 103 is not in the catalogue";
+  EXPECT_NE(form->Command2->toolTip().indexOf("Removes this line: the lines below it move up"), -1);
+  EXPECT_NE(form->Command3->toolTip().indexOf("Inserts an empty line here"), -1);
+  EXPECT_NE(form->Command1->toolTip().indexOf("stays in the catalogue"), -1);
 
   Click(form->Command3);
   EXPECT_EQ(doc_->Botoes[SlotOf(2, 3)], 0);
@@ -59,8 +65,10 @@ TEST_F(PageDialogs, LineOrderActsOnTheLineAndPageOfTheMomentThenRedrawsAndCloses
   EXPECT_FALSE(form->isVisible());
 
   // The same shared window, opened again for another line.
+  AppendPlu(*doc_, "103", "2", "Soup");  // moved down onto line 5
   doc_->Hand.CurrentLine = 4;
   EXPECT_EQ(ShowLineOrderDialog(host_), form);
+  EXPECT_EQ(form->Label1->text(), "Line 5 of page 2: Soup");
   Click(form->Command2);
   EXPECT_EQ(doc_->Botoes[SlotOf(2, 4)], 104);
   EXPECT_EQ(doc_->Botoes[SlotOf(2, 23)], 0);
