@@ -5,6 +5,7 @@
 #include <QFontDatabase>
 #include <QTest>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 
 #include "designer/document/catalogue_lookup.h"
@@ -192,6 +193,16 @@ TEST_F(PageDialogs, BrowseStoresPicturesInsideTheProjectFolderByName) {
   EXPECT_FALSE(form->isVisible());
   EXPECT_EQ(updates_, 1);
   EXPECT_EQ(BuildPageView(*doc_, 3).back.picture, project / "back.jpg") << "the page side shows it";
+
+  // A picture in a sub-folder of the project is named relative to it too, and stays so when drawn.
+  std::filesystem::create_directories(project / "pics");
+  test::WriteFile(project / "pics/side.jpg", "picture");
+  form = ShowBackgroundDialog(host_);
+  prompts_.file_names.push_back(project / "pics/side.jpg");
+  Click(form->Command2);
+  EXPECT_EQ(doc_->PagePictureB[3], "pics/side.jpg");
+  EXPECT_EQ(BuildPageView(*doc_, 3).back.picture, project / "pics/side.jpg");
+  EXPECT_EQ(doc_->PagePictureB[3], "pics/side.jpg");
 
   doc_->PagePictureB[3] = "back.jpg";  // as stored, not as the view resolved it
   form = ShowBackgroundDialog(host_);
