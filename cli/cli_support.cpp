@@ -46,8 +46,55 @@ bool TerminalTransferProgress::Transferred(long long done, long long total) {
   return !Interrupted();
 }
 
+std::string Shown(std::string_view text, bool keep_line_breaks) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  auto hex = [](unsigned char byte) { return std::string{'\\', 'x', kHex[byte >> 4], kHex[byte & 15]}; };
+  std::string shown;
+  shown.reserve(text.size());
+  for (size_t i = 0; i < text.size();) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    if (byte < 0x80) {
+      const bool control = byte < 0x20 || byte == 0x7f;
+      shown += control && !(keep_line_breaks && byte == '\n') ? hex(byte) : std::string(1, text[i]);
+      ++i;
+      continue;
+    }
+    // The length of a well-formed UTF-8 sequence starting here, 0 when it is not one.
+    size_t length = byte >= 0xc2 && byte <= 0xdf   ? 2
+                    : byte >= 0xe0 && byte <= 0xef ? 3
+                    : byte >= 0xf0 && byte <= 0xf4 ? 4
+                                                   : 0;
+    if (length == 0 || i + length > text.size()) {
+      shown += hex(byte);
+      ++i;
+      continue;
+    }
+    const auto second = static_cast<unsigned char>(text[i + 1]);
+    bool valid = true;
+    for (size_t k = 1; k < length; ++k)
+      valid = valid && (static_cast<unsigned char>(text[i + k]) & 0xc0) == 0x80;
+    // Overlong forms, surrogates and code points beyond U+10FFFF.
+    if ((byte == 0xe0 && second < 0xa0) || (byte == 0xed && second >= 0xa0) ||
+        (byte == 0xf0 && second < 0x90) || (byte == 0xf4 && second >= 0x90)) {
+      valid = false;
+    }
+    if (!valid) {
+      shown += hex(byte);
+      ++i;
+      continue;
+    }
+    if (byte == 0xc2 && second < 0xa0) {  // U+0080..U+009F: C1 controls, CSI among them
+      shown += std::string("\\u00") + kHex[second >> 4] + kHex[second & 15];
+    } else {
+      shown.append(text.substr(i, length));
+    }
+    i += length;
+  }
+  return shown;
+}
+
 int Fail(const std::string& message) {
-  std::cerr << "tabulo: " << message << "\n";
+  std::cerr << "tabulo: " << Shown(message, true) << "\n";
   return kExitError;
 }
 
@@ -103,7 +150,7 @@ std::optional<std::string> TerminalPrompts::Line() {
 }
 
 void TerminalPrompts::Message(const std::string& text, const std::string& /*title*/) {
-  out_ << text << " [Enter] " << std::flush;
+  out_ << Shown(text, true) << " [Enter] " << std::flush;
   Line();
 }
 
@@ -111,7 +158,7 @@ bool TerminalPrompts::YesNo(const std::string& text, const std::string& /*title*
   // Enough for a person who mistyped; a script that feeds something else for ever is not answering.
   constexpr int kMostTries = 5;
   for (int tries = 0; tries < kMostTries; ++tries) {
-    out_ << text << " [y/n] " << std::flush;
+    out_ << Shown(text, true) << " [y/n] " << std::flush;
     std::optional<std::string> line = Line();
     if (!line) return false;
     std::string answer(Trim(*line));
@@ -126,7 +173,8 @@ bool TerminalPrompts::YesNo(const std::string& text, const std::string& /*title*
 
 std::optional<std::string> TerminalPrompts::Input(const std::string& prompt, const std::string& /*title*/,
                                                   const std::string& default_text) {
-  out_ << prompt << (default_text.empty() ? "" : " [" + default_text + "]") << " " << std::flush;
+  out_ << Shown(prompt, true) << (default_text.empty() ? "" : " [" + Shown(default_text) + "]") << " "
+       << std::flush;
   std::optional<std::string> line = Line();
   if (line && line->empty()) return default_text;
   return line;

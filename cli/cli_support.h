@@ -4,6 +4,7 @@
 #include <iosfwd>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "designer/document/menu_document.h"
@@ -18,7 +19,13 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitFindings = 1;  // the command ran and found something to report
 inline constexpr int kExitError = 2;     // bad usage, missing input, failed output
 
-// Prints "tabulo: MESSAGE" on standard error and returns kExitError.
+// A text from a project, a file, a translation reply, a firmware catalogue or a base station, as it may be
+// written to a terminal: control characters (C0, DEL and C1) and bytes that are not UTF-8 are shown as
+// "\xNN" (C1 characters as "\u0080".."\u009f"), so that no escape sequence in such a text reaches the
+// terminal. With `keep_line_breaks` a "\n" stays a line break (messages of several lines).
+std::string Shown(std::string_view text, bool keep_line_breaks = false);
+
+// Prints "tabulo: MESSAGE" on standard error, MESSAGE shown safely, and returns kExitError.
 int Fail(const std::string& message);
 
 // A project read as the designer's Load reads it, or nothing (after an error) when the project file is

@@ -29,7 +29,7 @@ constexpr const char* kFirmwareUsage =
 // with the time left on standard error when that is a terminal, so a log that is kept stays clean.
 class TerminalConsole : public ToolConsole {
  public:
-  void AddLog(const std::string& text) override { std::cout << text << std::endl; }
+  void AddLog(const std::string& text) override { std::cout << Shown(text, true) << std::endl; }
   void WaitMilliseconds(int ms) override {
     using Clock = std::chrono::steady_clock;
     if (ms < kProgressFromMs || !isatty(STDERR_FILENO)) {
@@ -82,8 +82,8 @@ int FirmwareCommand(const Arguments& args) {
   if (action == "list" && words.size() == 1) {
     for (const ProgramRow& row : LoadProgramList(catalogue)) {
       ProgramEntry program = ReadProgram(catalogue, row.key);
-      std::cout << row.key << '\t' << program.Hardware << '\t' << program.Filename << '\t' << row.description
-                << '\n';
+      std::cout << Shown(row.key) << '\t' << Shown(program.Hardware) << '\t' << Shown(program.Filename)
+                << '\t' << Shown(row.description) << '\n';
     }
     return kExitOk;
   }

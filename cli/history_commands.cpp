@@ -42,8 +42,9 @@ int DiffCommand(const Arguments& args) {
     nlohmann::json out = {{"equal", diff.Empty()}, {"summary", diff.Summary()}, {"changes", changes}};
     std::cout << out.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
   } else {
-    std::cout << diff.Text();
-    std::cout << (diff.Empty() ? "The menus are the same." : "In all: " + diff.Summary() + ".") << "\n";
+    std::cout << Shown(diff.Text(), true);
+    std::cout << (diff.Empty() ? "The menus are the same." : "In all: " + Shown(diff.Summary()) + ".")
+              << "\n";
   }
   return diff.Empty() ? kExitOk : kExitFindings;
 }
@@ -65,7 +66,7 @@ int HistoryCommand(const Arguments& args) {
   }
   if (sent.empty()) std::cout << "No menu has been sent from " << SentFolder() << " yet.\n";
   for (std::size_t i = 0; i < sent.size(); ++i) {
-    std::cout << "sent:" << i + 1 << "  " << sent[i].name << "  " << sent[i].project << "\n";
+    std::cout << "sent:" << i + 1 << "  " << Shown(sent[i].name) << "  " << Shown(sent[i].project) << "\n";
   }
   return kExitOk;
 }

@@ -51,7 +51,7 @@ int ImportCommand(const Arguments& args) {
 
   WriteReport written = SaveProjectAs(*doc, output);
   if (!written.ok) return Fail("cannot write " + written.failed_path + ": " + written.error);
-  std::cout << result.message << "\n";
+  std::cout << Shown(result.message, true) << "\n";
   return result.skipped.empty() ? kExitOk : kExitFindings;
 }
 
@@ -69,7 +69,7 @@ int UpdateCommand(const Arguments& args) {
   if (!LoadProjectFile(options.Positional()[0], project)) return kExitError;
   UpdatePlan plan = PlanCatalogueUpdate(*project.doc, options.Positional()[1]);
   if (!plan.ok) return Fail(plan.error);
-  std::cout << DescribeUpdate(*project.doc, plan);
+  std::cout << Shown(DescribeUpdate(*project.doc, plan), true);
   if (!options.Has("--preview") && !plan.ChangesNothing()) {
     std::string error;
     if (!ApplyCatalogueUpdate(*project.doc, plan, error)) return Fail(error);
@@ -122,7 +122,7 @@ int ExportCommand(const Arguments& args) {
   if (!LoadProjectFile(options.Positional()[0], project)) return kExitError;
   ExportResult result = ExportCatalogue(*project.doc, output);
   if (!result.ok) return Fail(result.message);
-  std::cout << result.message << "\n";
+  std::cout << Shown(result.message, true) << "\n";
   return kExitOk;
 }
 

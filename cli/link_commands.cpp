@@ -200,8 +200,8 @@ int ReceiveCommand(const Arguments& args) {
       if (answering) {
         std::cerr << "tabulo: the base station on port " << port << " answers again" << std::endl;
       } else {
-        std::cerr << "tabulo: the base station on port " << port << " stopped answering (" << poll.error
-                  << "); still trying" << std::endl;
+        std::cerr << "tabulo: the base station on port " << port << " stopped answering ("
+                  << Shown(poll.error) << "); still trying" << std::endl;
       }
     }
     if (poll.kind != ReceptionSession::PollResult::kOrder) {
@@ -211,7 +211,7 @@ int ReceiveCommand(const Arguments& args) {
     const ReceivedOrder& order = poll.order;
     if (received > 0) std::cout << "\n";
     std::cout << "Terminal Number: " << order.terminal << "\nTable: " << order.table << "\n";
-    for (const std::string& line : OrderDisplayLines(doc, order)) std::cout << line << "\n";
+    for (const std::string& line : OrderDisplayLines(doc, order)) std::cout << Shown(line) << "\n";
     std::cout.flush();
     ++received;
   }

@@ -172,7 +172,7 @@ int PrintCommand(const Arguments& args) {
       return kExitFindings;
     }
     for (const std::string& line : LinesWithoutLanguage(doc, request.page, request.settings)) {
-      std::cerr << "warning: no text in the chosen language, not printed: " << line << "\n";
+      std::cerr << "warning: no text in the chosen language, not printed: " << Shown(line) << "\n";
     }
   }
 
@@ -199,7 +199,7 @@ int PrintCommand(const Arguments& args) {
       summary = PrintCards(doc, request.page, request.settings, canvas);
     }
   });
-  for (const std::string& warning : summary.warnings) std::cerr << "warning: " << warning << "\n";
+  for (const std::string& warning : summary.warnings) std::cerr << "warning: " << Shown(warning) << "\n";
   if (!done)
     return Fail(request.printer.empty() ? "cannot write " + request.pdf
                                         : "cannot print on printer " + request.printer);

@@ -20,6 +20,14 @@ std::vector<int> PagesInUse(const MenuDocument& doc) {
   return pages;
 }
 
+// The lettering scheme of the pages by the value of its file: "0" and "1" are the two the designer knows;
+// under any other value the pages are drawn and printed without plaque letters.
+std::string LetteringText(const std::string& pages_version) {
+  if (pages_version == "1") return "fixed (1)";
+  if (pages_version == "0") return "from the last used page (0)";
+  return "unknown scheme \"" + Shown(pages_version) + "\" (pages are printed without plaque letters)";
+}
+
 std::string FileNameOf(const std::string& path) {
   size_t separator = path.find_last_of("\\/");
   return separator == std::string::npos ? path : path.substr(separator + 1);
@@ -54,11 +62,9 @@ int InfoCommand(const Arguments& args) {
   if (pages.empty()) std::cout << " none";
   for (int p : pages) std::cout << " " << p;
   std::cout << "\nLanguages:";
-  for (size_t i = 0; i < languages.size(); ++i) std::cout << (i ? ", " : " ") << languages[i];
+  for (size_t i = 0; i < languages.size(); ++i) std::cout << (i ? ", " : " ") << Shown(languages[i]);
   std::cout << "\nModifiers: " << doc.NumModifiers << "\nModifier definitions: " << doc.NumModifierDefs
-            << "\nLettering: "
-            << (doc.PagesVersion == "1" ? "fixed (1)" : "from the last used page (" + doc.PagesVersion + ")")
-            << "\n";
+            << "\nLettering: " << LetteringText(doc.PagesVersion) << "\n";
   return kExitOk;
 }
 
@@ -70,15 +76,15 @@ int CheckCommand(const Arguments& args) {
   if (!LoadProjectFile(options.Positional()[0], project)) return kExitError;
   std::string base = FileNameOf(project.doc->ProjectBase);
   for (const ReadIssue& issue : project.report.issues) {
-    std::cout << base << issue.file;
+    std::cout << Shown(base + issue.file);
     if (issue.line > 0) std::cout << ":" << issue.line;
-    std::cout << ": " << issue.message << "\n";
+    std::cout << ": " << Shown(issue.message) << "\n";
   }
   // A project read without a fault can still hold modifiers a terminal would trip over.
   std::vector<std::string> modifier_problems = CheckModifiers(*project.doc);
-  for (const std::string& problem : modifier_problems) std::cout << "modifiers: " << problem << "\n";
+  for (const std::string& problem : modifier_problems) std::cout << "modifiers: " << Shown(problem) << "\n";
   std::vector<std::string> catalogue_problems = CheckCatalogue(*project.doc);
-  for (const std::string& problem : catalogue_problems) std::cout << "catalogue: " << problem << "\n";
+  for (const std::string& problem : catalogue_problems) std::cout << "catalogue: " << Shown(problem) << "\n";
   return project.report.issues.empty() && modifier_problems.empty() && catalogue_problems.empty()
              ? kExitOk
              : kExitFindings;

@@ -176,7 +176,7 @@ void Finish(SiteRun& run) {
   run.ended = std::chrono::steady_clock::now();
   if (!run.outcome.empty()) {
     std::cout << run.site->name << ": " << (run.outcome == "sent" ? kSendedCaption : "FAILED") << " ("
-              << run.detail << ")" << std::endl;
+              << Shown(run.detail) << ")" << std::endl;
     return;
   }
   run.outcome = "failed";

@@ -73,7 +73,7 @@ int TranslateCommand(const Arguments& args) {
   if (std::string refused = translator->RefusedNames(source, target); !refused.empty()) return Fail(refused);
   Translation result = translator->Translate(options.Positional()[0], source, target);
   if (!result.ok()) return Fail(result.message.empty() ? kCouldNotTranslateMessage : result.message);
-  std::cout << result.text << "\n";
+  std::cout << Shown(result.text, true) << "\n";
   return kExitOk;
 }
 
@@ -114,7 +114,7 @@ int TranslateMenuCommand(const Arguments& args) {
     WriteReport written = WriteProjectFiles(doc);
     if (!written.ok) return Fail("cannot write " + written.failed_path + ": " + written.error);
   }
-  std::cout << report.Text() << "\n";
+  std::cout << Shown(report.Text(), true) << "\n";
   return report.failed > 0 ? kExitFindings : kExitOk;
 }
 

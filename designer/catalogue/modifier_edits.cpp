@@ -49,6 +49,10 @@ struct Origins {
 // The default choices of every level, held as the members they name while an edit moves members or
 // definitions about, then written back as the bits of those members' new rows. Without this a removal
 // would leave a level's default on whichever member moved into the removed one's place.
+//
+// A default is the user's choice and only their click on a member row changes it: bits that name no member
+// yet (a project whose definition has not been filled, or a definition deleted to be made again) are kept as
+// they are, so the members added later come with the defaults stored for them.
 class DefaultChoices {
  public:
   explicit DefaultChoices(const MenuDocument& doc) {
@@ -57,7 +61,7 @@ class DefaultChoices {
       for (int l = 0; l < LevelCount(record); ++l) {
         std::vector<MemberRow> rows = LevelMembers(doc, record.LevelName[l]);
         const auto mask = static_cast<uint32_t>(record.Default[l]);
-        Level level{m, l, mask & ~LowBits(static_cast<int>(rows.size())), {}};
+        Level level{m, l, mask, mask & ~LowBits(static_cast<int>(rows.size())), {}};
         for (int j = 0; j < std::min<int>(rows.size(), kDefaultBits); ++j) {
           if (IsDefaultChoice(record.Default[l], j)) level.chosen.push_back(rows[j]);
         }
@@ -72,8 +76,12 @@ class DefaultChoices {
     for (const Level& level : levels_) {
       ModifierRecord& record = doc.Modifiers[level.record];
       std::vector<MemberRow> rows = LevelMembers(doc, record.LevelName[level.level]);
-      // Bits that named no member stay as they were, unless a new member now stands there.
-      uint32_t mask = level.beyond_members & ~LowBits(static_cast<int>(rows.size()));
+      // A level whose definition is gone keeps its choices for the day a definition of its name is back.
+      if (rows.empty()) {
+        record.Default[level.level] = static_cast<int32_t>(level.stored);
+        continue;
+      }
+      uint32_t mask = level.beyond_members;
       for (const MemberRow& before : level.chosen) {
         std::optional<MemberRow> after = now_at(before);
         if (!after) continue;
@@ -89,7 +97,8 @@ class DefaultChoices {
   struct Level {
     int record = 0;
     int level = 0;
-    uint32_t beyond_members = 0;
+    uint32_t stored = 0;          // the mask as it was
+    uint32_t beyond_members = 0;  // its bits past the members the level had
     std::vector<MemberRow> chosen;
   };
   std::vector<Level> levels_;

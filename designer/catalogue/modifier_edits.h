@@ -60,11 +60,13 @@ int RemoveModifierRecords(MenuDocument& doc, const std::string& name);
 // Creates a definition named as the user answers the " New Modifier" box (`Command5`). A cancelled box
 // creates nothing; a blank answer is refused with a message. A full table is told before anything is asked.
 ModifierEdit CreateModifierDef(MenuDocument& doc, UserPrompts& prompts);
-// Deletes every definition named `name` (`Command6`). Levels naming it keep their name. Returns how many.
+// Deletes every definition named `name` (`Command6`). Levels naming it keep their name and their default
+// choices. Returns how many.
 int DeleteModifierDefs(MenuDocument& doc, const std::string& name);
 
 // Appends PLU `plu` described `description` to every definition named `def_name` (`Command1`). The same PLU
-// may be added more than once. When any of them is full nothing is added.
+// may be added more than once. When any of them is full nothing is added. A default stored for a member
+// position the definition did not reach yet applies to the member that now fills it.
 ModifierEdit AddMember(MenuDocument& doc, const std::string& def_name, int32_t plu,
                        const std::string& description, UserPrompts& prompts);
 // Removes every member described `description` from every definition named `def_name` (`Command2`).

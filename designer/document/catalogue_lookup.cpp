@@ -1,6 +1,9 @@
 #include "designer/document/catalogue_lookup.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
+#include <vector>
 
 #include "designer/document/numbers.h"
 
@@ -40,18 +43,32 @@ void DeletePluNumber(MenuDocument& doc, int32_t number) {
 }
 
 int32_t NextPluNumber(const MenuDocument& doc) {
-  int32_t result = 1;
-  for (int i = 0; i < doc.NumPlus; ++i) {
+  const int count = std::clamp(doc.NumPlus, 0, kMaxPlus);
+  double result = 1;
+  for (int i = 0; i < count; ++i) {
     double value = PluValue(doc, i);
-    if (value >= result) result = WholeNumber(value + 1);
+    if (value >= result) result = std::nearbyint(value + 1);
   }
-  return result;
+  if (result <= std::numeric_limits<int32_t>::max()) return static_cast<int32_t>(result);
+  // One above the largest number does not fit (PLU 2147483647 is in the catalogue): clamped, it would be that
+  // PLU's number again. The lowest number no entry holds is free instead.
+  std::vector<bool> used(static_cast<size_t>(count) + 2);
+  for (int i = 0; i < count; ++i) {
+    double value = PluValue(doc, i);
+    if (value >= 1 && value < static_cast<double>(used.size()) && value == std::floor(value)) {
+      used[static_cast<size_t>(value)] = true;
+    }
+  }
+  int32_t free = 1;
+  while (used[static_cast<size_t>(free)]) ++free;
+  return free;
 }
 
 int32_t FindPluByDescription(const MenuDocument& doc, const std::string& text) {
   if (text.empty()) return -1;
-  for (int i = 0; i < doc.NumPlus; ++i) {
-    if (doc.PluDescription[i] == text) return i;
+  for (int i = 0; i < std::min(doc.NumPlus, kMaxPlus); ++i) {
+    // A deleted entry ("0") is no PLU: binding it would bind nothing, and the typed dish would vanish.
+    if (doc.PluDescription[i] == text && PluValue(doc, i) != 0) return i;
   }
   return -1;
 }

@@ -22,9 +22,11 @@ std::optional<int32_t> FindPlu(const MenuDocument& doc, int32_t number);
 // Marks every entry numbered `number` as deleted ("0"). Entries are never removed.
 void DeletePluNumber(MenuDocument& doc, int32_t number);
 
-// One more than the largest PLU number in the catalogue; 1 for a catalogue without positive numbers.
+// One more than the largest PLU number in the catalogue; 1 for a catalogue without positive numbers. When
+// that is beyond the 32-bit range, the lowest positive number no entry holds.
 int32_t NextPluNumber(const MenuDocument& doc);
-// First catalogue index whose description equals `text` exactly; -1 for "" or when none does.
+// First catalogue index whose description equals `text` exactly, deleted entries left out; -1 for "" or
+// when none does.
 int32_t FindPluByDescription(const MenuDocument& doc, const std::string& text);
 
 // Appends a PLU at index NumPlus as the designer creates one (field 2 empty, field 3 a copy of the number).

@@ -161,12 +161,15 @@ ImportResult ImportMercatoXls(MenuDocument& doc, const std::string& families_pat
   std::string families_file = FileNameOf(families_path);
   std::string products_file = FileNameOf(products_path);
   conversion.files = families_file + "\" and \"" + products_file;
+  // Families with command number 0 are left out on purpose (the back office keeps them off the terminals):
+  // told apart from rows that could not be taken, so a normal import reports no skipped rows.
+  std::vector<int> left_out;
   for (const SheetRow& row : families.table.rows) {
     const std::string& comando = row.values[0];
     const std::string& numero = row.values[1];
     const std::string& nome = row.values[2];
     if (comando == "0") {
-      conversion.Skip(families_file, row.number, kSkipComandoZero);
+      left_out.push_back(row.number);
     } else if (HasComma(numero)) {
       conversion.Skip(families_file, row.number, SkipCommaIn(kFamilyNumeroHeader));
     } else if (HasComma(comando)) {
@@ -197,6 +200,7 @@ ImportResult ImportMercatoXls(MenuDocument& doc, const std::string& families_pat
   conversion.SkipBeyond(products_file, products.table);
 
   ImportResult result = ThroughInterchangeFile(doc, conversion, options);
+  const std::string left_out_text = LeftOutFamiliesText(families_file, left_out);
   if (result.ok) {
     result.families = std::min(family_lines, result.imported);
     result.products = result.imported - result.families;
@@ -205,6 +209,11 @@ ImportResult ImportMercatoXls(MenuDocument& doc, const std::string& families_pat
         " (" + std::to_string(result.families) + (result.families == 1 ? " family, " : " families, ") +
             std::to_string(result.products) + (result.products == 1 ? " product)" : " products)"),
         result.skipped);
+  }
+  // After a sentence of its own; after the list of skipped rows, on a line of its own.
+  if (!left_out_text.empty()) {
+    const bool own_line = !result.ok || !result.skipped.empty();
+    result.message += own_line ? "\n" + left_out_text.substr(1) : left_out_text;
   }
   return result;
 }

@@ -189,6 +189,12 @@ std::string SkippedReport(const std::vector<SkippedLine>& skipped) {
   return skipped.empty() ? "" : SkippedCount(skipped) + ":" + SkippedDetails(skipped);
 }
 
+std::string LeftOutFamiliesText(const std::string& file, const std::vector<int>& rows) {
+  if (rows.empty()) return "";
+  return " " + Plural(static_cast<int>(rows.size()), "family", "families") + " with COMANDO 0 left out (" +
+         file + ", " + UnitName(SkippedLine::Unit::Row, rows.size() != 1) + " " + NumberList(rows) + ").";
+}
+
 std::string NothingImportedMessage(const std::string& file, const std::vector<SkippedLine>& skipped) {
   std::string text = "No PLUs found in \"" + file + "\"; the menu was left as it was.";
   if (skipped.empty()) return text;

@@ -20,7 +20,6 @@ inline constexpr const char* kSkipFewerCsvFields = "fewer than three fields";
 inline constexpr const char* kSkipFewerFields = "fewer than six comma-separated fields";
 inline constexpr const char* kSkipCatalogueFull = "beyond the 10000 PLUs the catalogue holds";
 inline constexpr const char* kSkipEmpty = "empty";
-inline constexpr const char* kSkipComandoZero = "family with COMANDO 0";
 // A comma in any value but the last of an interchange line would move every field after it.
 std::string SkipCommaIn(const std::string& column);
 
@@ -86,6 +85,9 @@ void StoreCatalogue(MenuDocument& doc, const std::vector<CatalogueEntry>& entrie
 std::string ImportedMessage(int imported, const std::string& detail, const std::vector<SkippedLine>& skipped);
 // "2 rows skipped, 1 remark:" and the lines naming them; "" when there are none.
 std::string SkippedReport(const std::vector<SkippedLine>& skipped);
+// " 2 families with COMANDO 0 left out (fami.xls, rows 3, 5-6)." for the family rows the back office marks as
+// not for the terminals (`rows` of sheet `file`); "" when there are none.
+std::string LeftOutFamiliesText(const std::string& file, const std::vector<int>& rows);
 // The message of an import that found nothing to import; the menu stays as it was.
 std::string NothingImportedMessage(const std::string& file, const std::vector<SkippedLine>& skipped);
 // The message of a file that cannot be read at all.

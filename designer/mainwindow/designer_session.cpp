@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "designer/storage/picture_paths.h"
 #include "platform/folders.h"
 
 namespace tabulo {
@@ -25,6 +26,12 @@ ReadReport StartDesigner(MenuDocument& doc) {
 WriteReport WriteWorkCopy(MenuDocument& doc) {
   EnsureWorkFolders();
   doc.ProjectBase = WorkBase();
+  // The next start reads the work copy with the work folder as its project folder: pictures named relative
+  // to the project's own folder are written there as the files they are.
+  if (!doc.ProjectFolder.empty() && !IsWorkFolder(doc.ProjectFolder)) {
+    auto copy = std::make_unique<MenuDocument>(doc);
+    if (RebasePictures(*copy, doc.ProjectFolder, WorkFolder())) return WriteProjectFiles(*copy);
+  }
   return WriteProjectFiles(doc);
 }
 

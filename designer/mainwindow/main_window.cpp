@@ -721,10 +721,13 @@ void MainWindow::Linhas_Change(int k) {
 }
 
 void MainWindow::Linhas_LostFocus(int k) {
-  LineCommit commit = CommitLine(doc_, grid_, k, page_->Linhas[k]->text().toStdString());
+  LineCommit commit = CommitLine(doc_, grid_, k, page_->Linhas[k]->text().toStdString(),
+                                 page_->Price[k]->text().toStdString());
   page_->Linhas[k]->setProperty("Tag", Q(grid_.tags[k]));
   if (commit.price) page_->Price[k]->setText(Q(*commit.price));
   if (commit.outcome == LineCommit::Outcome::kCatalogueFull) prompts_.Message(kCatalogueFullMessage);
+  // A dish typed on the page is in the catalogue: the list shows it at once, not at the next refresh.
+  if (commit.outcome == LineCommit::Outcome::kCreated) catalogue_->Fill();
 }
 
 void MainWindow::Linhas_Click(int k) {

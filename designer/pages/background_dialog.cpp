@@ -6,6 +6,7 @@
 #include "designer/pages/default_colors_dialog.h"
 #include "designer/pages/page_settings.h"
 #include "designer/pages/page_window.h"
+#include "designer/storage/picture_paths.h"
 
 namespace tabulo {
 namespace {
@@ -82,7 +83,7 @@ void BackgroundDialog::Command2_Click() {
   std::optional<std::string> chosen =
       host_.prompts->OpenFileName(kPictureDialogTitle, kBackgroundPicturePattern);
   if (!chosen) return;
-  const std::string field = BackgroundPictureField(*chosen, host_.doc->ProjectFolder);
+  const std::string field = StoredPicturePath(*chosen, host_.doc->ProjectFolder);
   Text1->setText(QString::fromStdString(field));
   StoreSidePicture(*host_.doc, host_.current_page(), host_.doc->Hand.BackgroundSide, field);
 }

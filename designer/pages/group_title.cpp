@@ -8,11 +8,6 @@
 namespace tabulo {
 namespace {
 
-std::string Slashes(std::string path) {
-  std::replace(path.begin(), path.end(), '\\', '/');
-  return path;
-}
-
 // Colours the line as the group's: title colours while they are visible on the left page, and the line
 // colours of empty and PLU lines; title and note lines keep their own.
 void ColourLine(MenuDocument& doc, int s, const GroupTitleFields& fields) {
@@ -79,21 +74,6 @@ void StoreGroupTitleText(MenuDocument& doc, int page, int row, const std::string
 
 void StoreGroupPicture(MenuDocument& doc, int page, const std::string& picture) {
   if (auto s0 = GroupStartSlot(doc, page)) doc.LineLayout[*s0].TitlePicture = picture;
-}
-
-std::string PictureFieldFor(const std::string& chosen, const std::string& project_folder) {
-  const std::string folder = Slashes(project_folder);
-  const std::string path = Slashes(chosen);
-  if (folder.empty() || folder.back() != '/' || path.size() <= folder.size() ||
-      path.compare(0, folder.size(), folder) != 0) {
-    return chosen;
-  }
-  // Only a bare name is taken relative to the project folder when the page is drawn; a path into a
-  // sub-folder would be looked for beside the program and then replaced by its file name in the project
-  // folder, losing the sub-folder. Such a picture keeps its full path.
-  std::string rest = chosen.substr(folder.size());
-  if (rest.find_first_of("\\/") != std::string::npos) return chosen;
-  return rest;
 }
 
 void StoreGroupColour(MenuDocument& doc, int page, bool back, int32_t colour, bool visible_on_left) {

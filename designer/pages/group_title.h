@@ -39,10 +39,6 @@ void StoreGroupTitleText(MenuDocument& doc, int page, int row, const std::string
 // `Text1_Change`: the group's picture file.
 void StoreGroupPicture(MenuDocument& doc, int page, const std::string& picture);
 
-// The picture field for a file chosen in the file dialog: a file directly in the project folder is kept as
-// its bare name, which every reader takes relative to the project folder; any other file keeps its full path.
-std::string PictureFieldFor(const std::string& chosen, const std::string& project_folder);
-
 // A colour chosen for the title; stored only while "Visible on left page also." is ticked.
 void StoreGroupColour(MenuDocument& doc, int page, bool back, int32_t colour, bool visible_on_left);
 

@@ -5,6 +5,8 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
+#include "designer/storage/picture_paths.h"
+
 namespace tabulo {
 namespace {
 
@@ -148,7 +150,7 @@ void GroupTitleDialog::Command5_Click() {
   // A cancelled file dialog stores nothing; its starting name "*.JPG" is no picture.
   auto chosen = prompts_.OpenFileName(kPictureDialogTitle, kPicturePattern);
   if (!chosen) return;
-  Text1->setText(Q(PictureFieldFor(*chosen, doc_.ProjectFolder)));
+  Text1->setText(Q(StoredPicturePath(*chosen, doc_.ProjectFolder)));
   StoreGroupPicture(doc_, Page(), Text1->text().toStdString());
 }
 

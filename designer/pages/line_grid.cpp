@@ -37,22 +37,27 @@ std::optional<int32_t> LiveRename(MenuDocument& doc, const GridState& grid, int 
   return WholeNumber(NumericValue(doc.PluNumber[*index]));
 }
 
-LineCommit CommitLine(MenuDocument& doc, GridState& grid, int line, const std::string& text) {
+LineCommit CommitLine(MenuDocument& doc, GridState& grid, int line, const std::string& text,
+                      const std::string& typed_price) {
   LineCommit result;
   if (grid.page_updating || !ValidLine(line)) return result;
   const int s = grid.Slot(line);
   LineLayoutRecord& layout = doc.LineLayout[s];
   if (grid.tags[line].empty() && !Trim(text).empty() && layout.Kind < kKindTitle) {
+    // A price typed while the line had no PLU had nowhere to go; binding the line used to replace it with
+    // the PLU's (or no) price without a word. It is the PLU's price now, as the price box always means.
+    const bool price_typed = !Trim(typed_price).empty();
     int32_t found = FindPluByDescription(doc, text);
     if (found >= 0) {
       doc.Botoes[s] = WholeNumber(NumericValue(doc.PluNumber[found]));
       grid.tags[line] = std::to_string(found);
+      if (price_typed) doc.PluPrice[found] = typed_price;
       result.outcome = LineCommit::Outcome::kBound;
       result.price = doc.PluPrice[found];
       return result;
     }
     int32_t number = NextPluNumber(doc);
-    auto created = AppendPlu(doc, DecimalText(number), "", text);
+    auto created = AppendPlu(doc, DecimalText(number), price_typed ? typed_price : "", text);
     if (!created) {
       result.outcome = LineCommit::Outcome::kCatalogueFull;
       return result;
@@ -60,7 +65,7 @@ LineCommit CommitLine(MenuDocument& doc, GridState& grid, int line, const std::s
     doc.Botoes[s] = number;
     grid.tags[line] = std::to_string(*created);
     result.outcome = LineCommit::Outcome::kCreated;
-    result.price = "";
+    result.price = doc.PluPrice[*created];
     return result;
   }
   if (auto index = TagIndex(grid, line)) {

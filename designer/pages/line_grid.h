@@ -38,8 +38,10 @@ struct LineCommit {
 
 // Leaving a line: new text on an empty line binds the PLU of that description or creates one; otherwise the
 // text is stored as the PLU's description and, on a title or note line, as the line's text. A full catalogue
-// creates nothing and leaves the line unbound.
-LineCommit CommitLine(MenuDocument& doc, GridState& grid, int line, const std::string& text);
+// creates nothing and leaves the line unbound. `typed_price` is what the line's price box holds: a price
+// typed before the description is the bound or created PLU's price, as if typed after it.
+LineCommit CommitLine(MenuDocument& doc, GridState& grid, int line, const std::string& text,
+                      const std::string& typed_price = {});
 
 // "<-": binds the PLU numbered `plu_number` (the selected catalogue row) to the line, as a PLU line.
 void AssignLine(MenuDocument& doc, const GridState& grid, int line, int32_t plu_number);

@@ -4,6 +4,8 @@
 // content is its PLU, its whole line record and both its rows of translated texts. Nothing ever crosses a
 // page: the line pushed off the bottom is lost, and the bottom line pulled up is left emptied.
 
+#include <string>
+
 #include "designer/document/menu_document.h"
 
 namespace tabulo {
@@ -19,5 +21,9 @@ void MoveLinesUp(MenuDocument& doc, int page, int line);
 // "MOVE DOWN": the line and those below it move down one place, the last line is lost, and the line is
 // emptied.
 void MoveLinesDown(MenuDocument& doc, int page, int line);
+
+// Names the line the dialog acts on, with what it shows: "Line 4 of page 2: Soup", "Line 5 of page 2
+// (empty)".
+std::string LineOrderCaption(const MenuDocument& doc, int page, int line);
 
 }  // namespace tabulo

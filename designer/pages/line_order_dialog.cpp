@@ -1,12 +1,23 @@
 #include "designer/pages/line_order_dialog.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
+#include <QVBoxLayout>
 
 #include "designer/pages/line_moves.h"
 #include "designer/pages/page_window.h"
 
 namespace tabulo {
 namespace {
+
+// What each button does, for its tooltip: the captions are short and "MOVE UP" moves no line of its own.
+constexpr const char* kDeleteTip =
+    "Takes the PLU off this line; the line stays in its place, empty. The PLU stays in the catalogue.";
+constexpr const char* kMoveUpTip =
+    "Removes this line: the lines below it move up one place and the last line of the page is left empty.";
+constexpr const char* kMoveDownTip =
+    "Inserts an empty line here: this line and those below it move down one place and the last line of the "
+    "page is lost.";
 
 QPushButton* Button(QWidget* parent, const char* name, const char* caption) {
   auto* button = new QPushButton(caption, parent);
@@ -20,14 +31,34 @@ LineOrderDialog::LineOrderDialog(const PageDialogHost& host, QWidget* owner)
     : QWidget(owner, Qt::Window), host_(host) {
   setObjectName("Form9");
   setWindowTitle("Line order");
-  auto* row = new QHBoxLayout(this);
+  auto* column = new QVBoxLayout(this);
+  Label1 = new QLabel(this);
+  Label1->setObjectName("Label1");
+  column->addWidget(Label1);
+  auto* row = new QHBoxLayout;
+  column->addLayout(row);
   Command1 = Button(this, "Command1", "DELETE");
   Command2 = Button(this, "Command2", "MOVE UP");
   Command3 = Button(this, "Command3", "MOVE DOWN");
+  Command1->setToolTip(kDeleteTip);
+  Command2->setToolTip(kMoveUpTip);
+  Command3->setToolTip(kMoveDownTip);
   for (QPushButton* button : {Command1, Command2, Command3}) row->addWidget(button);
   connect(Command1, &QPushButton::clicked, this, &LineOrderDialog::Command1_Click);
   connect(Command2, &QPushButton::clicked, this, &LineOrderDialog::Command2_Click);
   connect(Command3, &QPushButton::clicked, this, &LineOrderDialog::Command3_Click);
+}
+
+void LineOrderDialog::Form_Load() {
+  if (host_.doc && host_.current_page) {
+    Label1->setText(QString::fromStdString(
+        LineOrderCaption(*host_.doc, host_.current_page(), host_.doc->Hand.CurrentLine)));
+  }
+}
+
+bool LineOrderDialog::event(QEvent* event) {
+  if (event->type() == QEvent::WindowActivate) Form_Load();
+  return QWidget::event(event);
 }
 
 template <class Move>

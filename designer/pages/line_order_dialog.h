@@ -2,6 +2,7 @@
 // `Form9`: "DELETE", "MOVE UP" and "MOVE DOWN" on the line whose `Remove` button opened it. Every button
 // acts on the current page and `CurrentLine` as they are when it is pressed, redraws the page and closes.
 
+#include <QLabel>
 #include <QPushButton>
 #include <QWidget>
 
@@ -15,10 +16,17 @@ class LineOrderDialog : public QWidget {
  public:
   LineOrderDialog(const PageDialogHost& host, QWidget* owner);
   void SetHost(const PageDialogHost& host) { host_ = host; }
+  // Names the line the buttons act on now.
+  void Form_Load();
 
+  QLabel* Label1 = nullptr;         // the line, as LineOrderCaption names it
   QPushButton* Command1 = nullptr;  // "DELETE"
   QPushButton* Command2 = nullptr;  // "MOVE UP"
   QPushButton* Command3 = nullptr;  // "MOVE DOWN"
+
+ protected:
+  // The page may have changed on the main window since the window was shown: the line is named again.
+  bool event(QEvent* event) override;
 
  private:
   void Command1_Click();

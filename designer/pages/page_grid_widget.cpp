@@ -3,6 +3,9 @@
 #include <QFileInfo>
 #include <QFont>
 #include <QPixmapCache>
+#include <QStyle>
+#include <QStyleOptionFrame>
+#include <algorithm>
 
 namespace tabulo {
 namespace {
@@ -50,6 +53,65 @@ QLineEdit* LineBox(QWidget* parent, const char* name, int index) {
   return box;
 }
 
+// The price box: framed, so that it reads as a field of its own beside the line's text. Its font is the
+// line's, made smaller only when the price would not fit whole: the narrow modifier layout showed "12.50"
+// as "l2.50", its first digit cut off.
+constexpr int kSmallestPricePoints = 5;
+constexpr const char* kWantedPoints = "WantedPointSize";
+
+QLineEdit* PriceBox(QWidget* parent, int index) {
+  auto* box = new QLineEdit(parent);
+  box->setObjectName("Price");
+  box->setProperty("Index", index);
+  box->setTextMargins(0, 0, 0, 0);
+  return box;
+}
+
+// The width of the line a line edit draws its text on: its contents less the margin it keeps on each side.
+int LineWidth(const QLineEdit* box) {
+  QStyleOptionFrame option;
+  option.initFrom(box);
+  option.rect = box->rect();
+  option.lineWidth =
+      box->hasFrame() ? box->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, box) : 0;
+  constexpr int kLineEditMargin = 2;
+  return box->style()->subElementRect(QStyle::SE_LineEditContents, &option, box).width() -
+         2 * kLineEditMargin;
+}
+
+// Whether the text fits without scrolling: the line edit wants room for the text, a pixel and the cursor,
+// and for a glyph reaching left of its origin.
+bool FitsWhole(const QString& text, const QFont& font, int line_width) {
+  const QFontMetrics metrics(font);
+  constexpr int kCursorAndPixel = 2;
+  return metrics.horizontalAdvance(text) + kCursorAndPixel + std::max(0, -metrics.minLeftBearing()) <=
+         line_width;
+}
+
+void FitPrice(QLineEdit* box) {
+  QFont font = box->font();
+  const int wanted =
+      box->property(kWantedPoints).isValid() ? box->property(kWantedPoints).toInt() : font.pointSize();
+  const int line_width = LineWidth(box);
+  int size = wanted;
+  for (; size > kSmallestPricePoints; --size) {
+    font.setPointSize(size);
+    if (FitsWhole(box->text(), font, line_width)) break;
+  }
+  font.setPointSize(size);
+  if (box->font() != font) box->setFont(font);
+}
+
+void SetPriceFont(QLineEdit* box, const QString& name, int size) {
+  box->setProperty(kWantedPoints, size);
+  QFont font = box->font();
+  if (font.family() != name) {
+    font.setFamily(name);
+    box->setFont(font);
+  }
+  FitPrice(box);
+}
+
 QPushButton* Button(QWidget* parent, const char* name, const QString& caption) {
   auto* button = new QPushButton(caption, parent);
   button->setObjectName(name);
@@ -85,7 +147,8 @@ PageGrid::PageGrid(QWidget* parent) {
     Remove[k] = Button(Picture1, "Remove", "");
     Remove[k]->setProperty("Index", k);
     Linhas[k] = LineBox(Picture1, "Linhas", k);
-    Price[k] = LineBox(Picture1, "Price", k);
+    Price[k] = PriceBox(Picture1, k);
+    QObject::connect(Price[k], &QLineEdit::textChanged, Price[k], [box = Price[k]] { FitPrice(box); });
     Command12[k] = Button(Picture1, "Command12", "<-");
     Command12[k]->setProperty("Index", k);
     PlaceAt(Remove[k], layout.remove[k]);
@@ -122,6 +185,7 @@ void PageGrid::ApplyLayout(const MainLayout& layout) {
   for (int k = 0; k < kLinesPerPage; ++k) {
     PlaceAt(Linhas[k], layout.linhas[k]);
     PlaceAt(Price[k], layout.price[k]);
+    FitPrice(Price[k]);
     PlaceAt(Command12[k], layout.command12[k]);
   }
 }
@@ -168,10 +232,12 @@ void PageGrid::Apply(const PageView& view) {
       SetColours(Linhas[k], QPalette::Base, line.style->back_color, line.style->fore_color);
       SetColours(Price[k], QPalette::Base, line.style->back_color, line.style->fore_color);
       SetFont(Linhas[k], font_name, line.style->font_size);
-      SetFont(Price[k], font_name, line.style->font_size);
+      SetPriceFont(Price[k], font_name, line.style->font_size);
     } else {
       SetFont(Linhas[k], font_name, Linhas[k]->font().pointSize());
-      SetFont(Price[k], font_name, Price[k]->font().pointSize());
+      SetPriceFont(Price[k], font_name,
+                   Price[k]->property(kWantedPoints).isValid() ? Price[k]->property(kWantedPoints).toInt()
+                                                               : Price[k]->font().pointSize());
     }
     LinhasVerso[k]->setText(Q(line.title_text));
     SetColours(LinhasVerso[k], QPalette::Base, line.title_back_color, line.title_fore_color);

@@ -70,8 +70,4 @@ void StoreSidePicture(MenuDocument& doc, int page, int side, const std::string& 
   if (std::string* field = SidePictureField(doc, page, side)) *field = picture;
 }
 
-std::string BackgroundPictureField(const std::string& chosen, const std::string& project_folder) {
-  return PictureFieldFor(chosen, project_folder);  // one rule for every picture the designer stores
-}
-
 }  // namespace tabulo

@@ -32,8 +32,4 @@ std::string SidePicture(const MenuDocument& doc, int page, int side);
 void StoreSideColour(MenuDocument& doc, int page, int side, int32_t colour);
 void StoreSidePicture(MenuDocument& doc, int page, int side, const std::string& picture);
 
-// The picture field for a file chosen in the file dialog: a file directly in the project folder is stored
-// as its bare name, which the page takes relative to the project folder; any other file keeps its full path.
-std::string BackgroundPictureField(const std::string& chosen, const std::string& project_folder);
-
 }  // namespace tabulo

@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "designer/document/numbers.h"
-#include "platform/files.h"
 
 namespace tabulo {
 namespace {
@@ -15,15 +14,6 @@ namespace {
 constexpr const char* kPlaqueLettersFromLastPage = "ABCDEFGHIJKL ";
 constexpr const char* kPlaqueLettersFixed = "DEFGHIJKLABC ";
 constexpr int kPlaquePages = 12;
-
-bool HasSeparator(const std::string& path) {
-  return path.find_first_of("\\/") != std::string::npos;
-}
-
-std::string FileNameOf(const std::string& path) {
-  size_t cut = path.find_last_of("\\/");
-  return cut == std::string::npos ? path : path.substr(cut + 1);
-}
 
 // One character (1-based position) of a letter row; "" outside it.
 std::string LetterAt(const std::string& letters, int position) {
@@ -68,37 +58,6 @@ int32_t ColourValue(const std::string& text, int32_t fallback) {
   auto number = StrictNumber(text);
   if (!number || *number < 0 || *number > kWhite) return fallback;
   return WholeNumber(*number);
-}
-
-namespace {
-
-bool IsAbsolute(const std::string& path) {
-  const bool drive = path.size() >= 2 && path[1] == ':' &&
-                     ((path[0] >= 'A' && path[0] <= 'Z') || (path[0] >= 'a' && path[0] <= 'z'));
-  return drive || (!path.empty() && (path[0] == '/' || path[0] == '\\'));
-}
-
-}  // namespace
-
-std::string ResolvePicture(std::string& field, const std::string& project_folder, const PictureProbe& probe) {
-  if (!HasSeparator(field)) field = project_folder + field;
-  if (probe && probe(field)) return field;
-  // A path written on another system: below the project folder when it is relative ("Fotos\\Wide.png"),
-  // else its file name in the project folder ("D:\\Fotos\\Wide.PNG" for "wide.png"), in any letter case.
-  std::vector<std::string> candidates;
-  if (!IsAbsolute(field) && field.rfind(project_folder, 0) != 0) candidates.push_back(project_folder + field);
-  candidates.push_back(project_folder + FileNameOf(field));
-  for (std::string candidate : candidates) {
-    std::replace(candidate.begin(), candidate.end(), '\\', '/');
-    for (const std::string& file : {candidate, ExistingFileIgnoringCase(candidate)}) {
-      if (!file.empty() && probe && probe(file)) {
-        field = file;
-        return field;
-      }
-    }
-  }
-  field = candidates.back();
-  return {};
 }
 
 std::optional<std::string> PlaqueLetter(const MenuDocument& doc, int page) {

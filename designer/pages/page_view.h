@@ -2,7 +2,8 @@
 // The page view: everything the current page shows, computed from the document in one place. The main window
 // copies it onto its widgets and printing draws from it, so there is one rule for what a line looks like.
 // Computing the view also makes the two write-backs a redraw always made: an empty page colour becomes the
-// pale-yellow default, and picture paths are resolved against the project folder.
+// pale-yellow default, and a picture found elsewhere than its field said is stored as found
+// (picture_paths.h).
 
 #include <array>
 #include <cstdint>
@@ -11,6 +12,7 @@
 #include <string>
 
 #include "designer/document/menu_document.h"
+#include "designer/storage/picture_paths.h"
 
 namespace tabulo {
 
@@ -35,9 +37,7 @@ inline constexpr int kFontSizeTitle = 14;
 inline constexpr int kFontSizeNote = 9;
 inline constexpr int kFontSizeGroupTitle = 9;
 
-// True when the picture at `path` can be shown. The window asks its image reader; without a window a
-// readable file is taken as loadable.
-using PictureProbe = std::function<bool(const std::string& path)>;
+// Without a window a readable file is taken as a picture that can be shown.
 bool PictureFileReadable(const std::string& path);
 
 struct SideView {
@@ -86,12 +86,5 @@ std::optional<std::string> PlaqueLetter(const MenuDocument& doc, int page);
 // The colour a colour field holds, or `fallback` when it holds no usable colour (text that is not a number,
 // or a number outside the RGB range). Such text can only come from an edited file; drawing goes on.
 int32_t ColourValue(const std::string& text, int32_t fallback);
-
-// The picture loading rule for a picture field: a bare file name is taken in the project folder (and stored
-// so); a path that cannot be loaded is looked for below the project folder (when relative) and then as its
-// file name in the project folder, "\\" separating folders and the name's letter case ignored, so a project
-// folder moved elsewhere, or from Windows, finds its pictures; the field then names the file found. Returns
-// the file to show, "" when none can be loaded.
-std::string ResolvePicture(std::string& field, const std::string& project_folder, const PictureProbe& probe);
 
 }  // namespace tabulo

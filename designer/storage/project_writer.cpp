@@ -5,6 +5,7 @@
 
 #include "designer/document/catalogue_lookup.h"
 #include "designer/document/numbers.h"
+#include "designer/storage/picture_paths.h"
 #include "designer/storage/project_files.h"
 #include "designer/storage/project_layout.h"
 #include "designer/storage/text_codec.h"
@@ -211,6 +212,9 @@ ReadReport LoadProject(MenuDocument& doc, const std::string& chosen) {
 
 WriteReport SaveProjectAs(MenuDocument& doc, const std::string& chosen) {
   const std::string path = ResolveProjectPath(chosen);
+  // Pictures named relative to the old folder are the same files seen from the new one; pictures below the
+  // new folder are named relative to it.
+  RebasePictures(doc, doc.ProjectFolder, ProjectFolderOf(path));
   doc.ProjectFolder = ProjectFolderOf(path);
   doc.ProjectBase = ProjectBaseOf(path);
   FileBatch batch(doc.ProjectBase + kJournalFile);

@@ -147,6 +147,7 @@ TEST_F(ModifierEdits, DeletingADefinitionLeavesTheLevelsThatNameIt) {
   Define(doc, "Sides", {"Chips", "Rice", "Salad"});
   Define(doc, "Drinks", {"Water", "Wine"});
   Record(doc, "Steak", {"Sauces", "Drinks"});
+  doc.Modifiers[0].Default[0] = 1;  // Mayo
   doc.Modifiers[0].Default[1] = 2;  // Wine
   EXPECT_EQ(DeleteModifierDefs(doc, "Sauces"), 1);
   ASSERT_EQ(doc.NumModifierDefs, 2);
@@ -155,6 +156,10 @@ TEST_F(ModifierEdits, DeletingADefinitionLeavesTheLevelsThatNameIt) {
   EXPECT_EQ(Levels(doc, 0), (Names{"Sauces", "Drinks"}));
   EXPECT_TRUE(LevelMembers(doc, "Sauces").empty());
   EXPECT_EQ(doc.Modifiers[0].Default[1], 2) << "the moved definition's defaults stay on their members";
+  EXPECT_EQ(doc.Modifiers[0].Default[0], 1) << "kept for the definition's return";
+  Define(doc, "Sauces", {"Mayo", "Aioli"});
+  EXPECT_EQ(RemoveMembers(doc, "Sauces", "Aioli"), 1);
+  EXPECT_EQ(doc.Modifiers[0].Default[0], 1);
   EXPECT_EQ(DeleteModifierDefs(doc, "none"), 0);
 }
 

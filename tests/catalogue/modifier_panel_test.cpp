@@ -16,6 +16,7 @@
 #include "designer/document/catalogue_lookup.h"
 #include "designer/mainwindow/main_window.h"
 #include "designer/pages/page_grid_widget.h"
+#include "designer/storage/project_files.h"
 #include "tests/support/temp_folder.h"
 
 namespace tabulo {
@@ -324,6 +325,76 @@ TEST_F(Panel, FullTablesAreToldAndNothingIsAdded) {
   Click(panel_->Command8);
   EXPECT_TRUE(doc == full);
   EXPECT_EQ(prompts_.messages.back(), kModifierRecordsFullMessage);
+}
+
+// A project whose level names a cooking point that is chosen by default ("Médio") before its definition
+// has members: filling the definition, deleting it and making it again keep the stored default, in the
+// document and in the saved modifiers file, until a member row is clicked.
+TEST_F(Panel, StoredDefaultsOutliveEditsOfTheirDefinition) {
+  test::TempFolder folder;
+  const std::string project = folder / "menu.TB1";
+  const std::string modifiers_file = folder / "menu_modifiers.txt";
+  const std::string kStoredModifiers = "Bife\r\nPonto\r\nmaximo  1\r\ndefault  2\r\n\r\n";
+  {
+    auto written = std::make_unique<MenuDocument>();
+    int number = 1;
+    for (const char* name : {"Bife", "Mal passado",
+                             "M\xc3\xa9"
+                             "dio",
+                             "Bem passado"}) {
+      AppendPlu(*written, std::to_string(number++), "1", name);
+    }
+    Define(*written, "Ponto", {});
+    GiveLevels(*written, "Bife", {"Ponto"});
+    written->Modifiers[0].Default[0] = 2;  // member 1, "Médio", once the definition has it
+    ASSERT_TRUE(SaveProjectAs(*written, project).ok);
+  }
+  ASSERT_EQ(test::ReadFile(modifiers_file), kStoredModifiers);
+  LoadProject(doc, project);
+  Start();
+
+  auto add_members = [&] {
+    ClickRow(Plus(), 1);  // "Mal passado", then the two after it
+    ClickRow(AllDefs(), 0);
+    for (int i = 0; i < 3; ++i) Click(panel_->Command1);
+  };
+  auto shown_defaults = [&] {
+    ClickRow(Records(), 0);
+    ClickRow(Levels(), 0);
+    return CheckedRows(Members());
+  };
+  add_members();
+  EXPECT_EQ(Rows(Members()), (QStringList{"Mal passado", "M\u00e9dio", "Bem passado"}));
+  EXPECT_EQ(doc.Modifiers[0].Default[0], 2);
+  EXPECT_EQ(shown_defaults(), std::vector<int>{1});
+  ASSERT_TRUE(SaveProjectAs(doc, project).ok);
+  EXPECT_EQ(test::ReadFile(modifiers_file), kStoredModifiers);
+
+  // Deleted: the level keeps its name and its default; made again and filled: "Médio" is the default again.
+  ClickRow(AllDefs(), 0);
+  Click(panel_->Command6);
+  EXPECT_EQ(doc.NumModifierDefs, 0);
+  EXPECT_EQ(doc.Modifiers[0].Default[0], 2);
+  ASSERT_TRUE(SaveProjectAs(doc, project).ok);
+  EXPECT_EQ(test::ReadFile(modifiers_file), kStoredModifiers);
+  prompts_.inputs = {std::string("Ponto")};
+  Click(panel_->Command5);
+  add_members();
+  ASSERT_TRUE(SaveProjectAs(doc, project).ok);
+  EXPECT_EQ(test::ReadFile(modifiers_file), kStoredModifiers);
+
+  auto read = std::make_unique<MenuDocument>();
+  LoadProject(*read, project);
+  EXPECT_EQ(read->Modifiers[0].Default[0], 2);
+  EXPECT_EQ(read->ModifierDefs[0].Count, 3);
+  EXPECT_EQ(shown_defaults(), std::vector<int>{1});
+
+  // Only a click on a member row changes it.
+  Toggle(1);
+  Toggle(2);
+  EXPECT_EQ(doc.Modifiers[0].Default[0], 4);
+  ASSERT_TRUE(SaveProjectAs(doc, project).ok);
+  EXPECT_EQ(test::ReadFile(modifiers_file), "Bife\r\nPonto\r\nmaximo  1\r\ndefault  4\r\n\r\n");
 }
 
 // The panel in the designer: the page's lines and "Refresh_Page" drive it.

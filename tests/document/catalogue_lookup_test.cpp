@@ -44,7 +44,10 @@ TEST(CatalogueLookup, NextNumberIsOneAboveTheLargest) {
   EXPECT_EQ(NextPluNumber(*Catalogue({{"0", "a"}, {"-5", "b"}, {"abc", "c"}})), 1);
   EXPECT_EQ(NextPluNumber(*Catalogue({{"12", "a"}, {"3", "b"}})), 13);
   EXPECT_EQ(NextPluNumber(*Catalogue({{"2.5", "a"}})), 4) << "3.5 rounds to even";
-  EXPECT_EQ(NextPluNumber(*Catalogue({{"9999999999999", "a"}})), INT32_MAX);
+  // One above the largest does not fit in a number: the lowest free number instead, never a duplicate.
+  EXPECT_EQ(NextPluNumber(*Catalogue({{"9999999999999", "a"}})), 1);
+  EXPECT_EQ(NextPluNumber(*Catalogue({{"1", "a"}, {"2147483647", "b"}, {"2.5", "c"}, {"3", "d"}})), 2);
+  EXPECT_EQ(NextPluNumber(*Catalogue({{"2147483646", "a"}})), INT32_MAX);
 }
 
 TEST(CatalogueLookup, FindByDescriptionIsExact) {
@@ -54,6 +57,11 @@ TEST(CatalogueLookup, FindByDescriptionIsExact) {
   EXPECT_EQ(FindPluByDescription(*doc, "Soup "), 2);
   EXPECT_EQ(FindPluByDescription(*doc, "Fish"), -1);
   EXPECT_EQ(FindPluByDescription(*doc, ""), -1);
+  // A deleted entry is no PLU: its description finds the next entry of that name, or none.
+  DeletePluNumber(*doc, 1);
+  EXPECT_EQ(FindPluByDescription(*doc, "Soup"), 3);
+  DeletePluNumber(*doc, 4);
+  EXPECT_EQ(FindPluByDescription(*doc, "Soup"), -1);
 }
 
 TEST(CatalogueLookup, AppendRefusesAFullCatalogue) {

@@ -51,6 +51,36 @@ TEST_F(DesignerSession, TheWorkCopyCarriesTheMenuToTheNextStart) {
   EXPECT_EQ(next->Botoes[3], 4);
 }
 
+// Pictures named relative to the project's folder are files of that folder: the work copy, read back with
+// the work folder as its folder, names them with their full path; a project saved elsewhere names them from
+// its own folder, relative when they lie below it.
+TEST_F(DesignerSession, PicturesKeepTheirFilesThroughTheWorkCopyAndSaveAs) {
+  StartDesigner(*doc_);
+  test::TempFolder projects;
+  const std::string summer = projects / "summer/";
+  doc_->ProjectFolder = summer;
+  doc_->PagePictureA[2] = "pics/front.jpg";
+  doc_->LineLayout[5].TitlePicture = "group.jpg";
+  doc_->PagePictureB[2] = "/elsewhere/back.jpg";
+  ASSERT_TRUE(WriteWorkCopy(*doc_).ok);
+  EXPECT_EQ(doc_->PagePictureA[2], "pics/front.jpg") << "the menu itself is left as it is";
+
+  auto next = std::make_unique<MenuDocument>();
+  StartDesigner(*next);
+  EXPECT_EQ(next->PagePictureA[2], summer + "pics/front.jpg");
+  EXPECT_EQ(next->LineLayout[5].TitlePicture, summer + "group.jpg");
+  EXPECT_EQ(next->PagePictureB[2], "/elsewhere/back.jpg");
+
+  ASSERT_TRUE(fs::create_directories(projects / "summer"));
+  ASSERT_TRUE(SaveProject(*next, summer + "menu.TB1").ok);
+  EXPECT_EQ(next->PagePictureA[2], "pics/front.jpg");
+  EXPECT_EQ(next->LineLayout[5].TitlePicture, "group.jpg");
+  ASSERT_TRUE(fs::create_directories(projects / "winter"));
+  ASSERT_TRUE(SaveProject(*next, projects / "winter/menu.TB1").ok);
+  EXPECT_EQ(next->PagePictureA[2], summer + "pics/front.jpg");
+  EXPECT_EQ(next->PagePictureB[2], "/elsewhere/back.jpg");
+}
+
 TEST_F(DesignerSession, LoadAndSaveUnderChosenNames) {
   StartDesigner(*doc_);
   AppendPlu(*doc_, "4", "2.50", "Soup");

@@ -557,22 +557,5 @@ TEST_F(GroupTitle, TextsAndPictureFollowThePageShown) {
   EXPECT_EQ(Line(1, 5).TitleText, "Wines");
 }
 
-TEST(GroupPicture, StoredRelativeToTheProjectFolder) {
-  struct Case {
-    const char* chosen;
-    const char* folder;
-    const char* stored;
-  };
-  const Case cases[] = {
-      {"/menus/bar/wine.jpg", "/menus/bar/", "wine.jpg"},
-      {"/menus/other/wine.jpg", "/menus/bar/", "/menus/other/wine.jpg"},
-      {"/menus/barn/wine.jpg", "/menus/bar/", "/menus/barn/wine.jpg"},
-      {"/menus/bar/pics/wine.jpg", "/menus/bar/", "/menus/bar/pics/wine.jpg"},  // only bare names resolve
-      {"/menus/bar/wine.jpg", "", "/menus/bar/wine.jpg"},
-      {"c:/menus/bar/wine.jpg", "c:\\menus\\bar\\", "wine.jpg"},
-  };
-  for (const Case& c : cases) EXPECT_EQ(PictureFieldFor(c.chosen, c.folder), c.stored) << c.chosen;
-}
-
 }  // namespace
 }  // namespace tabulo

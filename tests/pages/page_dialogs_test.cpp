@@ -5,8 +5,10 @@
 #include <QFontDatabase>
 #include <QTest>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 
+#include "designer/document/catalogue_lookup.h"
 #include "designer/pages/background_dialog.h"
 #include "designer/pages/default_colors_dialog.h"
 #include "designer/pages/line_order_dialog.h"
@@ -50,6 +52,11 @@ TEST_F(PageDialogs, LineOrderActsOnTheLineAndPageOfTheMomentThenRedrawsAndCloses
   EXPECT_EQ(form->Command2->text(), "MOVE UP");
   EXPECT_EQ(form->Command3->text(), "MOVE DOWN");
   ASSERT_TRUE(form->isVisible());
+  // It names the line it acts on, and its buttons say what they do.
+  EXPECT_EQ(form->Label1->text(), "Line 4 of page 2 (empty)") << "PLU 103 is not in the catalogue";
+  EXPECT_NE(form->Command2->toolTip().indexOf("Removes this line: the lines below it move up"), -1);
+  EXPECT_NE(form->Command3->toolTip().indexOf("Inserts an empty line here"), -1);
+  EXPECT_NE(form->Command1->toolTip().indexOf("stays in the catalogue"), -1);
 
   Click(form->Command3);
   EXPECT_EQ(doc_->Botoes[SlotOf(2, 3)], 0);
@@ -59,8 +66,10 @@ TEST_F(PageDialogs, LineOrderActsOnTheLineAndPageOfTheMomentThenRedrawsAndCloses
   EXPECT_FALSE(form->isVisible());
 
   // The same shared window, opened again for another line.
+  AppendPlu(*doc_, "103", "2", "Soup");  // moved down onto line 5
   doc_->Hand.CurrentLine = 4;
   EXPECT_EQ(ShowLineOrderDialog(host_), form);
+  EXPECT_EQ(form->Label1->text(), "Line 5 of page 2: Soup");
   Click(form->Command2);
   EXPECT_EQ(doc_->Botoes[SlotOf(2, 4)], 104);
   EXPECT_EQ(doc_->Botoes[SlotOf(2, 23)], 0);
@@ -184,6 +193,16 @@ TEST_F(PageDialogs, BrowseStoresPicturesInsideTheProjectFolderByName) {
   EXPECT_FALSE(form->isVisible());
   EXPECT_EQ(updates_, 1);
   EXPECT_EQ(BuildPageView(*doc_, 3).back.picture, project / "back.jpg") << "the page side shows it";
+
+  // A picture in a sub-folder of the project is named relative to it too, and stays so when drawn.
+  std::filesystem::create_directories(project / "pics");
+  test::WriteFile(project / "pics/side.jpg", "picture");
+  form = ShowBackgroundDialog(host_);
+  prompts_.file_names.push_back(project / "pics/side.jpg");
+  Click(form->Command2);
+  EXPECT_EQ(doc_->PagePictureB[3], "pics/side.jpg");
+  EXPECT_EQ(BuildPageView(*doc_, 3).back.picture, project / "pics/side.jpg");
+  EXPECT_EQ(doc_->PagePictureB[3], "pics/side.jpg");
 
   doc_->PagePictureB[3] = "back.jpg";  // as stored, not as the view resolved it
   form = ShowBackgroundDialog(host_);

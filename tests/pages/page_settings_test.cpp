@@ -5,21 +5,22 @@
 #include <memory>
 
 #include "designer/pages/page_view.h"
+#include "designer/storage/picture_paths.h"
 
 namespace tabulo {
 namespace {
 
-TEST(PageSettings, PicturesInTheProjectFolderAreStoredByName) {
-  EXPECT_EQ(BackgroundPictureField("/menus/summer/back.jpg", "/menus/summer/"), "back.jpg");
-  EXPECT_EQ(BackgroundPictureField("C:\\menus\\summer\\back.JPG", "C:\\menus\\summer\\"), "back.JPG");
-  // Outside the folder, in a folder whose name only starts like it, or in a sub-folder: the full path.
-  EXPECT_EQ(BackgroundPictureField("/pictures/back.jpg", "/menus/summer/"), "/pictures/back.jpg");
-  EXPECT_EQ(BackgroundPictureField("/menus/summer2/back.jpg", "/menus/summer/"), "/menus/summer2/back.jpg");
-  EXPECT_EQ(BackgroundPictureField("/menus/summer/img/back.jpg", "/menus/summer/"),
-            "/menus/summer/img/back.jpg");
+TEST(PageSettings, PicturesBelowTheProjectFolderAreStoredRelativeToIt) {
+  EXPECT_EQ(StoredPicturePath("/menus/summer/back.jpg", "/menus/summer/"), "back.jpg");
+  EXPECT_EQ(StoredPicturePath("C:\\menus\\summer\\back.JPG", "C:\\menus\\summer\\"), "back.JPG");
+  EXPECT_EQ(StoredPicturePath("c:/menus/bar/pics/wine.jpg", "c:\\menus\\bar\\"), "pics/wine.jpg");
+  EXPECT_EQ(StoredPicturePath("/menus/summer/img/back.jpg", "/menus/summer/"), "img/back.jpg");
+  // Outside the folder, or in a folder whose name only starts like it: the full path.
+  EXPECT_EQ(StoredPicturePath("/pictures/back.jpg", "/menus/summer/"), "/pictures/back.jpg");
+  EXPECT_EQ(StoredPicturePath("/menus/summer2/back.jpg", "/menus/summer/"), "/menus/summer2/back.jpg");
   // No project yet: nothing to be relative to.
-  EXPECT_EQ(BackgroundPictureField("/pictures/back.jpg", ""), "/pictures/back.jpg");
-  EXPECT_EQ(BackgroundPictureField("/menus/summer/", "/menus/summer/"), "/menus/summer/");
+  EXPECT_EQ(StoredPicturePath("/pictures/back.jpg", ""), "/pictures/back.jpg");
+  EXPECT_EQ(StoredPicturePath("/menus/summer/", "/menus/summer/"), "/menus/summer/");
 }
 
 TEST(PageSettings, SidesAreReadAsShownAndWrittenOnlyInsideTheTables) {

@@ -189,11 +189,21 @@ TEST(PageView, PictureLoadingRule) {
     std::string stored_after;
   };
   const Case cases[] = {
-      {"back.png", {"/menus/back.png"}, "/menus/back.png", "/menus/back.png"},
-      {"back.png", {}, "", "/menus/back.png"},
+      {"back.png", {"/menus/back.png"}, "/menus/back.png", "back.png"},
+      {"pics\\back.png", {"/menus/pics/back.png"}, "/menus/pics/back.png", "pics\\back.png"},
       {"/elsewhere/back.png", {"/elsewhere/back.png"}, "/elsewhere/back.png", "/elsewhere/back.png"},
-      {"C:\\old place\\back.png", {"/menus/back.png"}, "/menus/back.png", "/menus/back.png"},
-      {"/gone/back.png", {}, "", "/menus/back.png"},
+      // Found elsewhere than named: stored as found, relative below the project folder.
+      {"/menus/pics/back.png", {"/menus/pics/back.png"}, "/menus/pics/back.png", "pics/back.png"},
+      {"C:\\old place\\back.png", {"/menus/back.png"}, "/menus/back.png", "back.png"},
+      {"/old/menu/pics/back.png",
+       {"/menus/pics/back.png", "/menus/back.png"},
+       "/menus/pics/back.png",
+       "pics/back.png"},
+      {"pics/back.png", {"/menus/back.png"}, "/menus/back.png", "back.png"},
+      // Found nowhere: the path stays, so the picture shows again once it is back.
+      {"back.png", {}, "", "back.png"},
+      {"/gone/back.png", {}, "", "/gone/back.png"},
+      {"pics/back.png", {}, "", "pics/back.png"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.stored);

@@ -211,9 +211,8 @@ TEST_F(PrintCommand, RealMenuCardsOnPaper) {
     auto run = Print({"--page", "1", "--origin", "paper"});
     ASSERT_EQ(run.exit_code, 0) << run.err;
     EXPECT_EQ(run.err.find("Wide.PNG"), std::string::npos) << run.err;
-    // Named as the project holds it once opened (the designer keeps the file name in the project folder).
-    EXPECT_NE(run.err.find("warning: Picture not found: " + folder_ / "GROUP.png"), std::string::npos)
-        << run.err;
+    // Named as the project holds it: a picture found nowhere keeps its path.
+    EXPECT_NE(run.err.find("warning: Picture not found: fotos\\GROUP.png"), std::string::npos) << run.err;
     const std::vector<Word> words = Words(pdf_);
     for (const Word& word : words) {
       if (word.page == 1 && word.y_min > 59 && word.y_min < 59 + 6.88 * 3 && word.x_min < 160) {
@@ -236,6 +235,68 @@ TEST_F(PrintCommand, RealMenuCardsOnPaper) {
         << run.err;
     EXPECT_EQ(run.err.find("line 1:"), std::string::npos) << run.err;
   }
+}
+
+// Pictures kept in a sub-folder of the project travel with the project folder: moved elsewhere, the project
+// prints them, whether it names them relative to its folder or (as older projects did) with the full path of
+// the folder it was in.
+TEST_F(PrintCommand, PicturesInASubFolderMoveWithTheProject) {
+  const std::string before = folder_ / "before";
+  std::filesystem::create_directories(before + "/pics");
+  // Two pictures of their own size and colour, as any image program writes them (PPM).
+  auto picture = [](int width, int height, char red) {
+    return "P6\n" + std::to_string(width) + " " + std::to_string(height) + "\n255\n" +
+           std::string(static_cast<size_t>(width * height * 3), red);
+  };
+  test::WriteFile(before + "/pics/front.ppm", picture(60, 80, 'x'));
+  test::WriteFile(before + "/pics/group.ppm", picture(90, 30, 'y'));
+  auto doc = std::make_unique<MenuDocument>();
+  ResetDocument(*doc);
+  ApplyDefaultLanguageNames(*doc);
+  AppendPlu(*doc, "7", "2.50", "Sopa");
+  doc->Botoes[SlotOf(1, 0)] = 7;
+  doc->LineLayout[SlotOf(1, 0)].Kind = kKindPlu;
+  LineLayoutRecord& group = doc->LineLayout[SlotOf(1, 0)];
+  group.TitleMark = kTitleMarkStart;
+  group.TitleText = "Sopas";
+  doc->PagePictureA[1] = before + "/pics/front.ppm";
+  group.TitlePicture = before + "/pics/group.ppm";
+  ASSERT_TRUE(SaveProjectAs(*doc, before + "/menu.TB1").ok);
+  // Saved below its own folder, a picture is named relative to it.
+  EXPECT_NE(test::ReadFile(before + "/menu_printer.txt").find("\r\npics/front.ppm\r\n"), std::string::npos);
+  EXPECT_NE(test::ReadFile(before + "/menu_Layout.txt").find("\r\npics/group.ppm\r\n"), std::string::npos);
+  const std::string old_layout = test::ReadFile(before + "/menu_Layout.txt");
+
+  auto images = [this](const std::string& project) {
+    test::ProgramRun run =
+        RunProgram(BuiltProgram("tabulo"), {"print", project, "--pdf", pdf_, "--page", "1"},
+                   {"QT_QPA_PLATFORM=offscreen"});
+    EXPECT_EQ(run.exit_code, 0) << run.err;
+    EXPECT_EQ(run.err.find("Picture"), std::string::npos) << run.err;
+    // pdfimages lists one row per image after two header lines.
+    const std::string list = RunProgram("/usr/bin/pdfimages", {"-list", pdf_}).out;
+    return static_cast<int>(std::count(list.begin(), list.end(), '\n')) - 2;
+  };
+  const std::string after = folder_ / "elsewhere/menu copy";
+  std::filesystem::create_directories(folder_ / "elsewhere");
+  std::filesystem::rename(before, after);
+  EXPECT_EQ(images(after + "/menu.TB1"), 2) << "the page picture and the group picture";
+
+  // An older project named them with the full path of its former folder.
+  std::string layout = old_layout;
+  layout.replace(layout.find("pics/group.ppm"), 14, "C:\\Menus\\Summer\\pics\\group.ppm");
+  test::WriteFile(after + "/menu_Layout.txt", layout);
+  std::string printer = test::ReadFile(after + "/menu_printer.txt");
+  printer.replace(printer.find("pics/front.ppm"), 14, before + "/pics/front.ppm");
+  test::WriteFile(after + "/menu_printer.txt", printer);
+  EXPECT_EQ(images(after + "/menu.TB1"), 2);
+  // A picture that is really gone is named as the project names it.
+  std::filesystem::remove(after + "/pics/group.ppm");
+  test::ProgramRun run =
+      RunProgram(BuiltProgram("tabulo"), {"print", after + "/menu.TB1", "--pdf", pdf_, "--page", "1"},
+                 {"QT_QPA_PLATFORM=offscreen"});
+  EXPECT_NE(run.err.find("warning: Picture not found: C:\\Menus\\Summer\\pics\\group.ppm"), std::string::npos)
+      << run.err;
 }
 
 TEST_F(PrintCommand, CalibrationSheetAtTheMarginsWithMillimetreRulers) {

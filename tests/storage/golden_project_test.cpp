@@ -38,8 +38,13 @@ class GoldenProject : public ::testing::TestWithParam<const char*> {};
 TEST_P(GoldenProject, SavesAgainByteForByte) {
   std::string source = std::string(TABULO_FIXTURES) + "/projects/" + GetParam();
   test::TempFolder out;
+  // Read and saved in its own folder: saved elsewhere, pictures named relative to the folder would be
+  // named from the new one.
+  for (const auto& entry : fs::directory_iterator(source)) {
+    fs::copy_file(entry.path(), out / entry.path().filename().string());
+  }
   auto doc = std::make_unique<MenuDocument>();
-  ReadReport read = LoadProject(*doc, source + "/menu.TB1");
+  ReadReport read = LoadProject(*doc, out / "menu.TB1");
   EXPECT_TRUE(read.issues.empty()) << read.issues.front().file << ":" << read.issues.front().line << " "
                                    << read.issues.front().message;
   WriteReport written = SaveProjectAs(*doc, out / "menu.TB1");
