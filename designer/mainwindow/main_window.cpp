@@ -230,7 +230,7 @@ void MainWindow::BuildMenus() {
   connect(edit, &QMenu::aboutToShow, this, &MainWindow::UpdateEditMenu);
   QMenu* import = menuBar()->addMenu("Import");
   import->setObjectName("ImportMenu");
-  later(import, "ImportFromDll", "Import From Last Sended Plus");
+  later(import, "ImportFromDll", "Import From Last Sent PLUs");
   later(import, "ImportMercatoXls", "Import From Mercato ( XLS)");
   later(import, "ImportFromXls", "Import From XLS");
   later(import, "ImportCSV", "Import From CSV");

@@ -33,7 +33,7 @@ BackgroundDialog::BackgroundDialog(const PageDialogHost& host, QWidget* owner)
   auto* grid = new QGridLayout(this);
   Command1 = Button(this, "Command1", "");
   Command1->setMinimumWidth(60);
-  grid->addWidget(Caption(this, "Label1", "Backgound Color"), 0, 0);
+  grid->addWidget(Caption(this, "Label1", "Background Color"), 0, 0);
   grid->addWidget(Command1, 0, 1);
   Text1 = new QLineEdit(this);
   Text1->setObjectName("Text1");

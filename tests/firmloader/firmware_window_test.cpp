@@ -130,8 +130,8 @@ TEST_F(FirmwareWindowTest, StartUpListsTheLocalCatalogueAndAsksForAPortThatOpens
   EXPECT_TRUE(window_->Command1->isVisible());
   EXPECT_EQ(prompts_.questions,
             (std::vector<std::string>{"Are you connected to Internet ?",
-                                      "Witch serial port the Base or Cradle are connected?",
-                                      "Witch serial port the Base or Cradle are connected?"}));
+                                      "Which serial port are the Base or Cradle connected to?",
+                                      "Which serial port are the Base or Cradle connected to?"}));
   EXPECT_TRUE(window_->Files().InternetConexion());
 }
 

@@ -171,8 +171,8 @@ TEST_F(LinkWindows, SendWritesTheWorkCopyAndTheBaseStoresTheMenu) {
   EXPECT_EQ(seen[0].dialog_cursor, Qt::WaitCursor);
   EXPECT_EQ(seen[0].main_cursor, Qt::WaitCursor);
   EXPECT_FALSE(seen[0].autosave_running) << "the autosave is held during the transfer";
-  EXPECT_EQ(seen[1].caption, "Sended");
-  EXPECT_EQ(dialog->windowTitle(), "Sended");
+  EXPECT_EQ(seen[1].caption, "Sent");
+  EXPECT_EQ(dialog->windowTitle(), "Sent");
   EXPECT_EQ(dialog->cursor().shape(), Qt::ArrowCursor);
   EXPECT_EQ(window_->cursor().shape(), Qt::ArrowCursor);
   EXPECT_TRUE(AutosaveRunning());
@@ -428,7 +428,7 @@ TEST_F(LinkWindows, ASendRunsBesideTheReceptionTestAndCancelKeepsTheOldMenu) {
   SendDialog* dialog = OpenSend();
   ASSERT_NE(dialog, nullptr);
   PressSend(dialog);
-  ASSERT_EQ(dialog->windowTitle(), "Sended") << dialog->Status->text().toStdString();
+  ASSERT_EQ(dialog->windowTitle(), "Sent") << dialog->Status->text().toStdString();
   json small = json::parse(test::ReadFile(menu_file));
   ASSERT_TRUE(QTest::qWaitFor([&] { return reception->TerminalNo->text() == "6"; }, 20000))
       << "the reception test polls on beside the send";

@@ -142,7 +142,7 @@ TEST_F(Designer, MenuBarInOrderAndItsWindowsOpen) {
                                    "  Undo",
                                    "  Redo",
                                    "Import",
-                                   "  Import From Last Sended Plus",
+                                   "  Import From Last Sent PLUs",
                                    "  Import From Mercato ( XLS)",
                                    "  Import From XLS",
                                    "  Import From CSV",
