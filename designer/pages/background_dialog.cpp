@@ -27,7 +27,7 @@ QPushButton* Button(QWidget* parent, const char* name, const char* caption) {
 }  // namespace
 
 BackgroundDialog::BackgroundDialog(const PageDialogHost& host, QWidget* owner)
-    : QWidget(owner, Qt::Window), host_(host) {
+    : QWidget(owner, Qt::Tool), host_(host) {
   setObjectName("Form8");
   setWindowTitle("Background effects");
   auto* grid = new QGridLayout(this);
@@ -94,8 +94,7 @@ void BackgroundDialog::closeEvent(QCloseEvent* event) {
   event->accept();
 }
 
-BackgroundDialog* ShowBackgroundDialog(const PageDialogHost& host) {
-  static QPointer<BackgroundDialog> instance;
+BackgroundDialog* ShowBackgroundDialog(QPointer<BackgroundDialog>& instance, const PageDialogHost& host) {
   return ShowPageWindow(instance, host);
 }
 
