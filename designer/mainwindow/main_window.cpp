@@ -204,7 +204,7 @@ void MainWindow::BuildMenus() {
   // A command that edits the document is one undo step named after it; the others (saving, leaving) and
   // Load, which makes its own step, are not.
   enum Edits { kEdits, kOwnStep };
-  // Captions carry their mnemonic ("&"): Alt and the letter open a menu, and F10 reaches the menu bar.
+  // Captions carry their mnemonic ("&"): Alt and the letter open a menu.
   auto item = [this](QMenu* menu, const char* name, const char* caption, void (MainWindow::*handler)(),
                      Edits edits = kEdits) {
     QAction* action = menu ? menu->addAction(caption) : menuBar()->addAction(caption);
@@ -268,6 +268,13 @@ void MainWindow::BuildMenus() {
   later(nullptr, "Receive", "&Receive");
   upgrade_firmware_ =
       item(nullptr, "UpgradeFirmware", "&Upgrade Firmware", &MainWindow::UpgradeFirmware_Click, kOwnStep);
+  // F10 opens the first menu, from where the arrow keys reach every other.
+  auto* to_menus = new QAction(this);
+  to_menus->setObjectName("MenuBarKey");
+  to_menus->setShortcut(Qt::Key_F10);
+  addAction(to_menus);
+  connect(to_menus, &QAction::triggered, this,
+          [this] { menuBar()->setActiveAction(menuBar()->actions().constFirst()); });
 }
 
 void MainWindow::BuildModifierFrame(QWidget* parent) {

@@ -698,6 +698,10 @@ TEST_F(Designer, TheKeyboardReachesMenusLinesAndCommands) {
   auto* file = window_->findChild<QMenu*>("FileMenu");
   EXPECT_TRUE(QTest::qWaitFor([&] { return file->isVisible(); }, 2000)) << "Alt+F opens File";
   file->close();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !file->isVisible(); }, 2000));
+  QTest::keyClick(Line(0), Qt::Key_F10);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return file->isVisible(); }, 2000)) << "F10 reaches the menu bar";
+  file->close();
 
   // Up and Down walk the lines, committing what was typed; Page Down and Page Up turn the page.
   Line(5)->setFocus(Qt::MouseFocusReason);
