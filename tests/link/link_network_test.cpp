@@ -146,8 +146,8 @@ TEST_F(LinkNetwork, SitesGetTheMenuInParallelAndAnUnreachableOneIsReported) {
   EXPECT_EQ(StoredTree(lisbon_menu), test::SmallMenuTree());
   EXPECT_EQ(StoredTree(porto_menu), test::SmallMenuTree());
   for (const std::string& line : std::vector<std::string>{
-           "Lisbon Baixa: Sent (2 items, 2 modifier choices)",
-           "Porto: Sent (2 items, 2 modifier choices)", "Sent to 2 of 3 sites; failed: 1",
+           "Lisbon Baixa: Sent (2 items, 2 modifier choices)", "Porto: Sent (2 items, 2 modifier choices)",
+           "Sent to 2 of 3 sites; failed: 1",
            "  FAILED  Faro (" + closed + "): cannot open the link: cannot connect to 127.0.0.1:",
            "Connection refused"}) {
     EXPECT_NE(run.out.find(line), std::string::npos) << line << "\n" << run.out;
