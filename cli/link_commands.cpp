@@ -146,7 +146,7 @@ int SendCommand(const Arguments& args) {
   WriteReport kept = KeepSentMenu(doc, std::time(nullptr));
   if (!kept.ok)
     std::cerr << "tabulo: the sent menu was not kept: " << kept.failed_path << " " << kept.error << "\n";
-  std::cout << kSendedCaption << " (" << result.items << " items, " << result.choices << " modifier choices)"
+  std::cout << kSentCaption << " (" << result.items << " items, " << result.choices << " modifier choices)"
             << std::endl;
   return kExitOk;
 }

@@ -175,7 +175,7 @@ void Finish(SiteRun& run) {
   run.finished = true;
   run.ended = std::chrono::steady_clock::now();
   if (!run.outcome.empty()) {
-    std::cout << run.site->name << ": " << (run.outcome == "sent" ? kSendedCaption : "FAILED") << " ("
+    std::cout << run.site->name << ": " << (run.outcome == "sent" ? kSentCaption : "FAILED") << " ("
               << Shown(run.detail) << ")" << std::endl;
     return;
   }

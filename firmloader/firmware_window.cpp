@@ -46,6 +46,10 @@ FirmwareWindow::FirmwareWindow(KestrelApi& api, UserPrompts& prompts, const std:
   WaitProgress->setObjectName("WaitProgress");
   WaitProgress->setTextVisible(true);
   WaitProgress->hide();
+  Status = new QLabel(this);
+  Status->setObjectName("Status");
+  Status->setWordWrap(true);
+  Status->setTextInteractionFlags(Qt::TextSelectableByMouse);
   Command1 = new QPushButton("Update all the software to use Offline.", this);
   Command1->setObjectName("Command1");
   auto* server_label = new QLabel("Download server:", this);
@@ -63,6 +67,7 @@ FirmwareWindow::FirmwareWindow(KestrelApi& api, UserPrompts& prompts, const std:
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(list_label);
   layout->addWidget(List1, 2);
+  layout->addWidget(Status);
   layout->addWidget(log_label);
   layout->addWidget(Text1, 1);
   layout->addWidget(WaitProgress);
@@ -134,6 +139,12 @@ void FirmwareWindow::Command1_Click() {
   UpdateAllForOffline(files_, catalogue_, *this);
   LoadProgramList();
   SetBusy(false);
+  ShowServerFailure();
+}
+
+void FirmwareWindow::ShowServerFailure() {
+  Status->setText(files_.NetError() ? QString::fromStdString("The download failed: " + files_.LastError())
+                                    : QString());
 }
 
 namespace {
@@ -168,6 +179,7 @@ void FirmwareWindow::List1_Click(int row) {
   procedures_->List1_Click(catalogue_, ProgramKeys[static_cast<size_t>(row)]);
   api_.SetTransferProgress(nullptr);
   SetBusy(false);
+  ShowServerFailure();
 }
 
 void FirmwareWindow::AddLog(const std::string& text) {

@@ -6,6 +6,7 @@
 // and the button are disabled and the window stays open, so that no second procedure or download starts
 // and no device is left half-programmed by a closed window.
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -55,6 +56,7 @@ class FirmwareWindow : public QWidget, public ToolConsole {
   QPushButton* Command1 = nullptr;
   QLineEdit* ServerFolder = nullptr;     // the download server's firmware folder
   QProgressBar* WaitProgress = nullptr;  // shown during a long wait, with the time left
+  QLabel* Status = nullptr;              // why the last download failed, above the log
 
  signals:
   // The user set another download server address; the program keeps it in its settings.
@@ -66,6 +68,8 @@ class FirmwareWindow : public QWidget, public ToolConsole {
 
  private:
   void SetBusy(bool busy);
+  // After a command: the download server's failure, if it had one, stays in sight until the next command.
+  void ShowServerFailure();
   void ServerFolder_Edited();
 
   KestrelApi& api_;

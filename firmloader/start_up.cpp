@@ -21,7 +21,7 @@ bool AskInternetConexion(UserPrompts& prompts) {
 std::optional<int> AskComPort(UserPrompts& prompts, KestrelApi& api) {
   for (;;) {
     std::optional<std::string> answer =
-        prompts.Input("Witch serial port the Base or Cradle are connected?", "Porta Serie", "");
+        prompts.Input("Which serial port are the Base or Cradle connected to?", "Porta Serie", "");
     if (!answer || Trim(*answer).empty()) return std::nullopt;
     int port = PortNumberFromAnswer(*answer);
     if (port > 0 && api.IO_Open(port, 19200) != 0) {

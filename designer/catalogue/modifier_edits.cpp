@@ -353,6 +353,10 @@ void SetMaximo(MenuDocument& doc, int record, int level, int32_t value) {
   if (LevelInUse(doc, record, level)) doc.Modifiers[record].Maximo[level] = value;
 }
 
+void SetObrigatorio(MenuDocument& doc, int record, int level, bool mandatory) {
+  if (LevelInUse(doc, record, level)) doc.Modifiers[record].Obrigatorio[level] = mandatory ? 1 : 0;
+}
+
 void SetDefault(MenuDocument& doc, int record, int level, int32_t mask) {
   if (LevelInUse(doc, record, level)) doc.Modifiers[record].Default[level] = mask;
 }

@@ -82,10 +82,11 @@ int RemoveLevels(MenuDocument& doc, const std::string& record_name, const std::s
 
 // The integer part of the numeric value of a typed text; 0 for text that is not a number.
 int32_t IntegerPart(std::string_view text);
-// Minimum, maximum and default mask of level `level` of record `record`, as typed; nothing is written
-// for a record or level not in use.
+// Minimum, maximum, mandatory flag and default mask of level `level` of record `record`, as typed; nothing
+// is written for a record or level not in use.
 void SetMinimo(MenuDocument& doc, int record, int level, int32_t value);
 void SetMaximo(MenuDocument& doc, int record, int level, int32_t value);
+void SetObrigatorio(MenuDocument& doc, int record, int level, bool mandatory);
 void SetDefault(MenuDocument& doc, int record, int level, int32_t mask);
 
 // The default mask of checked rows (rows from 31 on have no bit), and whether row `row` is a default.

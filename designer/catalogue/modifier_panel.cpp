@@ -43,7 +43,9 @@ ModifierPanel::ModifierPanel(MenuDocument& doc, UserPrompts& prompts, CatalogueP
   List1 = LabelledList(this, "List1", "Plus with modifiers", {120, 420, 3780, 3300});
   Lista_def_complementos =
       LabelledList(this, "Lista_def_complementos", "Modifiers Definition", {4020, 420, 3780, 3300});
-  Command3 = Named(new QPushButton("Add PLU", this), "Command3", {120, 3780, 1830, 375});
+  // The two "Add PLU" buttons say what they do with the PLU selected in the catalogue.
+  Command3 = Named(new QPushButton("Add PLU to list", this), "Command3", {120, 3780, 1830, 375});
+  Command3->setToolTip("Gives the PLU selected in the catalogue modifiers: it joins \"Plus with modifiers\"");
   Command4 = Named(new QPushButton("Remove PLU", this), "Command4", {2070, 3780, 1830, 375});
   Command8 = Named(new QPushButton("Add level", this), "Command8", {4020, 3780, 1830, 375});
   Command7 = Named(new QPushButton("Remove level", this), "Command7", {5970, 3780, 1830, 375});
@@ -51,7 +53,9 @@ ModifierPanel::ModifierPanel(MenuDocument& doc, UserPrompts& prompts, CatalogueP
   Lista_Complementos = LabelledList(this, "Lista_Complementos", "Modifiers", {120, 4740, 3780, 3300});
   Lista_Todos_Def_Comp =
       LabelledList(this, "Lista_Todos_Def_Comp", "All Modifiers", {4020, 4740, 3780, 3300});
-  Command1 = Named(new QPushButton("Add PLU", this), "Command1", {120, 8100, 1830, 375});
+  Command1 = Named(new QPushButton("Add as choice", this), "Command1", {120, 8100, 1830, 375});
+  Command1->setToolTip(
+      "Adds the PLU selected in the catalogue to the selected definition as one of its choices");
   Command2 = Named(new QPushButton("Remove", this), "Command2", {2070, 8100, 1830, 375});
   Command5 = Named(new QPushButton("New", this), "Command5", {4020, 8100, 1830, 375});
   Command6 = Named(new QPushButton("Delete", this), "Command6", {5970, 8100, 1830, 375});
@@ -62,6 +66,7 @@ ModifierPanel::ModifierPanel(MenuDocument& doc, UserPrompts& prompts, CatalogueP
   minimo = Named(new QLineEdit(Frame1), "minimo", {120, 480, 1800, 315});
   PlaceAt(new QLabel("Maximum", Frame1), {2160, 120, 1800, 285});
   maximo = Named(new QLineEdit(Frame1), "maximo", {2160, 480, 1800, 315});
+  obrigatorio = Named(new QCheckBox("Mandatory", Frame1), "obrigatorio", {4200, 480, 3000, 315});
   Frame1->hide();
 
   // A click runs a list's handler like a change of its row does, so that clicking the selected row again
@@ -76,6 +81,7 @@ ModifierPanel::ModifierPanel(MenuDocument& doc, UserPrompts& prompts, CatalogueP
   connect(Lista_Complementos, &QListWidget::itemChanged, this, &ModifierPanel::Lista_Complementos_ItemCheck);
   connect(minimo, &QLineEdit::textChanged, this, &ModifierPanel::minimo_Change);
   connect(maximo, &QLineEdit::textChanged, this, &ModifierPanel::maximo_Change);
+  connect(obrigatorio, &QCheckBox::clicked, this, &ModifierPanel::obrigatorio_Click);
   connect(Command1, &QPushButton::clicked, this, &ModifierPanel::Command1_Click);
   connect(Command2, &QPushButton::clicked, this, &ModifierPanel::Command2_Click);
   connect(Command3, &QPushButton::clicked, this, [this] { Command3_Click(); });
@@ -250,6 +256,7 @@ void ModifierPanel::Lista_def_complementos_Click() {
     QSignalBlocker max_blocker(maximo);
     minimo->setText(QString::number(doc_.Modifiers[r].Minimo[d]));
     maximo->setText(QString::number(doc_.Modifiers[r].Maximo[d]));
+    obrigatorio->setChecked(doc_.Modifiers[r].Obrigatorio[d] == 1);
   }
   ShowMembers(TextOf(Lista_def_complementos), r, d);
 }
@@ -300,6 +307,12 @@ void ModifierPanel::maximo_Change() {
   const int r = List1->currentRow();
   const int d = Lista_def_complementos->currentRow();
   if (r >= 0 && d >= 0) SetMaximo(doc_, r, d, IntegerPart(maximo->text().toStdString()));
+}
+
+void ModifierPanel::obrigatorio_Click() {
+  const int r = List1->currentRow();
+  const int d = Lista_def_complementos->currentRow();
+  if (r >= 0 && d >= 0) SetObrigatorio(doc_, r, d, obrigatorio->isChecked());
 }
 
 // ---- Buttons ----

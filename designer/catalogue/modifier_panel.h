@@ -1,11 +1,12 @@
 #pragma once
 // The modifier panel of the main window (`Frame2`): the PLUs with modifiers (`List1`), the levels of the
 // selected one (`Lista_def_complementos`), the members of a definition with their default check boxes
-// (`Lista_Complementos`), every definition (`Lista_Todos_Def_Comp`), the minimum and maximum of the selected
-// level (`Frame1`) and the buttons `Command1` .. `Command8`. The rules are those of modifier_edits.h; the
-// panel turns clicks into their calls and redraws from the document. It holds no state beyond its two
-// flags and the selections of its lists.
+// (`Lista_Complementos`), every definition (`Lista_Todos_Def_Comp`), the minimum, maximum and mandatory flag
+// of the selected level (`Frame1`) and the buttons `Command1` .. `Command8`. The rules are those of
+// modifier_edits.h; the panel turns clicks into their calls and redraws from the document. It holds no state
+// beyond its two flags and the selections of its lists.
 
+#include <QCheckBox>
 #include <QFrame>
 #include <QLineEdit>
 #include <QListWidget>
@@ -31,14 +32,15 @@ class ModifierPanel : public QFrame {
   QFrame* Frame1 = nullptr;                       // shown only while a level is selected
   QLineEdit* minimo = nullptr;
   QLineEdit* maximo = nullptr;
-  QPushButton* Command1 = nullptr;  // add the catalogue's PLU to the selected definition
-  QPushButton* Command2 = nullptr;  // remove the selected member
-  QPushButton* Command3 = nullptr;  // give the catalogue's PLU a modifier record
-  QPushButton* Command4 = nullptr;  // remove the selected record
-  QPushButton* Command5 = nullptr;  // new definition
-  QPushButton* Command6 = nullptr;  // "Delete" the selected definition
-  QPushButton* Command7 = nullptr;  // remove the selected level
-  QPushButton* Command8 = nullptr;  // add the selected definition as a level
+  QCheckBox* obrigatorio = nullptr;  // "Mandatory": a choice at the selected level must be made
+  QPushButton* Command1 = nullptr;   // add the catalogue's PLU to the selected definition
+  QPushButton* Command2 = nullptr;   // remove the selected member
+  QPushButton* Command3 = nullptr;   // give the catalogue's PLU a modifier record
+  QPushButton* Command4 = nullptr;   // remove the selected record
+  QPushButton* Command5 = nullptr;   // new definition
+  QPushButton* Command6 = nullptr;   // "Delete" the selected definition
+  QPushButton* Command7 = nullptr;   // remove the selected level
+  QPushButton* Command8 = nullptr;   // add the selected definition as a level
 
   // True from the designer's load on: a click in the catalogue list brings the panel to the clicked PLU.
   bool SyncModifierPanel = false;
@@ -69,6 +71,7 @@ class ModifierPanel : public QFrame {
   void Lista_Complementos_ItemCheck(QListWidgetItem* item);
   void minimo_Change();
   void maximo_Change();
+  void obrigatorio_Click();
   void Command1_Click();
   void Command2_Click();
   ModifierEdit Command3_Click();

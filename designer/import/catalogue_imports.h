@@ -9,7 +9,7 @@
 // pre-filled with kImportCSVFileName, then calls ImportCSV; "Import From XLS" shows kImportFromXlsMessage
 // and asks with kImportFromXlsFileName; "Import From Mercato ( XLS)" asks with kMercatoFamiliesFileName,
 // may check that file with CheckMercatoFamilies, asks with kMercatoProductsFileName (cancelling either
-// dialog leaves the menu as it was) and calls ImportMercatoXls; "Import From Last Sended Plus" asks nothing.
+// dialog leaves the menu as it was) and calls ImportMercatoXls; "Import From Last Sent PLUs" asks nothing.
 // Afterwards the window shows the result's message and refreshes the page (Refresh_Page).
 
 #include <string>
@@ -28,7 +28,7 @@ struct ImportOptions {
   SpreadsheetKind kind = SpreadsheetKind::Detect;  // how the spreadsheet files are read
 };
 
-// "Import From Last Sended Plus": the catalogue of the interchange file.
+// "Import From Last Sent PLUs": the catalogue of the interchange file.
 ImportResult ImportFromDll(MenuDocument& doc, const ImportOptions& options = {});
 // "Import From CSV".
 ImportResult ImportCSV(MenuDocument& doc, const std::string& path, const ImportOptions& options = {});

@@ -5,7 +5,7 @@
 namespace tabulo {
 
 // Menu captions, by item name.
-inline constexpr const char* kImportFromDllCaption = "Import From Last Sended Plus";
+inline constexpr const char* kImportFromDllCaption = "Import From Last Sent PLUs";
 inline constexpr const char* kImportMercatoXlsCaption = "Import From Mercato ( XLS)";
 inline constexpr const char* kImportFromXlsCaption = "Import From XLS";
 inline constexpr const char* kImportCSVCaption = "Import From CSV";

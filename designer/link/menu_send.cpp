@@ -216,7 +216,7 @@ SendResult SendMenu(const MenuDocument& doc, KestrelApi& api, const SendSettings
 const char* CaptionAfterSend(SendOutcome outcome) {
   switch (outcome) {
     case SendOutcome::kSent:
-      return kSendedCaption;
+      return kSentCaption;
     case SendOutcome::kFailed:
       return kSendFailedCaption;
     case SendOutcome::kCancelled:

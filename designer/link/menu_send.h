@@ -15,7 +15,7 @@
 namespace tabulo {
 
 inline constexpr const char* kSendingCaption = "Sending";
-inline constexpr const char* kSendedCaption = "Sended";
+inline constexpr const char* kSentCaption = "Sent";
 // A transfer that the base did not confirm is never shown as sent.
 inline constexpr const char* kSendFailedCaption = "Send failed";
 inline constexpr const char* kSendCancelledCaption = "Send cancelled";

@@ -58,6 +58,10 @@ std::vector<std::string> OrderDisplayLines(const MenuDocument& doc, const Receiv
   return lines;
 }
 
+std::string OrderColumnsHeader() {
+  return Column("PLU") + "QTY";
+}
+
 std::string OrderDisplayText(const MenuDocument& doc, const ReceivedOrder& order) {
   std::string text;
   for (const std::string& line : OrderDisplayLines(doc, order)) text += line + "\r\n";

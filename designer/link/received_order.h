@@ -32,7 +32,9 @@ ReceivedOrder DecodeReceivedOrder(int32_t terminal, int32_t count, int32_t table
 // characters is shown whole, followed by one space. An order of more lines than the buffers hold ends with
 // a line that says how many more it has.
 std::vector<std::string> OrderDisplayLines(const MenuDocument& doc, const ReceivedOrder& order);
-// The same as the window's text: every line followed by CR LF.
+// The header as the reception window shows it: "QTY" above the quantities of the lines under it.
+std::string OrderColumnsHeader();
+// The lines joined, every line followed by CR LF.
 std::string OrderDisplayText(const MenuDocument& doc, const ReceivedOrder& order);
 
 }  // namespace tabulo

@@ -20,7 +20,7 @@ constexpr int kPollMilliseconds = 100;
 }  // namespace
 
 ReceptionWindow::ReceptionWindow(MenuDocument& doc, KestrelApi& api, UserPrompts& prompts, QWidget* parent)
-    : QWidget(parent), doc_(doc), api_(api), prompts_(prompts), session_(api) {
+    : QWidget(parent, Qt::Tool), doc_(doc), api_(api), prompts_(prompts), session_(api) {
   setObjectName("Form3");
   setWindowTitle("Reception mode test");
   setAttribute(Qt::WA_DeleteOnClose);
@@ -174,8 +174,11 @@ void ReceptionWindow::Polled(const ReceptionSession::PollResult& poll) {
   }
   if (poll.kind != ReceptionSession::PollResult::kOrder) return;
   const ReceivedOrder& order = poll.order;
+  std::vector<std::string> lines = OrderDisplayLines(doc_, order);
+  // The window's header stands over its columns, in the fixed-pitch font the lines are shown in.
+  lines.front() = OrderColumnsHeader();
   QString text;
-  for (const std::string& line : OrderDisplayLines(doc_, order)) text += QString::fromStdString(line) + '\n';
+  for (const std::string& line : lines) text += QString::fromStdString(line) + '\n';
   Plist->setPlainText(text);
   TerminalNo->setText(QString::number(order.terminal));
   Table->setText(QString::number(order.table));

@@ -6,7 +6,6 @@
 #include <QPointer>
 #include <cctype>
 #include <ctime>
-#include <iostream>
 
 #include "designer/history/sent_menus.h"
 #include "designer/link/button_numbers.h"
@@ -15,6 +14,7 @@
 #include "designer/link/reception_window.h"
 #include "designer/mainwindow/designer_session.h"
 #include "designer/mainwindow/main_window.h"
+#include "designer/pages/page_window.h"
 #include "platform/settings.h"
 
 namespace tabulo {
@@ -22,9 +22,9 @@ namespace {
 
 constexpr const char* kDefaultPort = "1";
 
-// The main window's Send and Receive: one shared window each, created on first use. The reception window
-// has no owner, so it is closed here when the main window goes: it must not outlive the library and the
-// document it reads. A hidden window was closed and is only waiting to be deleted, so it is replaced.
+// The main window's Send and Receive: one shared window each, created on first use as a window of the main
+// window, so that it stays above the designer. Both are deleted here, before the library and the document
+// they read. A hidden window was closed and is only waiting to be deleted, so it is replaced.
 class LinkCommands : public QObject {
  public:
   explicit LinkCommands(MainWindow& main) : QObject(&main), main_(main) {}
@@ -38,26 +38,20 @@ class LinkCommands : public QObject {
   // it; then the dialog.
   void SendAll() {
     WriteReport report = WriteWorkCopy(main_.Document());
-    if (!report.ok) std::cerr << WorkCopyFailureMessage(report) << '\n';
+    if (!report.ok) main_.ShowFailure(WorkCopyFailureMessage(report));
     if (!send_ || send_->isHidden()) send_ = new SendDialog(main_, library_);
     if (!send_->Sending()) send_->ShowChangesSinceLastSend();
-    Raise(send_);
+    ShowOrRaise(send_);
   }
 
   void Receive() {
     if (!reception_ || reception_->isHidden()) {
-      reception_ = new ReceptionWindow(main_.Document(), library_, main_.Prompts());
+      reception_ = new ReceptionWindow(main_.Document(), library_, main_.Prompts(), &main_);
     }
-    Raise(reception_);
+    ShowOrRaise(reception_);
   }
 
  private:
-  static void Raise(QWidget* window) {
-    window->show();
-    window->raise();
-    window->activateWindow();
-  }
-
   MainWindow& main_;
   KestrelBinding library_;
   QPointer<SendDialog> send_;
@@ -222,7 +216,7 @@ void SendDialog::Command1_Click() {
   // the document's own, not those of the last autosave.
   WriteReport written = WriteWorkCopy(doc);
   if (!written.ok) {
-    std::cerr << WorkCopyFailureMessage(written) << '\n';
+    main_.ShowFailure(WorkCopyFailureMessage(written));
     Status->setText(QString::fromStdString(WorkCopyFailureMessage(written)));
   }
   if (!RadioLibraryLoaded(api_, main_.Prompts())) {
@@ -299,7 +293,8 @@ void SendDialog::Finished(const SendResult& result, int port,
       break;
   }
   if (result.outcome != SendOutcome::kNotOpened) setWindowTitle(CaptionAfterSend(result.outcome));
-  if (result.outcome != SendOutcome::kSent) std::cerr << "tabulodesk: " << message << '\n';
+  if (result.outcome != SendOutcome::kSent) main_.ShowFailure(message);
+  main_.ShowSendResult(Sentence(message));
   Status->setText(QString::fromStdString(Sentence(message)));
   main_.StartAutosave();
   ShowChangesSinceLastSend();

@@ -14,7 +14,10 @@
 #include <QProcess>
 #include <QSessionManager>
 #include <QSocketNotifier>
+#include <QStatusBar>
+#include <QTime>
 #include <QUrl>
+#include <algorithm>
 #include <iostream>
 
 #include "designer/catalogue/catalogue_panel.h"
@@ -45,9 +48,9 @@ namespace {
 // Help, the last menu: "User guide" (F1, in every window of the designer) opens the guide in the desktop's
 // program for it.
 void InstallHelpMenu(QMenuBar& bar, UserPrompts& prompts) {
-  QMenu* help = bar.addMenu("Help");
+  QMenu* help = bar.addMenu("&Help");
   help->setObjectName("HelpMenu");
-  QAction* guide = help->addAction("User guide");
+  QAction* guide = help->addAction("&User guide");
   guide->setObjectName("UserGuide");
   guide->setShortcut(QKeySequence::HelpContents);
   guide->setShortcutContext(Qt::ApplicationShortcut);
@@ -84,9 +87,18 @@ bool IsLeavingLine(QEvent* event) {
   return reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason;
 }
 
-// Windows the main window closes when it closes, in this order; any other window follows.
-constexpr const char* kOwnedWindows[] = {"Form1", "Form3", "Form4", "Form5",
-                                         "Form6", "Form7", "Form8", "Form9"};
+// A caption with its mnemonic ("&Load") as the user reads it and as an undo step is named ("Load").
+QString Plain(const char* caption) {
+  return QString(caption).remove('&');
+}
+
+// The desktop's keys for a standard command; where the desktop names none (some have no Save As or Quit
+// key), the usual one.
+QList<QKeySequence> StandardKeys(QKeySequence::StandardKey key, QKeyCombination usual) {
+  QList<QKeySequence> keys = QKeySequence::keyBindings(key);
+  if (keys.isEmpty()) keys.append(QKeySequence(usual));
+  return keys;
+}
 
 // What the page dialogs reach of the main window.
 PageDialogHost DialogHost(MainWindow& window) {
@@ -139,9 +151,12 @@ MainWindow::MainWindow(MenuDocument& doc, UserPrompts& prompts, QWidget* parent)
       layout_(InitialLayout()),
       history_(std::make_unique<UndoHistory>(doc)) {
   setObjectName("Form2");
+  // The design layout is the smallest size; a larger window scales the page and the panels with it.
   auto* central = new QWidget(this);
-  central->setFixedSize(TwipsToPixels(kWindowWidthTwips), TwipsToPixels(kWindowHeightTwips));
+  central->setMinimumSize(TwipsToPixels(kWindowWidthTwips), TwipsToPixels(kWindowHeightTwips));
+  central->installEventFilter(this);
   setCentralWidget(central);
+  area_ = central;
 
   page_ = std::make_unique<PageGrid>(central);
   catalogue_ = new CataloguePanel(doc_, prompts_, central);
@@ -149,6 +164,7 @@ MainWindow::MainWindow(MenuDocument& doc, UserPrompts& prompts, QWidget* parent)
   Expand_->setObjectName("Expand");
   BuildModifierFrame(central);
   BuildMenus();
+  BuildStatusBar();
   ConnectGrid();
   PlaceAt(Expand_, layout_.expand);
   PlaceAt(catalogue_, layout_.frame3);
@@ -176,10 +192,10 @@ MainWindow::MainWindow(MenuDocument& doc, UserPrompts& prompts, QWidget* parent)
   Refresh_Page();
   UpdateTitle();
   UpdateEditMenu();
-  SetMenuHandler("Print", [this] { ShowPrintDialog(*this); });
+  SetMenuHandler("Print", [this] { ShowPrintDialog(print_, *this); });
   SetMenuHandler("Colors", [this] {
     history_->Label("Colors");  // the window stays open: what it changes later is named after it too
-    ShowDefaultColorsDialog(DialogHost(*this));
+    ShowDefaultColorsDialog(colours_, DialogHost(*this));
   });
   InstallLinkCommands(*this);
   InstallImportCommands();
@@ -228,39 +244,47 @@ void MainWindow::LayOutPages_Click() {
 MainWindow::~MainWindow() = default;
 
 void MainWindow::BuildMenus() {
-  QMenu* file = menuBar()->addMenu("File");
+  QMenu* file = menuBar()->addMenu("&File");
   file->setObjectName("FileMenu");
   // A command that edits the document is one undo step named after it; the others (saving, leaving) and
   // Load, which makes its own step, are not.
   enum Edits { kEdits, kOwnStep };
+  // Captions carry their mnemonic ("&"): Alt and the letter open a menu.
   auto item = [this](QMenu* menu, const char* name, const char* caption, void (MainWindow::*handler)(),
                      Edits edits = kEdits) {
     QAction* action = menu ? menu->addAction(caption) : menuBar()->addAction(caption);
     action->setObjectName(name);
-    connect(action, &QAction::triggered, this, [this, handler, caption, edits] {
-      CommitEditedLine();
-      {
-        UndoStep step(edits == kEdits ? history_.get() : nullptr, caption);
-        (this->*handler)();
-      }
-      ChangeDone();
-    });
+    connect(action, &QAction::triggered, this,
+            [this, handler, step_name = Plain(caption).toStdString(), edits] {
+              CommitEditedLine();
+              {
+                UndoStep step(edits == kEdits ? history_.get() : nullptr, step_name);
+                (this->*handler)();
+              }
+              ChangeDone();
+            });
     return action;
   };
   auto later = [this](QMenu* menu, const char* name, const char* caption) {
     QAction* action = menu ? menu->addAction(caption) : menuBar()->addAction(caption);
     action->setObjectName(name);
-    connect(action, &QAction::triggered, this, [this, name, caption] { MenuCommand(name, caption); });
+    connect(action, &QAction::triggered, this, [this, name, caption] { MenuCommand(name, Plain(caption)); });
+    return action;
   };
-  item(file, "Load", "Load", &MainWindow::Load_Click, kOwnStep);
-  item(file, "Save", "Save", &MainWindow::Save_Click, kOwnStep);
-  item(file, "SaveAs", "Save As...", &MainWindow::SaveAs_Click, kOwnStep);
-  item(file, "New", "New", &MainWindow::New_Click);
-  item(file, "RevertToSent", "Revert to the menu last sent", &MainWindow::RevertToSent_Click);
-  later(file, "Print", "Print");
-  later(file, "Colors", "Colors");
-  item(file, "Exit", "Exit", &MainWindow::Exit_Click, kOwnStep);
-  QMenu* edit = menuBar()->addMenu("Edit");
+  item(file, "Load", "&Load", &MainWindow::Load_Click, kOwnStep)
+      ->setShortcuts(StandardKeys(QKeySequence::Open, Qt::CTRL | Qt::Key_O));
+  item(file, "Save", "&Save", &MainWindow::Save_Click, kOwnStep)
+      ->setShortcuts(StandardKeys(QKeySequence::Save, Qt::CTRL | Qt::Key_S));
+  item(file, "SaveAs", "Save &As...", &MainWindow::SaveAs_Click, kOwnStep)
+      ->setShortcuts(StandardKeys(QKeySequence::SaveAs, Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+  item(file, "New", "&New", &MainWindow::New_Click)
+      ->setShortcuts(StandardKeys(QKeySequence::New, Qt::CTRL | Qt::Key_N));
+  item(file, "RevertToSent", "Re&vert to the menu last sent", &MainWindow::RevertToSent_Click);
+  later(file, "Print", "&Print")->setShortcuts(StandardKeys(QKeySequence::Print, Qt::CTRL | Qt::Key_P));
+  later(file, "Colors", "&Colors");
+  item(file, "Exit", "E&xit", &MainWindow::Exit_Click, kOwnStep)
+      ->setShortcuts(StandardKeys(QKeySequence::Quit, Qt::CTRL | Qt::Key_Q));
+  QMenu* edit = menuBar()->addMenu("&Edit");
   edit->setObjectName("EditMenu");
   undo_ = edit->addAction("Undo");
   undo_->setObjectName("Undo");
@@ -270,24 +294,35 @@ void MainWindow::BuildMenus() {
   redo_->setObjectName("Redo");
   redo_->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
   connect(redo_, &QAction::triggered, this, &MainWindow::Redo_Click);
+  QAction* find = edit->addAction("&Find in the catalogue");
+  find->setObjectName("Find");
+  find->setShortcuts(StandardKeys(QKeySequence::Find, Qt::CTRL | Qt::Key_F));
+  connect(find, &QAction::triggered, this, &MainWindow::FindInCatalogue);
   // Typing on a line changes the document without a command: the names are brought up to date when the
   // menu opens.
   connect(edit, &QMenu::aboutToShow, this, &MainWindow::UpdateEditMenu);
-  QMenu* import = menuBar()->addMenu("Import");
+  QMenu* import = menuBar()->addMenu("&Import");
   import->setObjectName("ImportMenu");
-  later(import, "ImportFromDll", "Import From Last Sended Plus");
-  later(import, "ImportMercatoXls", "Import From Mercato ( XLS)");
-  later(import, "ImportFromXls", "Import From XLS");
-  later(import, "ImportCSV", "Import From CSV");
-  later(import, "UpdateCatalogue", "Update prices and names...");
+  later(import, "ImportFromDll", "Import From &Last Sent PLUs");
+  later(import, "ImportMercatoXls", "Import From &Mercato ( XLS)");
+  later(import, "ImportFromXls", "Import From &XLS");
+  later(import, "ImportCSV", "Import From &CSV");
+  later(import, "UpdateCatalogue", "&Update prices and names...");
   QAction* lay_out = import->addAction(kLayOutPagesCaption);
   lay_out->setObjectName("LayOutPages");
   connect(lay_out, &QAction::triggered, this, &MainWindow::LayOutPages_Click);
-  later(import, "ExportCatalogue", "Export catalogue...");
-  later(nullptr, "SendAll", "Send");
-  later(nullptr, "Receive", "Receive");
+  later(import, "ExportCatalogue", "&Export catalogue...");
+  later(nullptr, "SendAll", "&Send");
+  later(nullptr, "Receive", "&Receive");
   upgrade_firmware_ =
-      item(nullptr, "UpgradeFirmware", "Upgrade Firmware", &MainWindow::UpgradeFirmware_Click, kOwnStep);
+      item(nullptr, "UpgradeFirmware", "&Upgrade Firmware", &MainWindow::UpgradeFirmware_Click, kOwnStep);
+  // F10 opens the first menu, from where the arrow keys reach every other.
+  auto* to_menus = new QAction(this);
+  to_menus->setObjectName("MenuBarKey");
+  to_menus->setShortcut(Qt::Key_F10);
+  addAction(to_menus);
+  connect(to_menus, &QAction::triggered, this,
+          [this] { menuBar()->setActiveAction(menuBar()->actions().constFirst()); });
 }
 
 void MainWindow::BuildModifierFrame(QWidget* parent) {
@@ -327,11 +362,99 @@ void MainWindow::ConnectGrid() {
     CommitOpenLineEditor();
     HandOverCatalogueRow(doc_, row, rows[row].plu);
     history_->Label("Line editor");
-    ShowLineEditor(*this, doc_, prompts_, EditorHost(*this, *page_, grid_, *catalogue_, *Frame2_));
+    ShowLineEditor(line_editor_, *this, doc_, prompts_,
+                   EditorHost(*this, *page_, grid_, *catalogue_, *Frame2_));
   });
 }
 
+void MainWindow::BuildStatusBar() {
+  auto label = [this](const char* name) {
+    auto* label = new QLabel(this);
+    label->setObjectName(name);
+    statusBar()->addPermanentWidget(label);
+    return label;
+  };
+  project_status_ = label("ProjectStatus");
+  changes_status_ = label("ChangesStatus");
+  autosave_status_ = label("AutosaveStatus");
+  send_status_ = label("SendStatus");
+  autosave_status_->setText("Not autosaved yet");
+  send_status_->setText("Not sent yet");
+}
+
+// The project's file name and whether it has unsaved changes, as the title says them.
+void MainWindow::UpdateStatusBar() {
+  project_status_->setText(doc_.ProjectPath.empty()
+                               ? QString("Project: untitled")
+                               : "Project: " + QFileInfo(Q(doc_.ProjectPath)).fileName());
+  project_status_->setToolTip(Q(doc_.ProjectPath));
+  changes_status_->setText(history_->Modified() ? "Unsaved changes" : "No unsaved changes");
+}
+
+void MainWindow::ShowFailure(const std::string& message) {
+  constexpr std::string_view kProgram = "tabulodesk: ";
+  std::string text = message.starts_with(kProgram) ? message.substr(kProgram.size()) : message;
+  std::cerr << kProgram << text << '\n';
+  QString shown = Q(text);
+  if (!shown.isEmpty()) shown[0] = shown[0].toUpper();
+  statusBar()->showMessage(shown);
+  statusBar()->setToolTip(shown);
+}
+
+void MainWindow::ShowSendResult(const std::string& message) {
+  send_status_->setText("Last send: " + Q(message));
+  send_status_->setToolTip(send_status_->text());
+}
+
+void MainWindow::FindInCatalogue() {
+  catalogue_->Text1->setFocus(Qt::ShortcutFocusReason);
+  catalogue_->Text1->selectAll();
+}
+
+void MainWindow::ScaleToWindow() {
+  const double x = static_cast<double>(area_->width()) / TwipsToPixels(kWindowWidthTwips);
+  const double y = static_cast<double>(area_->height()) / TwipsToPixels(kWindowHeightTwips);
+  if (x == scale_x_ && y == scale_y_) return;
+  scale_x_ = x;
+  scale_y_ = y;
+  ScaleTwipsArea(area_, x, y);
+  page_->SetScale(x, y);
+}
+
+// The lines of the page are one column each: Up and Down move along it, Page Up and Page Down turn the
+// page and keep the line.
+bool MainWindow::MoveFromLine(QObject* watched, QEvent* event) {
+  if (event->type() != QEvent::KeyPress) return false;
+  const auto* key = static_cast<QKeyEvent*>(event);
+  if (key->modifiers() & ~Qt::KeypadModifier) return false;
+  const QString name = watched->objectName();
+  const std::array<QLineEdit*, kLinesPerPage>& column = name == "Price"         ? page_->Price
+                                                        : name == "LinhasVerso" ? page_->LinhasVerso
+                                                                                : page_->Linhas;
+  const int k = IndexOf(watched);
+  switch (key->key()) {
+    case Qt::Key_Up:
+      if (k > 0) column[k - 1]->setFocus(Qt::OtherFocusReason);
+      return true;
+    case Qt::Key_Down:
+      if (k + 1 < kLinesPerPage) column[k + 1]->setFocus(Qt::OtherFocusReason);
+      return true;
+    case Qt::Key_PageUp:
+      Command14_Click();
+      return true;
+    case Qt::Key_PageDown:
+      Command15_Click();
+      return true;
+    default:
+      return false;
+  }
+}
+
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == area_) {
+    if (event->type() == QEvent::Resize) ScaleToWindow();
+    return QMainWindow::eventFilter(watched, event);
+  }
   const QString name = watched->objectName();
   // On the page's own lines Ctrl+Z and Ctrl+Y undo the document, not only the text of the one line: the
   // line gives the keys up to the Edit menu.
@@ -342,6 +465,9 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
       event->ignore();
       return true;
     }
+  }
+  if ((name == "Linhas" || name == "Price" || name == "LinhasVerso") && MoveFromLine(watched, event)) {
+    return true;
   }
   if (name == "Linhas") {
     int k = IndexOf(watched);
@@ -428,7 +554,13 @@ void MainWindow::Timer1_Timer() {
 void MainWindow::WriteWorkCopyNow() {
   if (Refused() || ended_) return;
   WriteReport report = WriteWorkCopy(doc_);
-  if (!report.ok) std::cerr << WorkCopyFailureMessage(report) << '\n';
+  const QString now = QTime::currentTime().toString("HH:mm");
+  if (!report.ok) {
+    autosave_status_->setText("Autosave failed at " + now);
+    ShowFailure(WorkCopyFailureMessage(report));
+    return;
+  }
+  autosave_status_->setText("Autosaved at " + now);
 }
 
 void MainWindow::CommitEditedLine() {
@@ -440,7 +572,7 @@ void MainWindow::CommitEditedLine() {
 // page, so the line being typed is committed first.
 void MainWindow::CommitOpenLineEditor() {
   CommitEditedLine();
-  CloseOpenLineEditor(*this);
+  CloseOpenLineEditor(line_editor_);
 }
 
 void MainWindow::ListenForEndOfSession() {
@@ -563,12 +695,14 @@ void MainWindow::RevertToSent_Click() {
 }
 
 void MainWindow::Exit_Click() {
-  for (const char* name : {"Form1", "Form3"}) {
-    for (QWidget* window : QApplication::topLevelWidgets()) {
-      if (window != this && window->objectName() == name) window->close();
-    }
-  }
   close();
+}
+
+// Every secondary window is a window of the main window's own: they are closed without naming them.
+void MainWindow::CloseSecondaryWindows() {
+  for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    if (child->isWindow()) child->close();
+  }
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
@@ -578,11 +712,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
   CommitOpenLineEditor();
   WriteWorkCopyNow();
   StopAutosave();
-  for (const char* name : kOwnedWindows) {
-    for (QWidget* window : QApplication::topLevelWidgets()) {
-      if (window != this && window->objectName() == name) window->close();
-    }
-  }
+  CloseSecondaryWindows();
   for (QWidget* window : QApplication::topLevelWidgets()) {
     if (window != this && window->isVisible() && window->isWindow()) window->close();
   }
@@ -647,12 +777,14 @@ void MainWindow::UpdateTitle() {
   std::string name =
       doc_.ProjectPath.empty() ? "untitled" : QFileInfo(Q(doc_.ProjectPath)).fileName().toStdString();
   setWindowTitle(Q(WindowCaption() + name + (history_->Modified() ? " *" : "")));
+  UpdateStatusBar();
 }
 
 // Typing marks the title at once without comparing the document at every key.
 void MainWindow::ShowUnsaved() {
   undo_->setEnabled(true);
   if (!windowTitle().endsWith(" *")) setWindowTitle(windowTitle() + " *");
+  changes_status_->setText("Unsaved changes");
 }
 
 void MainWindow::NotAvailable(const QString& what) {
@@ -744,7 +876,8 @@ void MainWindow::Linhas_DblClick(int k) {
   CommitOpenLineEditor();
   HandOverLine(doc_, grid_, k, catalogue_->List().Selected());
   history_->Label("Line editor");
-  ShowLineEditor(*this, doc_, prompts_, EditorHost(*this, *page_, grid_, *catalogue_, *Frame2_));
+  ShowLineEditor(line_editor_, *this, doc_, prompts_,
+                 EditorHost(*this, *page_, grid_, *catalogue_, *Frame2_));
 }
 
 void MainWindow::Price_Change(int k) {
@@ -778,20 +911,21 @@ void MainWindow::LinhasVerso_DblClick(int k) {
   doc_.Hand.CurrentLine = k;
   doc_.Hand.EditTitleText = page_->LinhasVerso[k]->text().toStdString();
   history_->Label("Group title");
-  ShowGroupTitle(*this, doc_, prompts_, EditorHost(*this, *page_, grid_, *catalogue_, *Frame2_));
+  ShowGroupTitle(group_title_, *this, doc_, prompts_,
+                 EditorHost(*this, *page_, grid_, *catalogue_, *Frame2_));
 }
 
 void MainWindow::Remove_Click(int k) {
   CommitOpenLineEditor();
   doc_.Hand.CurrentLine = k;
   history_->Label("Line order");
-  ShowLineOrderDialog(DialogHost(*this));
+  ShowLineOrderDialog(line_order_, DialogHost(*this));
 }
 
 void MainWindow::Picture_Click(int side) {
   doc_.Hand.BackgroundSide = side;
   history_->Label("Background");
-  ShowBackgroundDialog(DialogHost(*this));
+  ShowBackgroundDialog(background_, DialogHost(*this));
 }
 
 void MainWindow::Command14_Click() {

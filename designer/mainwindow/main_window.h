@@ -3,8 +3,10 @@
 // panel. It owns no rules: events become calls of core operations on the document, then the page is drawn
 // again from it. Start, autosave, Load, Save, New, Exit and closing follow the work-copy life cycle.
 
+#include <QLabel>
 #include <QListWidget>
 #include <QMainWindow>
+#include <QPointer>
 #include <QPushButton>
 #include <QTimer>
 #include <functional>
@@ -22,9 +24,15 @@
 
 namespace tabulo {
 
+class BackgroundDialog;
 class CataloguePanel;
+class DefaultColorsDialog;
+class GroupTitleDialog;
+class LineEditorDialog;
+class LineOrderDialog;
 class ModifierPanel;
 class PageGrid;
+class PrintDialog;
 
 class MainWindow : public QMainWindow {
   Q_OBJECT
@@ -63,6 +71,12 @@ class MainWindow : public QMainWindow {
   // available yet.
   void SetMenuHandler(const QString& item_name, std::function<void()> handler);
 
+  // A failure the user must see, whatever window they look at: shown in the status bar until the next one,
+  // and on standard error for a log.
+  void ShowFailure(const std::string& message);
+  // The outcome of the last send, kept in the status bar.
+  void ShowSendResult(const std::string& message);
+
   // The program the Upgrade Firmware command starts.
   static std::string FirmwareToolPath();
 
@@ -79,6 +93,14 @@ class MainWindow : public QMainWindow {
 
  private:
   void BuildMenus();
+  void BuildStatusBar();
+  void UpdateStatusBar();
+  // The page and panels scaled to the window's size: the design layout is the smallest.
+  void ScaleToWindow();
+  // Up, Down, Page Up and Page Down on a line of the page; true when the key was used.
+  bool MoveFromLine(QObject* watched, QEvent* event);
+  void FindInCatalogue();
+  void CloseSecondaryWindows();
   void InstallImportCommands();
   void BuildModifierFrame(QWidget* parent);
   void ConnectGrid();
@@ -140,6 +162,22 @@ class MainWindow : public QMainWindow {
   QAction* undo_ = nullptr;
   QAction* redo_ = nullptr;
   std::map<QString, std::function<void()>> handlers_;
+
+  QWidget* area_ = nullptr;  // the page and the panels, scaled with the window
+  double scale_x_ = 1;
+  double scale_y_ = 1;
+  QLabel* project_status_ = nullptr;
+  QLabel* changes_status_ = nullptr;
+  QLabel* autosave_status_ = nullptr;
+  QLabel* send_status_ = nullptr;
+
+  // The secondary windows, each made on first use (send, reception and translation are their commands').
+  QPointer<PrintDialog> print_;
+  QPointer<DefaultColorsDialog> colours_;
+  QPointer<BackgroundDialog> background_;
+  QPointer<LineOrderDialog> line_order_;
+  QPointer<LineEditorDialog> line_editor_;
+  QPointer<GroupTitleDialog> group_title_;
 };
 
 }  // namespace tabulo

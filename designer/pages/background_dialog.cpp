@@ -28,13 +28,13 @@ QPushButton* Button(QWidget* parent, const char* name, const char* caption) {
 }  // namespace
 
 BackgroundDialog::BackgroundDialog(const PageDialogHost& host, QWidget* owner)
-    : QWidget(owner, Qt::Window), host_(host) {
+    : QWidget(owner, Qt::Tool), host_(host) {
   setObjectName("Form8");
   setWindowTitle("Background effects");
   auto* grid = new QGridLayout(this);
   Command1 = Button(this, "Command1", "");
   Command1->setMinimumWidth(60);
-  grid->addWidget(Caption(this, "Label1", "Backgound Color"), 0, 0);
+  grid->addWidget(Caption(this, "Label1", "Background Color"), 0, 0);
   grid->addWidget(Command1, 0, 1);
   Text1 = new QLineEdit(this);
   Text1->setObjectName("Text1");
@@ -95,8 +95,7 @@ void BackgroundDialog::closeEvent(QCloseEvent* event) {
   event->accept();
 }
 
-BackgroundDialog* ShowBackgroundDialog(const PageDialogHost& host) {
-  static QPointer<BackgroundDialog> instance;
+BackgroundDialog* ShowBackgroundDialog(QPointer<BackgroundDialog>& instance, const PageDialogHost& host) {
   return ShowPageWindow(instance, host);
 }
 

@@ -5,6 +5,7 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QWidget>
 
@@ -39,7 +40,8 @@ class BackgroundDialog : public QWidget {
   PageDialogHost host_;
 };
 
-// Shows the shared "Background effects" window, created on first use and owned by `host.owner`.
-BackgroundDialog* ShowBackgroundDialog(const PageDialogHost& host);
+// Shows the shared "Background effects" window, created in `instance` on first use as a tool window of
+// `host.owner`.
+BackgroundDialog* ShowBackgroundDialog(QPointer<BackgroundDialog>& instance, const PageDialogHost& host);
 
 }  // namespace tabulo

@@ -41,7 +41,7 @@ int32_t ButtonColour(const QPushButton* button) {
 }
 
 DefaultColorsDialog::DefaultColorsDialog(const PageDialogHost& host, QWidget* owner)
-    : QWidget(owner, Qt::Window), host_(host) {
+    : QWidget(owner, Qt::Tool), host_(host) {
   setObjectName("Form7");
   setWindowTitle("Default Colors");
   auto* layout = new QVBoxLayout(this);
@@ -147,8 +147,8 @@ void DefaultColorsDialog::closeEvent(QCloseEvent* event) {
   event->accept();
 }
 
-DefaultColorsDialog* ShowDefaultColorsDialog(const PageDialogHost& host) {
-  static QPointer<DefaultColorsDialog> instance;
+DefaultColorsDialog* ShowDefaultColorsDialog(QPointer<DefaultColorsDialog>& instance,
+                                             const PageDialogHost& host) {
   return ShowPageWindow(instance, host);
 }
 

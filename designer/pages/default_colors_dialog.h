@@ -7,6 +7,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QWidget>
 #include <array>
@@ -51,8 +52,10 @@ class DefaultColorsDialog : public QWidget {
   PageDialogHost host_;
 };
 
-// Shows the shared "Default Colors" window, created on first use and owned by `host.owner`.
-DefaultColorsDialog* ShowDefaultColorsDialog(const PageDialogHost& host);
+// Shows the shared "Default Colors" window, created in `instance` on first use as a tool window of
+// `host.owner`.
+DefaultColorsDialog* ShowDefaultColorsDialog(QPointer<DefaultColorsDialog>& instance,
+                                             const PageDialogHost& host);
 
 // Shows a colour on a colour button and keeps it in the button's property "Color".
 void ShowButtonColour(QPushButton* button, int32_t colour);

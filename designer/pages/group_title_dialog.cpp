@@ -5,6 +5,7 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
+#include "designer/pages/page_window.h"
 #include "designer/storage/picture_paths.h"
 
 namespace tabulo {
@@ -173,14 +174,11 @@ void GroupTitleDialog::closeEvent(QCloseEvent* event) {
   event->accept();
 }
 
-GroupTitleDialog* ShowGroupTitle(QWidget& owner, MenuDocument& doc, UserPrompts& prompts,
-                                 const PageHost& host) {
-  auto* dialog = owner.findChild<GroupTitleDialog*>("Form6", Qt::FindDirectChildrenOnly);
+GroupTitleDialog* ShowGroupTitle(QPointer<GroupTitleDialog>& dialog, QWidget& owner, MenuDocument& doc,
+                                 UserPrompts& prompts, const PageHost& host) {
   if (!dialog) dialog = new GroupTitleDialog(doc, prompts, host, &owner);
   if (!dialog->isVisible() || !dialog->Loaded()) dialog->Form_Load();
-  dialog->show();
-  dialog->raise();
-  dialog->activateWindow();
+  ShowOrRaise(dialog);
   return dialog;
 }
 

@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QWidget>
 #include <memory>
@@ -65,9 +66,9 @@ class GroupTitleDialog : public KeyPreviewWindow {
   bool loaded_ = false;
 };
 
-// Shows the group title window of `owner`, creating it on first use. A window that is open already is only
-// brought to the front.
-GroupTitleDialog* ShowGroupTitle(QWidget& owner, MenuDocument& doc, UserPrompts& prompts,
-                                 const PageHost& host);
+// Shows the group title window held in `dialog`, creating it on first use as a tool window of `owner`. A
+// window that is open already is only brought to the front.
+GroupTitleDialog* ShowGroupTitle(QPointer<GroupTitleDialog>& dialog, QWidget& owner, MenuDocument& doc,
+                                 UserPrompts& prompts, const PageHost& host);
 
 }  // namespace tabulo

@@ -11,7 +11,7 @@ namespace tabulo {
 
 class KeyPreviewWindow : public QWidget {
  public:
-  explicit KeyPreviewWindow(QWidget* owner) : QWidget(owner, Qt::Window) {}
+  explicit KeyPreviewWindow(QWidget* owner) : QWidget(owner, Qt::Tool) {}
 
  protected:
   // Called once the controls are made, so that their keys are seen first.

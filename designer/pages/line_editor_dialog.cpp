@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "designer/pages/page_grid_widget.h"
+#include "designer/pages/page_window.h"
 #include "designer/translate/translate_menu_dialog.h"
 #include "designer/translate/translation_settings_dialog.h"
 
@@ -206,8 +207,6 @@ LineEditorDialog::LineEditorDialog(MenuDocument& doc, UserPrompts& prompts, Page
       host_(std::move(host)) {
   setObjectName("Form5");
   setWindowTitle("Edit Line");
-  // A tool window of the designer: kept above it by the window manager, never lost behind it.
-  setWindowFlag(Qt::Tool);
 
   Option1 = Named(new QRadioButton("PLU Code", this), "Option1");
   Option2 = Named(new QRadioButton("Title", this), "Option2");
@@ -431,19 +430,15 @@ void LineEditorDialog::closeEvent(QCloseEvent* event) {
   event->accept();
 }
 
-void CloseOpenLineEditor(QWidget& owner) {
-  auto* dialog = owner.findChild<LineEditorDialog*>("Form5", Qt::FindDirectChildrenOnly);
+void CloseOpenLineEditor(LineEditorDialog* dialog) {
   if (dialog && dialog->isVisible()) dialog->close();
 }
 
-LineEditorDialog* ShowLineEditor(QWidget& owner, MenuDocument& doc, UserPrompts& prompts,
-                                 const PageHost& host) {
-  auto* dialog = owner.findChild<LineEditorDialog*>("Form5", Qt::FindDirectChildrenOnly);
+LineEditorDialog* ShowLineEditor(QPointer<LineEditorDialog>& dialog, QWidget& owner, MenuDocument& doc,
+                                 UserPrompts& prompts, const PageHost& host) {
   if (!dialog) dialog = new LineEditorDialog(doc, prompts, host, &owner);
   if (!dialog->isVisible() || !dialog->Loaded()) dialog->Form_Load();
-  dialog->show();
-  dialog->raise();
-  dialog->activateWindow();
+  ShowOrRaise(dialog);
   return dialog;
 }
 

@@ -8,6 +8,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QWidget>
@@ -128,14 +129,15 @@ class LineEditorDialog : public KeyPreviewWindow {
   std::optional<std::string> warned_number_;  // the "Plu Number" already told to have no language row
 };
 
-// Shows the line editor of `owner`, creating it on first use. A window that is open already is only
-// brought to the front: it keeps its controls, and its later writes go to the line handed over now.
-LineEditorDialog* ShowLineEditor(QWidget& owner, MenuDocument& doc, UserPrompts& prompts,
-                                 const PageHost& host);
+// Shows the line editor held in `dialog`, creating it on first use as a tool window of `owner`. A window
+// that is open already is only brought to the front: it keeps its controls, and its later writes go to the
+// line handed over now.
+LineEditorDialog* ShowLineEditor(QPointer<LineEditorDialog>& dialog, QWidget& owner, MenuDocument& doc,
+                                 UserPrompts& prompts, const PageHost& host);
 
-// Closes the line editor of `owner` when it is open, committing to the line it was opened on; the main
-// window calls it before that line could turn into another (a page change, another line opened).
-void CloseOpenLineEditor(QWidget& owner);
+// Closes the line editor when it is open, committing to the line it was opened on; the main window calls it
+// before that line could turn into another (a page change, another line opened).
+void CloseOpenLineEditor(LineEditorDialog* dialog);
 
 // A Windows RGB value painted as a button's or label's background (and a label's text colour).
 void PaintButton(QPushButton* button, std::optional<int32_t> colour);

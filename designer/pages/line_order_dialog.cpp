@@ -28,7 +28,7 @@ QPushButton* Button(QWidget* parent, const char* name, const char* caption) {
 }  // namespace
 
 LineOrderDialog::LineOrderDialog(const PageDialogHost& host, QWidget* owner)
-    : QWidget(owner, Qt::Window), host_(host) {
+    : QWidget(owner, Qt::Tool), host_(host) {
   setObjectName("Form9");
   setWindowTitle("Line order");
   auto* column = new QVBoxLayout(this);
@@ -78,8 +78,7 @@ void LineOrderDialog::Command3_Click() {
   Apply(MoveLinesDown);
 }
 
-LineOrderDialog* ShowLineOrderDialog(const PageDialogHost& host) {
-  static QPointer<LineOrderDialog> instance;
+LineOrderDialog* ShowLineOrderDialog(QPointer<LineOrderDialog>& instance, const PageDialogHost& host) {
   return ShowPageWindow(instance, host);
 }
 

@@ -3,6 +3,7 @@
 // acts on the current page and `CurrentLine` as they are when it is pressed, redraws the page and closes.
 
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QWidget>
 
@@ -38,7 +39,7 @@ class LineOrderDialog : public QWidget {
   PageDialogHost host_;
 };
 
-// Shows the shared line order window, created on first use and owned by `host.owner`.
-LineOrderDialog* ShowLineOrderDialog(const PageDialogHost& host);
+// Shows the shared line order window, created in `instance` on first use as a tool window of `host.owner`.
+LineOrderDialog* ShowLineOrderDialog(QPointer<LineOrderDialog>& instance, const PageDialogHost& host);
 
 }  // namespace tabulo

@@ -1,11 +1,13 @@
 #include "designer/pages/page_grid_widget.h"
 
+#include <QApplication>
 #include <QFileInfo>
 #include <QFont>
 #include <QPixmapCache>
 #include <QStyle>
 #include <QStyleOptionFrame>
 #include <algorithm>
+#include <cmath>
 
 namespace tabulo {
 namespace {
@@ -28,12 +30,35 @@ void SetColours(QWidget* widget, QPalette::ColorRole back_role, int32_t back, in
   widget->setPalette(palette);
 }
 
-void SetFont(QWidget* widget, const QString& name, int size) {
-  QFont font = widget->font();
-  if (font.family() == name && font.pointSize() == size) return;
-  font.setFamily(name);
-  font.setPointSize(size);
-  widget->setFont(font);
+// Where a widget's twips rectangle and an area's scale are kept.
+constexpr const char* kTwipsProperty = "Twips";
+constexpr const char* kScaleProperty = "TwipsScale";
+// The page's own font size of a line box, before the window's scale; the picture a box shows.
+constexpr const char* kPointSizeProperty = "PointSize";
+constexpr const char* kPicturePathProperty = "PicturePath";
+
+int ScaledPixels(int twips, double scale) {
+  return static_cast<int>(std::lround(twips * scale / 15.0));
+}
+
+QPointF ScaleOf(const QWidget* widget) {
+  for (const QWidget* area = widget->parentWidget(); area; area = area->parentWidget()) {
+    QVariant scale = area->property(kScaleProperty);
+    if (scale.isValid()) return scale.toPointF();
+  }
+  return {1, 1};
+}
+
+void Place(QWidget* widget, const QRect& twips, QPointF scale) {
+  if (scale == QPointF(1, 1)) {
+    widget->setGeometry(TwipsToPixels(twips.left()), TwipsToPixels(twips.top()), TwipsToPixels(twips.width()),
+                        TwipsToPixels(twips.height()));
+    return;
+  }
+  const int left = ScaledPixels(twips.left(), scale.x()), top = ScaledPixels(twips.top(), scale.y());
+  // Right and bottom edges scaled like the positions, so that neighbours meet as they do at design size.
+  widget->setGeometry(left, top, ScaledPixels(twips.left() + twips.width(), scale.x()) - left,
+                      ScaledPixels(twips.top() + twips.height(), scale.y()) - top);
 }
 
 QLabel* PictureBox(QWidget* parent, const char* name) {
@@ -90,26 +115,16 @@ bool FitsWhole(const QString& text, const QFont& font, int line_width) {
 
 void FitPrice(QLineEdit* box) {
   QFont font = box->font();
-  const int wanted =
-      box->property(kWantedPoints).isValid() ? box->property(kWantedPoints).toInt() : font.pointSize();
+  const double wanted =
+      box->property(kWantedPoints).isValid() ? box->property(kWantedPoints).toDouble() : font.pointSizeF();
   const int line_width = LineWidth(box);
-  int size = wanted;
-  for (; size > kSmallestPricePoints; --size) {
-    font.setPointSize(size);
+  double size = wanted;
+  for (; size > kSmallestPricePoints; size -= 1) {
+    font.setPointSizeF(size);
     if (FitsWhole(box->text(), font, line_width)) break;
   }
-  font.setPointSize(size);
+  font.setPointSizeF(std::max<double>(size, kSmallestPricePoints));
   if (box->font() != font) box->setFont(font);
-}
-
-void SetPriceFont(QLineEdit* box, const QString& name, int size) {
-  box->setProperty(kWantedPoints, size);
-  QFont font = box->font();
-  if (font.family() != name) {
-    font.setFamily(name);
-    box->setFont(font);
-  }
-  FitPrice(box);
 }
 
 QPushButton* Button(QWidget* parent, const char* name, const QString& caption) {
@@ -125,8 +140,27 @@ QColor ColourOf(int32_t rgb) {
 }
 
 void PlaceAt(QWidget* widget, const TwipsRect& rect) {
-  widget->setGeometry(TwipsToPixels(rect.left), TwipsToPixels(rect.top), TwipsToPixels(rect.width),
-                      TwipsToPixels(rect.height));
+  const QRect twips(rect.left, rect.top, rect.width, rect.height);
+  widget->setProperty(kTwipsProperty, twips);
+  Place(widget, twips, ScaleOf(widget));
+}
+
+void SetTwipsHeight(QWidget* widget, int height) {
+  QRect twips = widget->property(kTwipsProperty).toRect();
+  twips.setHeight(height);
+  PlaceAt(widget, {twips.left(), twips.top(), twips.width(), twips.height()});
+}
+
+void ScaleTwipsArea(QWidget* area, double x, double y) {
+  const QPointF scale(x, y);
+  area->setProperty(kScaleProperty, scale);
+  QFont font = QApplication::font();
+  font.setPointSizeF(font.pointSizeF() * std::min(x, y));
+  area->setFont(font);
+  for (QWidget* widget : area->findChildren<QWidget*>()) {
+    QVariant twips = widget->property(kTwipsProperty);
+    if (twips.isValid()) Place(widget, twips.toRect(), scale);
+  }
 }
 
 PageGrid::PageGrid(QWidget* parent) {
@@ -173,6 +207,52 @@ PageGrid::PageGrid(QWidget* parent) {
   ApplyLayout(layout);
 }
 
+void PageGrid::SetFont(QWidget* widget, const QString& name, double point_size) {
+  widget->setProperty(kPointSizeProperty, point_size);
+  QFont font = widget->font();
+  const double scaled = point_size * font_scale_;
+  if (font.family() == name && font.pointSizeF() == scaled) return;
+  font.setFamily(name);
+  font.setPointSizeF(scaled);
+  widget->setFont(font);
+}
+
+// The price box takes the line's font at the window's scale, then as much of it as the price leaves room for.
+void PageGrid::SetPriceFont(QLineEdit* box, const QString& name, double point_size) {
+  SetFont(box, name, point_size);
+  box->setProperty(kWantedPoints, point_size * font_scale_);
+  FitPrice(box);
+}
+
+void PageGrid::SetScale(double x, double y) {
+  font_scale_ = std::min(x, y);
+  picture_scale_ = {x, y};
+  for (const auto* boxes : {&Linhas, &LinhasVerso}) {
+    for (QLineEdit* box : *boxes) {
+      QVariant size = box->property(kPointSizeProperty);
+      if (size.isValid()) SetFont(box, box->font().family(), size.toDouble());
+    }
+  }
+  for (QLineEdit* box : Price) {
+    QVariant size = box->property(kPointSizeProperty);
+    if (size.isValid()) SetPriceFont(box, box->font().family(), size.toDouble());
+  }
+  ShowPicture(Picture1, Picture1->property(kPicturePathProperty).toString().toStdString());
+  ShowPicture(Picture2, Picture2->property(kPicturePathProperty).toString().toStdString());
+  for (QLabel* cell : Imagem)
+    ShowPicture(cell, cell->property(kPicturePathProperty).toString().toStdString());
+}
+
+void PageGrid::ShowPicture(QLabel* box, const std::string& path) {
+  box->setProperty(kPicturePathProperty, Q(path));
+  QPixmap picture = path.empty() ? QPixmap() : Picture(path, picture_scale_);
+  if (picture.isNull()) {
+    if (!box->pixmap().isNull()) box->clear();
+  } else {
+    box->setPixmap(picture);
+  }
+}
+
 void PageGrid::ApplyLayout(const MainLayout& layout) {
   PlaceAt(Frame4, layout.frame4);
   PlaceAt(Frame5, layout.frame5);
@@ -190,15 +270,26 @@ void PageGrid::ApplyLayout(const MainLayout& layout) {
   }
 }
 
-QPixmap PageGrid::Picture(const std::string& path) {
+QPixmap PageGrid::Picture(const std::string& path, QSizeF scale) {
   // Keyed by the file's time and size too, so a picture replaced on disk is read again.
   QFileInfo info(Q(path));
   if (!info.isFile()) return {};
   QString key = info.absoluteFilePath() + '|' + QString::number(info.lastModified().toMSecsSinceEpoch()) +
                 '|' + QString::number(info.size());
+  const bool scaled = scale != QSizeF(1, 1);
+  if (scaled) key += '|' + QString::number(scale.width()) + 'x' + QString::number(scale.height());
   QPixmap picture;
   if (QPixmapCache::find(key, &picture)) return picture;
-  if (!picture.load(info.absoluteFilePath())) return {};
+  if (scaled) {
+    // The picture grows with the page it lies on, made once for each size of the window.
+    QPixmap original = Picture(path);
+    if (original.isNull()) return {};
+    picture =
+        original.scaled(QSizeF(original.width() * scale.width(), original.height() * scale.height()).toSize(),
+                        Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+  } else if (!picture.load(info.absoluteFilePath())) {
+    return {};
+  }
   QPixmapCache::insert(key, picture);
   return picture;
 }
@@ -210,16 +301,8 @@ bool PageGrid::CanShow(const std::string& path) {
 void PageGrid::Apply(const PageView& view) {
   SetColours(Picture1, QPalette::Window, view.front.back_color, kBlack);
   SetColours(Picture2, QPalette::Window, view.back.back_color, kBlack);
-  auto show = [](QLabel* box, const std::string& path) {
-    QPixmap picture = path.empty() ? QPixmap() : Picture(path);
-    if (picture.isNull()) {
-      if (!box->pixmap().isNull()) box->clear();
-    } else {
-      box->setPixmap(picture);
-    }
-  };
-  show(Picture1, view.front.picture);
-  show(Picture2, view.back.picture);
+  ShowPicture(Picture1, view.front.picture);
+  ShowPicture(Picture2, view.back.picture);
   if (view.plaque) Plaque->setText(Q(*view.plaque));
 
   const QString font_name = Q(view.font_name);
@@ -234,21 +317,24 @@ void PageGrid::Apply(const PageView& view) {
       SetFont(Linhas[k], font_name, line.style->font_size);
       SetPriceFont(Price[k], font_name, line.style->font_size);
     } else {
-      SetFont(Linhas[k], font_name, Linhas[k]->font().pointSize());
-      SetPriceFont(Price[k], font_name,
-                   Price[k]->property(kWantedPoints).isValid() ? Price[k]->property(kWantedPoints).toInt()
-                                                               : Price[k]->font().pointSize());
+      // A line without a style keeps the size it had.
+      auto size_of = [this](QWidget* box) {
+        QVariant size = box->property(kPointSizeProperty);
+        return size.isValid() ? size.toDouble() : box->font().pointSizeF() / font_scale_;
+      };
+      SetFont(Linhas[k], font_name, size_of(Linhas[k]));
+      SetPriceFont(Price[k], font_name, size_of(Price[k]));
     }
     LinhasVerso[k]->setText(Q(line.title_text));
     SetColours(LinhasVerso[k], QPalette::Base, line.title_back_color, line.title_fore_color);
     SetFont(LinhasVerso[k], font_name, line.title_font_size);
 
     QLabel* cell = Imagem[k];
-    QRect geometry = cell->geometry();
-    int height = TwipsToPixels(line.cell_height_twips);
-    if (geometry.height() != height) cell->resize(geometry.width(), height);
+    if (cell->property(kTwipsProperty).toRect().height() != line.cell_height_twips) {
+      SetTwipsHeight(cell, line.cell_height_twips);
+    }
     cell->setProperty("Tag", Q(line.cell_tag));
-    show(cell, line.cell_picture);
+    ShowPicture(cell, line.cell_picture);
     cell->setVisible(line.cell_visible);
   }
 }

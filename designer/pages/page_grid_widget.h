@@ -42,17 +42,32 @@ class PageGrid {
   void Apply(const PageView& view);
   // Places the frames and the controls the layout switch moves.
   void ApplyLayout(const MainLayout& layout);
+  // The page grows with the window, `x` across and `y` down: the pictures with it, and the lines' fonts by
+  // the smaller of the two.
+  void SetScale(double x, double y);
 
   // Whether a picture can be shown, loading it into the cache the drawing then takes it from.
   static bool CanShow(const std::string& path);
 
  private:
-  static QPixmap Picture(const std::string& path);
+  static QPixmap Picture(const std::string& path, QSizeF scale = {1, 1});
+  void SetFont(QWidget* widget, const QString& name, double point_size);
+  void SetPriceFont(QLineEdit* box, const QString& name, double point_size);
+  void ShowPicture(QLabel* box, const std::string& path);
+
+  double font_scale_ = 1;
+  QSizeF picture_scale_{1, 1};
 };
 
 // A Windows RGB value (red in the low byte) as a colour.
 QColor ColourOf(int32_t rgb);
-// A widget placed at a twips rectangle.
+// A widget placed at a twips rectangle (relative to its parent), at the scale of the area it lies in. The
+// rectangle is kept, so that the area can be scaled again.
 void PlaceAt(QWidget* widget, const TwipsRect& rect);
+// A placed widget given another height in twips.
+void SetTwipsHeight(QWidget* widget, int height);
+// Scales every widget placed under `area` by `x` across and `y` down (1 at the design size), and the
+// area's font by the smaller of the two: the main window's page and panels grow with the window.
+void ScaleTwipsArea(QWidget* area, double x, double y);
 
 }  // namespace tabulo

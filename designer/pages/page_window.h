@@ -1,7 +1,7 @@
 #pragma once
-// The page windows (line order, default colours, background) exist once: made on first use, then handed
-// the main window's current host, loaded when they have something to load, and brought to the front each
-// time they are asked for.
+// The designer's secondary windows: each exists once, held by its owner through a QPointer, made on first
+// use and brought to the front each time it is asked for. They are tool windows of the main window, so
+// they stay above the designer instead of falling behind it (`Qt::Tool` with the main window as parent).
 
 #include <QPointer>
 #include <QWidget>
@@ -10,14 +10,21 @@
 
 namespace tabulo {
 
+// Shows a secondary window and brings it to the front.
+inline void ShowOrRaise(QWidget* window) {
+  window->show();
+  window->raise();
+  window->activateWindow();
+}
+
+// The page windows (line order, default colours, background): handed the main window's current host and
+// loaded when they have something to load.
 template <class Window>
 Window* ShowPageWindow(QPointer<Window>& instance, const PageDialogHost& host) {
   if (!instance) instance = new Window(host, host.owner);
   instance->SetHost(host);
   if constexpr (requires { instance->Form_Load(); }) instance->Form_Load();
-  instance->show();
-  instance->raise();
-  instance->activateWindow();
+  ShowOrRaise(instance);
   return instance;
 }
 

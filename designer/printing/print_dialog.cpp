@@ -12,6 +12,7 @@
 
 #include "designer/mainwindow/main_window.h"
 #include "designer/pages/page_layout.h"
+#include "designer/pages/page_window.h"
 #include "designer/printing/painter_canvas_widget.h"
 #include "designer/printing/recording_canvas.h"
 
@@ -25,7 +26,7 @@ QString Q(const std::string& text) {
 }  // namespace
 
 PrintDialog::PrintDialog(MenuDocument& doc, UserPrompts& prompts, Host host, QWidget* parent)
-    : QWidget(parent, Qt::Window), doc_(doc), prompts_(prompts), host_(std::move(host)) {
+    : QWidget(parent, Qt::Tool), doc_(doc), prompts_(prompts), host_(std::move(host)) {
   setObjectName("Form4");
   setWindowTitle("Print");
   setAttribute(Qt::WA_DeleteOnClose);
@@ -205,16 +206,13 @@ void PrintDialog::PreviewAndPrint(QPrinter& printer, const std::function<void(QP
 }
 
 void PrintDialog::closeEvent(QCloseEvent* event) {
-  // Form_Unload: the main window shows its page again. The closed dialog is deleted later; a new Print
-  // command meanwhile must open a fresh one.
-  setObjectName(QString());
+  // Form_Unload: the main window shows its page again.
   if (host_.refresh) host_.refresh();
   event->accept();
 }
 
-void ShowPrintDialog(MainWindow& window) {
-  auto* dialog = window.findChild<PrintDialog*>("Form4");
-  if (!dialog) {
+void ShowPrintDialog(QPointer<PrintDialog>& dialog, MainWindow& window) {
+  if (!dialog || dialog->isHidden()) {
     PrintDialog::Host host;
     host.current_page = [&window] { return window.CurrentPage(); };
     host.backs_shown = [&window] {
@@ -224,9 +222,7 @@ void ShowPrintDialog(MainWindow& window) {
     host.refresh = [&window] { window.Refresh_Page(); };
     dialog = new PrintDialog(window.Document(), window.Prompts(), std::move(host), &window);
   }
-  dialog->show();
-  dialog->raise();
-  dialog->activateWindow();
+  ShowOrRaise(dialog);
 }
 
 }  // namespace tabulo

@@ -5,6 +5,7 @@
 
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
@@ -87,7 +88,9 @@ class PrintDialog : public QWidget {
   QPushButton* Calibration_ = nullptr;
 };
 
-// The main window's Print command: the one print dialog, created on first use and shown modeless.
-void ShowPrintDialog(MainWindow& window);
+// The main window's Print command: the one print dialog, held in `dialog`, created on first use as a tool
+// window of the main window and shown modeless. A closed dialog is deleted later: a Print meanwhile opens a
+// fresh one.
+void ShowPrintDialog(QPointer<PrintDialog>& dialog, MainWindow& window);
 
 }  // namespace tabulo

@@ -9,6 +9,7 @@
 
 #include "designer/history/undo_history.h"
 #include "designer/mainwindow/main_window.h"
+#include "designer/pages/page_window.h"
 #include "designer/translate/translation_settings_dialog.h"
 
 namespace tabulo {
@@ -25,12 +26,6 @@ QString ColumnCaption(const MenuDocument& doc, int column) {
   return QString::number(column) + " " + QString::fromStdString(doc.Lang(0, column));
 }
 
-void Raise(QWidget* window) {
-  window->show();
-  window->raise();
-  window->activateWindow();
-}
-
 class TranslateCommands : public QObject {
  public:
   explicit TranslateCommands(MainWindow& main) : QObject(&main), main_(main) {}
@@ -39,12 +34,12 @@ class TranslateCommands : public QObject {
     main_.CommitEditedLine();  // the line being typed is part of what gets translated
     if (!menu_window_) menu_window_ = new TranslateMenuWindow(main_);
     if (!menu_window_->Running()) menu_window_->Form_Load();
-    Raise(menu_window_);
+    ShowOrRaise(menu_window_);
   }
 
   void Settings() {
     if (!settings_) settings_ = new TranslationSettingsDialog(main_.Prompts(), &main_);
-    Raise(settings_);
+    ShowOrRaise(settings_);
   }
 
  private:
@@ -202,12 +197,12 @@ void TranslateMenuWindow::Finish(const std::shared_ptr<Run>& run) {
 
 void InstallTranslateCommands(MainWindow& main) {
   auto* commands = new TranslateCommands(main);
-  QMenu* menu = main.menuBar()->addMenu("Translate");
+  QMenu* menu = main.menuBar()->addMenu("&Translate");
   menu->setObjectName("TranslateMenuBar");
-  QAction* translate = menu->addAction("Translate menu...");
+  QAction* translate = menu->addAction("&Translate menu...");
   translate->setObjectName("TranslateMenuCommand");
   QObject::connect(translate, &QAction::triggered, commands, [commands] { commands->TranslateMenu(); });
-  QAction* settings = menu->addAction("Translation settings...");
+  QAction* settings = menu->addAction("Translation &settings...");
   settings->setObjectName("TranslationSettingsCommand");
   QObject::connect(settings, &QAction::triggered, commands, [commands] { commands->Settings(); });
 }

@@ -209,6 +209,16 @@ TEST_F(Panel, DefaultsAreStoredAndShownAgainWhileShowingWritesNothing) {
   Retype(panel_->maximo, "abc");
   EXPECT_EQ(doc.Modifiers[0].Minimo[0], 2);
   EXPECT_EQ(doc.Modifiers[0].Maximo[0], 0);
+  // "Mandatory" is the level's own: set on one, not shown on the other, shown again on the first.
+  ASSERT_TRUE(panel_->obrigatorio->isVisibleTo(panel_));
+  QTest::mouseClick(panel_->obrigatorio, Qt::LeftButton, {}, QPoint(6, panel_->obrigatorio->height() / 2));
+  EXPECT_EQ(doc.Modifiers[0].Obrigatorio[0], 1);
+  ClickRow(Levels(), 1);
+  EXPECT_FALSE(panel_->obrigatorio->isChecked());
+  ClickRow(Levels(), 0);
+  EXPECT_TRUE(panel_->obrigatorio->isChecked());
+  QTest::mouseClick(panel_->obrigatorio, Qt::LeftButton, {}, QPoint(6, panel_->obrigatorio->height() / 2));
+  EXPECT_EQ(doc.Modifiers[0].Obrigatorio[0], 0);
 
   // A stored level the check box rule would not allow is shown as it is, and showing it writes nothing.
   doc.Modifiers[0].Maximo[1] = 0;

@@ -130,8 +130,8 @@ TEST_F(FirmwareWindowTest, StartUpListsTheLocalCatalogueAndAsksForAPortThatOpens
   EXPECT_TRUE(window_->Command1->isVisible());
   EXPECT_EQ(prompts_.questions,
             (std::vector<std::string>{"Are you connected to Internet ?",
-                                      "Witch serial port the Base or Cradle are connected?",
-                                      "Witch serial port the Base or Cradle are connected?"}));
+                                      "Which serial port are the Base or Cradle connected to?",
+                                      "Which serial port are the Base or Cradle connected to?"}));
   EXPECT_TRUE(window_->Files().InternetConexion());
 }
 
@@ -233,6 +233,8 @@ TEST_F(FirmwareWindowTest, AMissingFirmwareOrAWebPageInItsPlaceIsReportedAndNoth
   ClickRow(window_->List1, 0);
   EXPECT_TRUE(Logged(*window_, "menu7.bin: the answer is a web page, not the file"));
   EXPECT_EQ(LogLines(*window_).back(), "The program was not sent.");
+  EXPECT_EQ(window_->Status->text(), "The download failed: menu7.bin: the answer is a web page, not the file")
+      << "the failure stays in sight above the log";
   EXPECT_TRUE(window_->waits.empty());
   EXPECT_FALSE(std::filesystem::exists(folder_ / "events.jsonl"));
   EXPECT_EQ(test::ReadFile(tool_ / "menu7.bin"), Binary("menu7.bin")) << "the cache keeps its good copy";

@@ -409,7 +409,7 @@ TEST(StartUp, ThePortAnswerIsCheckedByOpeningIt) {
   prompts.inputs = {std::string("abc"), std::string("com9"), std::string("COM12")};
   EXPECT_EQ(AskComPort(prompts, base), 12);
   EXPECT_EQ(prompts.questions,
-            std::vector<std::string>(3, "Witch serial port the Base or Cradle are connected?"));
+            std::vector<std::string>(3, "Which serial port are the Base or Cradle connected to?"));
   EXPECT_EQ(base.calls, (std::vector<std::string>{"IO_Open 19200", "IO_Open 19200", "IO_Close"}));
   for (std::optional<std::string> answer : {std::optional<std::string>(""), std::optional<std::string>()}) {
     prompts.inputs = {answer};

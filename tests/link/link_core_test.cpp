@@ -193,7 +193,7 @@ TEST_F(SendMenuTest, AnUnconfirmedUploadIsNeverReportedAsSent) {
   EXPECT_STREQ(CaptionAfterSend(result.outcome), "Send failed");
   EXPECT_EQ(captions.seen, (std::vector<std::string>{"Sending", "lost"}));
   EXPECT_EQ(api_.Names().back(), "menu_close") << "the link is closed after a failed upload too";
-  EXPECT_STREQ(CaptionAfterSend(SendOutcome::kSent), "Sended");
+  EXPECT_STREQ(CaptionAfterSend(SendOutcome::kSent), "Sent");
 }
 
 TEST_F(SendMenuTest, WithoutTheDefinitionsFileChoicesAreSentAsItems) {

@@ -98,7 +98,7 @@ TEST_F(LinkEndToEnd, SendStoresTheWholeMenuWithBothPageSchemes) {
                        {"KESTREL_PORT_1=" + base.Link(), "KESTREL_TRACE=" + trace, MakerFolderSetting()});
   ASSERT_EQ(run.exit_code, 0) << run.err;
   EXPECT_EQ(run.err, "") << "no progress lines when standard error is no terminal";
-  EXPECT_EQ(run.out, "Sending\nSended (2 items, 2 modifier choices)\n");
+  EXPECT_EQ(run.out, "Sending\nSent (2 items, 2 modifier choices)\n");
 
   auto block = [](std::initializer_list<int> header, const std::string& body) {
     std::string text;
@@ -248,7 +248,7 @@ TEST_F(LinkEndToEnd, ALostFinalAnswerStillGivesTheTrueVerdict) {
                      {"--baud", "19200", "--lose-end-answers", "--menu-out", menu_file, "--events", events});
   ProgramRun run = Tabulo(base, {"send", project});
   ASSERT_EQ(run.exit_code, 0) << run.err;
-  EXPECT_EQ(run.out, "Sending\nSended (2 items, 2 modifier choices)\n");
+  EXPECT_EQ(run.out, "Sending\nSent (2 items, 2 modifier choices)\n");
   EXPECT_EQ(WithoutRawTexts(json::parse(test::ReadFile(menu_file))["tree"]), test::SmallMenuTree());
   std::vector<json> seen = test::JsonLines(events);
   ASSERT_EQ(seen.size(), 1u) << "stored once, though its end was sent again";

@@ -59,7 +59,7 @@ TEST_F(LinkNetwork, RawAndRfc2217ConvertersCarryTheWholeMenu) {
     ProgramRun run = test::RunProgram(test::BuiltProgram("tabulo"), {"send", project},
                                       {library, "KESTREL_PORT_1=" + converter.Address()});
     ASSERT_EQ(run.exit_code, 0) << run.err;
-    EXPECT_EQ(run.out, "Sending\nSended (2 items, 2 modifier choices)\n");
+    EXPECT_EQ(run.out, "Sending\nSent (2 items, 2 modifier choices)\n");
     EXPECT_EQ(StoredTree(menu_file), test::SmallMenuTree());
   }
   std::string menu_file = folder_ / "rfc2217.json";
@@ -146,8 +146,8 @@ TEST_F(LinkNetwork, SitesGetTheMenuInParallelAndAnUnreachableOneIsReported) {
   EXPECT_EQ(StoredTree(lisbon_menu), test::SmallMenuTree());
   EXPECT_EQ(StoredTree(porto_menu), test::SmallMenuTree());
   for (const std::string& line : std::vector<std::string>{
-           "Lisbon Baixa: Sended (2 items, 2 modifier choices)",
-           "Porto: Sended (2 items, 2 modifier choices)", "Sent to 2 of 3 sites; failed: 1",
+           "Lisbon Baixa: Sent (2 items, 2 modifier choices)", "Porto: Sent (2 items, 2 modifier choices)",
+           "Sent to 2 of 3 sites; failed: 1",
            "  FAILED  Faro (" + closed + "): cannot open the link: cannot connect to 127.0.0.1:",
            "Connection refused"}) {
     EXPECT_NE(run.out.find(line), std::string::npos) << line << "\n" << run.out;

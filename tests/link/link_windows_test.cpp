@@ -7,9 +7,11 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QLabel>
 #include <QPointer>
 #include <QRegularExpression>
 #include <QSettings>
+#include <QStatusBar>
 #include <QTest>
 #include <algorithm>
 #include <filesystem>
@@ -174,8 +176,10 @@ TEST_F(LinkWindows, SendWritesTheWorkCopyAndTheBaseStoresTheMenu) {
   EXPECT_EQ(seen[0].dialog_cursor, Qt::WaitCursor);
   EXPECT_EQ(seen[0].main_cursor, Qt::WaitCursor);
   EXPECT_FALSE(seen[0].autosave_running) << "the autosave is held during the transfer";
-  EXPECT_EQ(seen[1].caption, "Sended");
-  EXPECT_EQ(dialog->windowTitle(), "Sended");
+  EXPECT_EQ(seen[1].caption, "Sent");
+  EXPECT_EQ(dialog->windowTitle(), "Sent");
+  EXPECT_TRUE(window_->findChild<QLabel*>("SendStatus")->text().startsWith("Last send: The terminals have"))
+      << "the designer's status bar keeps the outcome";
   EXPECT_EQ(dialog->cursor().shape(), Qt::ArrowCursor);
   EXPECT_EQ(window_->cursor().shape(), Qt::ArrowCursor);
   EXPECT_TRUE(AutosaveRunning());
@@ -280,6 +284,10 @@ TEST_F(LinkWindows, PortSettingIsStoredAndSharedAndABadPortSendsNothing) {
   EXPECT_TRUE(dialog->Status->text().startsWith(
       QString::fromStdString("Cannot open the link on port 3: cannot open " + (home_ / "no-such-device"))))
       << "the reason is shown where the user looks: " << dialog->Status->text().toStdString();
+  EXPECT_TRUE(window_->statusBar()->currentMessage().startsWith("Cannot open the link on port 3"))
+      << window_->statusBar()->currentMessage().toStdString();
+  EXPECT_TRUE(
+      window_->findChild<QLabel*>("SendStatus")->text().startsWith("Last send: Cannot open the link"));
   EXPECT_TRUE(AutosaveRunning());
   EXPECT_EQ(test::JsonLines(trace_), std::vector<json>{json({"menu_init", 3, 1, 65535})})
       << "no other library call";
@@ -353,7 +361,8 @@ TEST_F(LinkWindows, ReceptionWindowShowsTheOrdersTheTerminalsSend) {
   ReceptionWindow* reception = OpenReception();
   ASSERT_NE(reception, nullptr);
   EXPECT_EQ(reception->windowTitle(), "Reception mode test");
-  EXPECT_EQ(reception->parentWidget(), nullptr) << "without owner";
+  EXPECT_EQ(reception->parentWidget(), window_.get()) << "a tool window of the designer, kept above it";
+  EXPECT_EQ(reception->windowType(), Qt::Tool);
   EXPECT_EQ(OpenReception(), reception) << "one shared instance";
   EXPECT_EQ(reception->Text2->text(), "1");
   EXPECT_EQ(reception->Command1->text(), "Open Com Port");
@@ -382,8 +391,9 @@ TEST_F(LinkWindows, ReceptionWindowShowsTheOrdersTheTerminalsSend) {
   EXPECT_GT(log.indexOf("Terminal 4  Table 5"), log.indexOf("Terminal 3")) << "every order is kept, in order";
 
   QString pad(26, ' ');
-  EXPECT_EQ(shown[0], "3|PLU                  QTY\nSoup" + pad + "2\n77" + pad + "  1\n");
-  EXPECT_EQ(shown[1], "4|PLU                  QTY\n") << "an order without lines shows the header alone";
+  const QString header = "PLU" + QString(27, ' ') + "QTY";  // over the quantities
+  EXPECT_EQ(shown[0], "3|" + header + "\nSoup" + pad + "2\n77" + pad + "  1\n");
+  EXPECT_EQ(shown[1], "4|" + header + "\n") << "an order without lines shows the header alone";
   EXPECT_EQ(tables, (std::vector<QString>{"12", "5"}));
 
   QTest::mouseClick(reception->Command2, Qt::LeftButton);
@@ -441,7 +451,7 @@ TEST_F(LinkWindows, ASendRunsBesideTheReceptionTestAndCancelKeepsTheOldMenu) {
   SendDialog* dialog = OpenSend();
   ASSERT_NE(dialog, nullptr);
   PressSend(dialog);
-  ASSERT_EQ(dialog->windowTitle(), "Sended") << dialog->Status->text().toStdString();
+  ASSERT_EQ(dialog->windowTitle(), "Sent") << dialog->Status->text().toStdString();
   json small = json::parse(test::ReadFile(menu_file));
   ASSERT_TRUE(QTest::qWaitFor([&] { return reception->TerminalNo->text() == "6"; }, 20000))
       << "the reception test polls on beside the send";
@@ -495,7 +505,8 @@ TEST_F(LinkWindows, ReceptionLinkFollowsTheButtonsAndTheWindow) {
   OpenLink(window);
   ASSERT_TRUE(QTest::qWaitFor([&] { return window->TerminalNo->text() == "7"; }, 5000));
   EXPECT_EQ(window->Table->text(), "9");
-  EXPECT_EQ(window->Plist->toPlainText(), "PLU                  QTY\nSteak" + QString(25, ' ') + "3\n");
+  EXPECT_EQ(window->Plist->toPlainText(), "PLU" + QString(27, ' ') + "QTY\nSteak" + QString(25, ' ') + "3\n")
+      << "the header stands over its columns";
   // Polls that find nothing change nothing; a poll the library cannot answer is told in the window.
   QTest::qWait(300);
   EXPECT_EQ(window->TerminalNo->text(), "7");

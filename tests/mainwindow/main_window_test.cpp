@@ -21,7 +21,9 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPushButton>
+#include <QSet>
 #include <QSpinBox>
+#include <QStatusBar>
 #include <QTableView>
 #include <QTest>
 #include <QTextBrowser>
@@ -38,6 +40,7 @@
 #include "designer/import/page_fill_dialog.h"
 #include "designer/mainwindow/designer_session.h"
 #include "designer/mainwindow/user_guide.h"
+#include "designer/pages/page_layout.h"
 #include "designer/storage/project_files.h"
 #include "platform/folders.h"
 #include "tests/support/temp_folder.h"
@@ -146,9 +149,10 @@ TEST_F(Designer, MenuBarInOrderAndItsWindowsOpen) {
   Start();
   QStringList captions;
   for (QAction* top : window_->menuBar()->actions()) {
-    captions << top->text();
+    // The captions as the user reads them; "&" marks the mnemonic letter.
+    captions << QString(top->text()).remove('&');
     if (top->menu()) {
-      for (QAction* item : top->menu()->actions()) captions << "  " + item->text();
+      for (QAction* item : top->menu()->actions()) captions << "  " + QString(item->text()).remove('&');
     }
   }
   EXPECT_EQ(captions, (QStringList{"File",
@@ -163,8 +167,9 @@ TEST_F(Designer, MenuBarInOrderAndItsWindowsOpen) {
                                    "Edit",
                                    "  Undo",
                                    "  Redo",
+                                   "  Find in the catalogue",
                                    "Import",
-                                   "  Import From Last Sended Plus",
+                                   "  Import From Last Sent PLUs",
                                    "  Import From Mercato ( XLS)",
                                    "  Import From XLS",
                                    "  Import From CSV",
@@ -778,10 +783,18 @@ class StderrToFile {
   int saved_;
 };
 
-TEST_F(Designer, AFailedAutosaveIsSilentButReported) {
+TEST_F(Designer, AFailedAutosaveAsksNothingButTheStatusBarShowsIt) {
   test::WriteFile(home_ / "blocker", "a file where the maker folder should be");
   ::setenv("VELT_HOME", (home_ / "blocker/velt").c_str(), 1);
   Start();
+  auto status = [this](const char* name) { return Child<QLabel>(name)->text().toStdString(); };
+  EXPECT_EQ(status("ProjectStatus"), "Project: untitled");
+  EXPECT_EQ(status("ChangesStatus"), "No unsaved changes");
+  EXPECT_EQ(status("AutosaveStatus"), "Not autosaved yet");
+  EXPECT_EQ(status("SendStatus"), "Not sent yet");
+  QTest::keyClicks(Line(0), "Soup");
+  EXPECT_EQ(status("ChangesStatus"), "Unsaved changes") << "at the first key";
+
   auto* timer = window_->findChild<QTimer*>("Timer1");
   ASSERT_NE(timer, nullptr);
   {
@@ -791,6 +804,176 @@ TEST_F(Designer, AFailedAutosaveIsSilentButReported) {
   std::string err = test::ReadFile(home_ / "stderr.txt");
   EXPECT_NE(err.find("work copy was not written"), std::string::npos) << err;
   EXPECT_TRUE(prompts_.messages.empty()) << "the autosave asks nothing";
+  EXPECT_TRUE(status("AutosaveStatus").starts_with("Autosave failed at ")) << status("AutosaveStatus");
+  const std::string shown = window_->statusBar()->currentMessage().toStdString();
+  EXPECT_TRUE(shown.starts_with("The work copy was not written: ")) << shown;
+  EXPECT_NE(shown.find("blocker"), std::string::npos) << "it says which file: " << shown;
+
+  // The folder usable again: the next tick writes and says when.
+  fs::remove(home_ / "blocker");
+  ASSERT_TRUE(QMetaObject::invokeMethod(timer, "timeout"));
+  EXPECT_TRUE(status("AutosaveStatus").starts_with("Autosaved at ")) << status("AutosaveStatus");
+  EXPECT_TRUE(fs::exists(home_ / "blocker/velt/temp_velt/temp_pludata.txt"));
+
+  test::TempFolder projects;
+  prompts_.file_names = {projects / "menu.TB1"};
+  Trigger("Save");
+  EXPECT_EQ(status("ProjectStatus"), "Project: menu.TB1");
+  EXPECT_EQ(status("ChangesStatus"), "No unsaved changes");
+}
+
+// Every control shown in the main window's client area lies wholly inside it.
+void ExpectEveryControlInside(QMainWindow* window) {
+  QWidget* area = window->centralWidget();
+  int checked = 0;
+  for (QWidget* control : area->findChildren<QWidget*>()) {
+    if (!control->isVisibleTo(window) || control->isWindow()) continue;
+    const QRect on_area(control->mapTo(area, QPoint(0, 0)), control->size());
+    EXPECT_TRUE(area->rect().contains(on_area))
+        << control->objectName().toStdString() << " at " << on_area.x() << "," << on_area.y() << " "
+        << on_area.width() << "x" << on_area.height() << " outside " << area->width() << "x"
+        << area->height();
+    ++checked;
+  }
+  EXPECT_GT(checked, 100);
+}
+
+TEST_F(Designer, ALargerWindowScalesThePageAndThePanels) {
+  LeaveWorkCopy([](MenuDocument& doc) {
+    Catalogue(doc, {"Soup", "Fish"});
+    doc.Botoes[0] = 1;
+  });
+  Start();
+  QWidget* area = window_->centralWidget();
+  const QSize design = area->size();
+  EXPECT_EQ(design, QSize(1124, 680)) << "the design layout";
+  const QRect line3 = Line(3)->geometry();
+  const double font = Line(0)->font().pointSizeF();
+  const QSize catalogue = Child<QWidget>("Frame3")->size();
+  const QSize modifiers = Child<QWidget>("Frame2")->size();
+
+  window_->resize(2560, 1440);
+  QApplication::processEvents();
+  const double x = static_cast<double>(area->width()) / design.width();
+  const double y = static_cast<double>(area->height()) / design.height();
+  ASSERT_GT(x, 2.2);
+  ASSERT_GT(y, 1.9);
+  // The page grows as one: every line where its scaled place is, its font with it.
+  for (int k : {0, 3, 23}) {
+    EXPECT_NEAR(Line(k)->y(), InitialLayout().linhas[k].top / 15.0 * y, 1.5) << k;
+  }
+  EXPECT_NEAR(Line(3)->height(), line3.height() * y, 1.5);
+  EXPECT_NEAR(Line(3)->width(), line3.width() * x, 1.5);
+  EXPECT_NEAR(Line(0)->font().pointSizeF(), font * std::min(x, y), 0.01);
+  EXPECT_NEAR(Child<QWidget>("Frame3")->width(), catalogue.width() * x, 1.5) << "the catalogue grows too";
+  EXPECT_NEAR(Child<QWidget>("Frame3")->height(), catalogue.height() * y, 1.5);
+  EXPECT_NEAR(Child<QWidget>("Frame2")->width(), modifiers.width() * x, 1.5);
+  ExpectEveryControlInside(window_.get());
+
+  // The switch keeps working at any size, and a page change draws at the scale.
+  Click("Expand");
+  EXPECT_EQ(Child<QPushButton>("Expand")->text(), "Configure the Modifiers");
+  EXPECT_TRUE(Child<QWidget>("Frame5")->isVisible());
+  ExpectEveryControlInside(window_.get());
+  Click("Command15");
+  Click("Command14");
+  EXPECT_EQ(Line(0)->text(), "Soup");
+  EXPECT_NEAR(Line(0)->font().pointSizeF(), font * std::min(x, y), 0.01);
+  Click("Expand");
+
+  // The design layout is the smallest: a smaller window keeps it, geometry and fonts as designed.
+  window_->resize(600, 400);
+  QApplication::processEvents();
+  EXPECT_EQ(area->size(), design);
+  EXPECT_EQ(Line(3)->geometry(), line3);
+  EXPECT_EQ(Line(0)->font().pointSizeF(), font);
+  ExpectEveryControlInside(window_.get());
+}
+
+TEST_F(Designer, TheKeyboardReachesMenusLinesAndCommands) {
+  LeaveWorkCopy([](MenuDocument& doc) {
+    Catalogue(doc, {"Soup", "Fish", "Cake"});
+    doc.Botoes[5] = 3;
+    doc.Botoes[24] = 1;  // page 2, line 1
+  });
+  Start();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+  // Every menu of the bar has a letter of its own for Alt.
+  QSet<QChar> letters;
+  for (QAction* top : window_->menuBar()->actions()) {
+    const QString text = top->text();
+    const qsizetype amp = text.indexOf('&');
+    ASSERT_GE(amp, 0) << text.toStdString();
+    letters.insert(text[amp + 1].toLower());
+  }
+  EXPECT_EQ(letters.size(), window_->menuBar()->actions().size());
+  QTest::keyClick(window_.get(), Qt::Key_F, Qt::AltModifier);
+  auto* file = window_->findChild<QMenu*>("FileMenu");
+  EXPECT_TRUE(QTest::qWaitFor([&] { return file->isVisible(); }, 2000)) << "Alt+F opens File";
+  file->close();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !file->isVisible(); }, 2000));
+  QTest::keyClick(Line(0), Qt::Key_F10);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return file->isVisible(); }, 2000)) << "F10 reaches the menu bar";
+  file->close();
+
+  // Up and Down walk the lines, committing what was typed; Page Down and Page Up turn the page.
+  Line(5)->setFocus(Qt::MouseFocusReason);
+  QTest::keyClick(Line(5), Qt::Key_Up);
+  EXPECT_EQ(window_->focusWidget(), Line(4));
+  QTest::keyClicks(Line(4), "Tea");
+  QTest::keyClick(Line(4), Qt::Key_Down);
+  EXPECT_EQ(window_->focusWidget(), Line(5));
+  EXPECT_EQ(doc_->NumPlus, 4) << "leaving the line by key commits it";
+  EXPECT_EQ(doc_->Botoes[4], 4);
+  QTest::keyClick(Line(5), Qt::Key_PageDown);
+  EXPECT_EQ(PageCaption(), "2");
+  EXPECT_EQ(Line(0)->text(), "Soup");
+  EXPECT_EQ(window_->focusWidget(), Line(5)) << "the same line of the next page";
+  QTest::keyClick(Line(5), Qt::Key_PageUp);
+  EXPECT_EQ(PageCaption(), "1");
+  PriceBox(2)->setFocus(Qt::MouseFocusReason);
+  QTest::keyClick(PriceBox(2), Qt::Key_Down);
+  EXPECT_EQ(window_->focusWidget(), PriceBox(3)) << "prices are a column too";
+  Line(0)->setFocus(Qt::MouseFocusReason);
+  QTest::keyClick(Line(0), Qt::Key_Up);
+  EXPECT_EQ(window_->focusWidget(), Line(0)) << "the first line stays";
+  QTest::keyClick(Line(0), Qt::Key_Tab);
+  EXPECT_EQ(window_->focusWidget(), PriceBox(0)) << "Tab goes along the line";
+
+  // Enter opens the line editor on the line, a tool window of the designer that stays above it.
+  QTest::keyClick(Line(5), Qt::Key_Return);
+  auto* editor = window_->findChild<QWidget*>("Form5");
+  ASSERT_NE(editor, nullptr);
+  EXPECT_TRUE(editor->isVisible());
+  EXPECT_EQ(editor->windowType(), Qt::Tool);
+  EXPECT_EQ(editor->parentWidget(), window_.get());
+  EXPECT_EQ(doc_->Hand.EditPluNumber, 3);
+  editor->close();
+
+  // The standard shortcuts.
+  window_->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+  QTest::keyClick(Line(1), Qt::Key_F, Qt::ControlModifier);
+  QWidget* search = Child<QWidget>("Frame3")->findChild<QLineEdit*>("Text1");
+  EXPECT_EQ(window_->focusWidget(), search) << "Find goes to the catalogue's search";
+  QTest::keyClick(search, Qt::Key_P, Qt::ControlModifier);
+  auto* print = window_->findChild<QWidget*>("Form4");
+  ASSERT_NE(print, nullptr) << "Print";
+  EXPECT_TRUE(print->isVisible());
+  EXPECT_EQ(print->windowType(), Qt::Tool);
+  print->close();
+  window_->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+  prompts_.file_names = {};
+  QTest::keyClick(Line(1), Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+  ASSERT_FALSE(prompts_.questions.empty());
+  EXPECT_TRUE(prompts_.questions.back().starts_with("save ")) << "Save As asks for a name";
+  QTest::keyClick(Line(1), Qt::Key_N, Qt::ControlModifier);
+  EXPECT_EQ(doc_->NumPlus, 0) << "New";
+  QTest::keyClick(Line(1), Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(doc_->NumPlus, 4) << "Undo brings the menu back";
+  QTest::keyClick(Line(1), Qt::Key_Q, Qt::ControlModifier);
+  EXPECT_FALSE(window_->isVisible()) << "Quit";
 }
 
 TEST_F(Designer, ClickingALineSelectsItsPluAndEnterOpensTheEditor) {

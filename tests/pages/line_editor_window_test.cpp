@@ -149,13 +149,13 @@ class PageDialogs : public ::testing::Test {
     } else if (doc_->LineLayout[s].Kind >= kKindTitle) {
       page_.texts[k] = doc_->LineLayout[s].Text;
     }
-    return Shown(ShowLineEditor(owner_, *doc_, prompts_, page_.Host()));
+    return Shown(ShowLineEditor(line_editor_, owner_, *doc_, prompts_, page_.Host()));
   }
 
   GroupTitleDialog* OpenTitle(int k, const std::string& text) {
     doc_->Hand.CurrentLine = k;
     doc_->Hand.EditTitleText = text;
-    return Shown(ShowGroupTitle(owner_, *doc_, prompts_, page_.Host()));
+    return Shown(ShowGroupTitle(group_title_, owner_, *doc_, prompts_, page_.Host()));
   }
 
   template <class D>
@@ -170,6 +170,8 @@ class PageDialogs : public ::testing::Test {
   ScriptedPrompts prompts_;
   FakePage page_;
   QWidget owner_;
+  QPointer<LineEditorDialog> line_editor_;
+  QPointer<GroupTitleDialog> group_title_;
 };
 
 TEST_F(PageDialogs, TitleLineShowsTheNextFreeNumberAndBecomesAPluLine) {
@@ -413,7 +415,7 @@ TEST_F(PageDialogs, ColoursOfTheLine) {
   dialog->close();
 
   HandOverCatalogueRow(*doc_, 0, 5);
-  dialog = Shown(ShowLineEditor(owner_, *doc_, prompts_, page_.Host()));
+  dialog = Shown(ShowLineEditor(line_editor_, owner_, *doc_, prompts_, page_.Host()));
   EXPECT_FALSE(dialog->Command1->isEnabled());
   Click(dialog->Option2);
   EXPECT_TRUE(dialog->Option1->isChecked()) << "a catalogue PLU stays a PLU";

@@ -36,6 +36,9 @@ class PageDialogs : public ::testing::Test {
   std::unique_ptr<MenuDocument> doc_ = std::make_unique<MenuDocument>();
   ScriptedPrompts prompts_;
   std::unique_ptr<QWidget> owner_ = std::make_unique<QWidget>();
+  QPointer<LineOrderDialog> line_order_;
+  QPointer<DefaultColorsDialog> colours_;
+  QPointer<BackgroundDialog> background_;
   PageDialogHost host_;
   int page_ = 1;
   int updates_ = 0;
@@ -46,7 +49,7 @@ TEST_F(PageDialogs, LineOrderActsOnTheLineAndPageOfTheMomentThenRedrawsAndCloses
   for (int k = 0; k < kLinesPerPage; ++k) doc_->Botoes[SlotOf(2, k)] = 100 + k;
   doc_->Hand.CurrentLine = 3;
   page_ = 2;
-  LineOrderDialog* form = ShowLineOrderDialog(host_);
+  LineOrderDialog* form = ShowLineOrderDialog(line_order_, host_);
   EXPECT_EQ(form->objectName(), "Form9");
   EXPECT_EQ(form->Command1->text(), "DELETE");
   EXPECT_EQ(form->Command2->text(), "MOVE UP");
@@ -68,13 +71,13 @@ TEST_F(PageDialogs, LineOrderActsOnTheLineAndPageOfTheMomentThenRedrawsAndCloses
   // The same shared window, opened again for another line.
   AppendPlu(*doc_, "103", "2", "Soup");  // moved down onto line 5
   doc_->Hand.CurrentLine = 4;
-  EXPECT_EQ(ShowLineOrderDialog(host_), form);
+  EXPECT_EQ(ShowLineOrderDialog(line_order_, host_), form);
   EXPECT_EQ(form->Label1->text(), "Line 5 of page 2: Soup");
   Click(form->Command2);
   EXPECT_EQ(doc_->Botoes[SlotOf(2, 4)], 104);
   EXPECT_EQ(doc_->Botoes[SlotOf(2, 23)], 0);
   doc_->Hand.CurrentLine = 0;
-  ShowLineOrderDialog(host_);
+  ShowLineOrderDialog(line_order_, host_);
   Click(form->Command1);
   EXPECT_EQ(doc_->Botoes[SlotOf(2, 0)], 0);
   EXPECT_EQ(doc_->LineLayout[SlotOf(2, 0)].Kind, kKindPlu);
@@ -88,7 +91,7 @@ TEST_F(PageDialogs, TitleStyleColourRecoloursOnlyTitleLinesWithoutTheirOwnColour
   doc_->LineLayout[SlotOf(1, 1)].Kind = kKindTitle;
   doc_->LineLayout[SlotOf(1, 1)].LineBackColor = "255";
   doc_->LineLayout[SlotOf(1, 2)].Kind = kKindNote;
-  DefaultColorsDialog* form = ShowDefaultColorsDialog(host_);
+  DefaultColorsDialog* form = ShowDefaultColorsDialog(colours_, host_);
   EXPECT_EQ(form->objectName(), "Form7");
   EXPECT_EQ(form->windowTitle(), "Default Colors");
   EXPECT_EQ(form->Label1->text(), "Font test. FONT TEST");
@@ -114,7 +117,7 @@ TEST_F(PageDialogs, TitleStyleColourRecoloursOnlyTitleLinesWithoutTheirOwnColour
 
 TEST_F(PageDialogs, CancelledColourPickersStoreNothing) {
   doc_->StyleForeColor[kStyleNote] = "";
-  DefaultColorsDialog* form = ShowDefaultColorsDialog(host_);
+  DefaultColorsDialog* form = ShowDefaultColorsDialog(colours_, host_);
   const int32_t shown = ButtonColour(form->Command4[2]);
   Click(form->Command4[2]);
   Click(form->Command5);
@@ -130,7 +133,7 @@ TEST_F(PageDialogs, CancelledColourPickersStoreNothing) {
 }
 
 TEST_F(PageDialogs, CurrencyIsStoredAtEveryKeystrokeAndMayBeErased) {
-  DefaultColorsDialog* form = ShowDefaultColorsDialog(host_);
+  DefaultColorsDialog* form = ShowDefaultColorsDialog(colours_, host_);
   EXPECT_EQ(form->Text3->text(), QString::fromUtf8("\u20ac"));
   form->Text3->selectAll();
   QTest::keyClick(form->Text3, Qt::Key_Backspace);
@@ -147,7 +150,7 @@ TEST_F(PageDialogs, CurrencyIsStoredAtEveryKeystrokeAndMayBeErased) {
 
 TEST_F(PageDialogs, FontsComeFromThePrinterAndOnlyAChosenOneIsStored) {
   host_.printer_fonts = [] { return std::vector<std::string>{"Alpha Sans", "Beta Serif", "Gamma Mono"}; };
-  DefaultColorsDialog* form = ShowDefaultColorsDialog(host_);
+  DefaultColorsDialog* form = ShowDefaultColorsDialog(colours_, host_);
   ASSERT_EQ(form->Combo1->count(), 3);
   EXPECT_EQ(form->Combo1->itemText(0), "Alpha Sans");
   EXPECT_EQ(form->Combo1->itemText(2), "Gamma Mono");
@@ -165,7 +168,7 @@ TEST_F(PageDialogs, FontsComeFromThePrinterAndOnlyAChosenOneIsStored) {
   form->close();
 
   host_.printer_fonts = nullptr;
-  form = ShowDefaultColorsDialog(host_);
+  form = ShowDefaultColorsDialog(colours_, host_);
   EXPECT_EQ(form->Combo1->count(), QFontDatabase::families().size())
       << "without a printer: the system's fonts";
   form->close();
@@ -177,7 +180,7 @@ TEST_F(PageDialogs, BrowseStoresPicturesInsideTheProjectFolderByName) {
   test::WriteFile(project / "back.jpg", "picture");
   doc_->Hand.BackgroundSide = kSideBack;
   page_ = 3;
-  BackgroundDialog* form = ShowBackgroundDialog(host_);
+  BackgroundDialog* form = ShowBackgroundDialog(background_, host_);
   EXPECT_EQ(form->objectName(), "Form8");
   EXPECT_EQ(form->windowTitle(), "Background effects");
   EXPECT_EQ(form->Label3->text(), "Resolution ( 465*516 px)");
@@ -205,7 +208,7 @@ TEST_F(PageDialogs, BrowseStoresPicturesInsideTheProjectFolderByName) {
   EXPECT_EQ(doc_->PagePictureB[3], "pics/side.jpg");
 
   doc_->PagePictureB[3] = "back.jpg";  // as stored, not as the view resolved it
-  form = ShowBackgroundDialog(host_);
+  form = ShowBackgroundDialog(background_, host_);
   EXPECT_EQ(form->Text1->text(), "back.jpg");
   prompts_.file_names.push_back("/elsewhere/pictures/front.jpg");
   Click(form->Command2);
@@ -227,7 +230,7 @@ TEST_F(PageDialogs, APageChangeWhileTheBackgroundWindowIsOpenSendsLaterChangesTo
   doc_->PagePictureA[2] = "two.jpg";
   doc_->Hand.BackgroundSide = kSideFront;
   page_ = 2;
-  BackgroundDialog* form = ShowBackgroundDialog(host_);
+  BackgroundDialog* form = ShowBackgroundDialog(background_, host_);
   EXPECT_EQ(ButtonColour(form->Command1), 255);
   EXPECT_EQ(form->Text1->text(), "two.jpg");
 
