@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <cctype>
 #include <ctime>
+#include <iostream>
 
 #include "designer/history/sent_menus.h"
 #include "designer/link/button_numbers.h"
@@ -196,7 +197,7 @@ void SendDialog::Form_Load() {
 
 void SendDialog::Check2_Click() {
   if (!WriteSetting(kOldFirmwareSettingKey, Check2->isChecked() ? "true" : "false"))
-    std::cerr << "The old-firmware setting cannot be stored in " << SettingsFile() << "\n";
+    main_.ShowFailure("The old-firmware setting cannot be stored in " + SettingsFile());
 }
 
 int32_t SendDialog::GetBotao(int32_t plu) const {
