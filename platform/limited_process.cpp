@@ -1,0 +1,181 @@
+#include "platform/limited_process.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <optional>
+
+namespace tabulo {
+namespace {
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSanitizerBuild = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kSanitizerBuild = true;
+#else
+constexpr bool kSanitizerBuild = false;
+#endif
+#else
+constexpr bool kSanitizerBuild = false;
+#endif
+
+using Clock = std::chrono::steady_clock;
+
+// Milliseconds left until `deadline` for poll(): -1 without a deadline.
+int PollTimeout(bool has_deadline, Clock::time_point deadline) {
+  if (!has_deadline) return -1;
+  auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+  return left <= 0 ? 0 : static_cast<int>(std::min<long long>(left, 1 << 30));
+}
+
+// Waits for the process to end, until `deadline`; false when it is still running then.
+bool WaitForEnd(pid_t pid, int& status, bool has_deadline, Clock::time_point deadline) {
+  if (has_deadline) {
+    // A process can close its output and go on running: wait on its pidfd, which turns readable at its end.
+    int pidfd = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
+    if (pidfd >= 0) {
+      pollfd end{pidfd, POLLIN, 0};
+      int ready;
+      do {
+        ready = ::poll(&end, 1, PollTimeout(true, deadline));
+      } while (ready < 0 && errno == EINTR);
+      ::close(pidfd);
+      if (ready == 0) return false;
+    }
+  }
+  while (::waitpid(pid, &status, 0) < 0) {
+    if (errno != EINTR) {
+      status = 0;
+      return true;
+    }
+  }
+  return true;
+}
+
+void KillAndReap(pid_t pid) {
+  ::kill(pid, SIGKILL);
+  int status = 0;
+  while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+}
+
+}  // namespace
+
+ProcessRun RunLimited(const std::string& program, const std::vector<std::string>& arguments,
+                      const ProcessLimits& limits) {
+  ProcessRun run;
+  if (::access(program.c_str(), X_OK) != 0) {
+    run.error = program + ": " + std::strerror(errno);
+    return run;
+  }
+  // Everything the child needs is made before the fork: between fork and exec a child of a process with
+  // threads may only make async-signal-safe calls.
+  std::vector<std::string> words;
+  words.reserve(arguments.size() + 1);
+  words.push_back(program);
+  words.insert(words.end(), arguments.begin(), arguments.end());
+  std::vector<char*> argv;
+  for (std::string& word : words) argv.push_back(word.data());
+  argv.push_back(nullptr);
+  rlimit memory{limits.memory_bytes, limits.memory_bytes};
+  bool limit_memory = limits.memory_bytes > 0 && !kSanitizerBuild;
+  rlimit cpu{static_cast<rlim_t>(limits.cpu_seconds), static_cast<rlim_t>(limits.cpu_seconds) + 1};
+  rlimit no_core{0, 0};
+  sigset_t no_signals;
+  sigemptyset(&no_signals);
+  struct sigaction default_action {};
+  default_action.sa_handler = SIG_DFL;
+
+  int out[2];
+  if (::pipe2(out, O_CLOEXEC) != 0) {
+    run.error = std::string("cannot make a pipe: ") + std::strerror(errno);
+    return run;
+  }
+  pid_t pid = ::fork();
+  if (pid < 0) {
+    run.error = std::string("cannot start a process: ") + std::strerror(errno);
+    ::close(out[0]);
+    ::close(out[1]);
+    return run;
+  }
+  if (pid == 0) {
+    int null_input = ::open("/dev/null", O_RDONLY);
+    if (null_input < 0 || ::dup2(null_input, STDIN_FILENO) < 0 || ::dup2(out[1], STDOUT_FILENO) < 0)
+      _exit(127);
+    ::close_range(3, ~0U, 0);  // descriptors the program must not hold: the designer's files and sockets
+    ::sigprocmask(SIG_SETMASK, &no_signals, nullptr);
+    for (int number : {SIGPIPE, SIGXCPU, SIGTERM, SIGINT, SIGHUP})
+      ::sigaction(number, &default_action, nullptr);
+    ::setrlimit(RLIMIT_CORE, &no_core);
+    if (limit_memory && ::setrlimit(RLIMIT_AS, &memory) != 0) _exit(127);
+    if (limits.cpu_seconds > 0 && ::setrlimit(RLIMIT_CPU, &cpu) != 0) _exit(127);
+    ::execv(argv[0], argv.data());
+    _exit(127);
+  }
+  ::close(out[1]);
+
+  bool has_deadline = limits.wall_time.count() > 0;
+  Clock::time_point deadline = Clock::now() + limits.wall_time;
+  // The output is read straight into the string, which grows by doubling up to the limit.
+  std::optional<ProcessRun::End> killed_for;
+  size_t size = 0;
+  run.output.resize(64 * 1024);
+  for (;;) {
+    pollfd ready{out[0], POLLIN, 0};
+    int events = ::poll(&ready, 1, PollTimeout(has_deadline, deadline));
+    if (events < 0 && errno == EINTR) continue;
+    if (events == 0) {
+      killed_for = ProcessRun::End::kTimedOut;
+      break;
+    }
+    if (size == run.output.size()) {
+      size_t grown = run.output.size() * 2;
+      if (limits.output_bytes > 0) grown = std::min(grown, limits.output_bytes + 1);
+      run.output.resize(grown);
+    }
+    ssize_t got = events < 0 ? -1 : ::read(out[0], run.output.data() + size, run.output.size() - size);
+    if (got < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+    if (got < 0) {
+      run.error = std::string("cannot read its output: ") + std::strerror(errno);
+      killed_for = ProcessRun::End::kNotStarted;
+      break;
+    }
+    if (got == 0) break;
+    size += static_cast<size_t>(got);
+    if (limits.output_bytes > 0 && size > limits.output_bytes) {
+      killed_for = ProcessRun::End::kOutputTooLarge;
+      size = limits.output_bytes;
+      break;
+    }
+  }
+  ::close(out[0]);
+  run.output.resize(size);
+
+  int status = 0;
+  if (!killed_for && !WaitForEnd(pid, status, has_deadline, deadline))
+    killed_for = ProcessRun::End::kTimedOut;
+  if (killed_for) {
+    KillAndReap(pid);
+    run.end = *killed_for;
+    return run;
+  }
+  if (WIFSIGNALED(status)) {
+    run.end = ProcessRun::End::kSignalled;
+    run.signal = WTERMSIG(status);
+  } else {
+    run.end = ProcessRun::End::kExited;
+    run.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : 0;
+  }
+  return run;
+}
+
+}  // namespace tabulo
