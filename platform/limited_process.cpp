@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <optional>
 
@@ -88,6 +89,24 @@ ProcessRun RunLimited(const std::string& program, const std::vector<std::string>
   argv.push_back(nullptr);
   rlimit memory{limits.memory_bytes, limits.memory_bytes};
   bool limit_memory = limits.memory_bytes > 0 && !kSanitizerBuild;
+  // A sanitizer build limits what the program may allocate at once through the sanitizer's allocator
+  // instead, which then answers with a null pointer as an exhausted address space would. Under the address
+  // space limit no allocation of the whole limit can succeed (the program takes some of it): nor here.
+  std::vector<std::string> environment;
+  std::vector<char*> sanitizer_environment;
+  char** envp = environ;
+  if (kSanitizerBuild && limits.memory_bytes > 0) {
+    const char* options = std::getenv("ASAN_OPTIONS");
+    for (char** variable = environ; *variable; ++variable) {
+      if (std::strncmp(*variable, "ASAN_OPTIONS=", 13) != 0) environment.push_back(*variable);
+    }
+    environment.push_back(std::string("ASAN_OPTIONS=") + (options ? options : "") + (options ? ":" : "") +
+                          "allocator_may_return_null=1:max_allocation_size_mb=" +
+                          std::to_string(std::max<size_t>(limits.memory_bytes >> 20, 2) - 1));
+    for (std::string& variable : environment) sanitizer_environment.push_back(variable.data());
+    sanitizer_environment.push_back(nullptr);
+    envp = sanitizer_environment.data();
+  }
   rlimit cpu{static_cast<rlim_t>(limits.cpu_seconds), static_cast<rlim_t>(limits.cpu_seconds) + 1};
   rlimit no_core{0, 0};
   sigset_t no_signals;
@@ -118,7 +137,7 @@ ProcessRun RunLimited(const std::string& program, const std::vector<std::string>
     ::setrlimit(RLIMIT_CORE, &no_core);
     if (limit_memory && ::setrlimit(RLIMIT_AS, &memory) != 0) _exit(127);
     if (limits.cpu_seconds > 0 && ::setrlimit(RLIMIT_CPU, &cpu) != 0) _exit(127);
-    ::execv(argv[0], argv.data());
+    ::execve(argv[0], argv.data(), envp);
     _exit(127);
   }
   ::close(out[1]);

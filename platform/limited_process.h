@@ -12,8 +12,8 @@
 namespace tabulo {
 
 struct ProcessLimits {
-  // Address space of the process; 0 for none. Not applied in a sanitizer build, whose shadow memory alone
-  // needs terabytes of address space.
+  // Address space of the process; 0 for none. A sanitizer build, whose shadow memory alone needs terabytes
+  // of address space, limits each allocation to this size instead.
   size_t memory_bytes = 0;
   int cpu_seconds = 0;                     // 0 for none; then the process gets SIGXCPU, then SIGKILL
   std::chrono::milliseconds wall_time{0};  // 0 for none; then the process is killed
