@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sched.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
@@ -12,6 +13,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <optional>
 
 namespace tabulo {
@@ -69,6 +71,69 @@ void KillAndReap(pid_t pid) {
   }
 }
 
+// Everything the child needs, made before it starts: it runs on memory it shares with this process until it
+// replaces itself with the program, so it only makes system calls.
+struct ChildSetup {
+  char** argv;
+  char** envp;
+  int output;
+  bool limit_memory;
+  rlimit memory;
+  bool limit_cpu;
+  rlimit cpu;
+};
+
+int StartChild(void* data) {
+  const ChildSetup& setup = *static_cast<const ChildSetup*>(data);
+  int null_input = ::open("/dev/null", O_RDONLY);
+  if (null_input < 0 || ::dup2(null_input, STDIN_FILENO) < 0 || ::dup2(setup.output, STDOUT_FILENO) < 0) {
+    _exit(127);
+  }
+  ::close_range(3, ~0U, 0);  // descriptors the program must not hold: the designer's files and sockets
+  // The handlers of this process are not the program's: default ones before any signal is let through.
+  struct sigaction action {};
+  for (int number = 1; number < NSIG; ++number) {
+    if (::sigaction(number, nullptr, &action) == 0 && action.sa_handler != SIG_DFL &&
+        action.sa_handler != SIG_IGN) {
+      action.sa_handler = SIG_DFL;
+      action.sa_flags = 0;
+      ::sigaction(number, &action, nullptr);
+    }
+  }
+  action.sa_handler = SIG_DFL;
+  action.sa_flags = 0;
+  for (int number : {SIGPIPE, SIGXCPU}) ::sigaction(number, &action, nullptr);
+  sigset_t no_signals;
+  sigemptyset(&no_signals);
+  ::sigprocmask(SIG_SETMASK, &no_signals, nullptr);
+  rlimit no_core{0, 0};
+  ::setrlimit(RLIMIT_CORE, &no_core);
+  if (setup.limit_memory && ::setrlimit(RLIMIT_AS, &setup.memory) != 0) _exit(127);
+  if (setup.limit_cpu && ::setrlimit(RLIMIT_CPU, &setup.cpu) != 0) _exit(127);
+  ::execve(setup.argv[0], setup.argv, setup.envp);
+  _exit(127);
+}
+
+// Starts the child as posix_spawn does, sharing this process's memory until it execs (this thread waits
+// meanwhile): a fork would mark every page of a large designer copy-on-write, and each page it writes
+// afterwards would fault once. A sanitizer build forks, since its runtime keeps state the child's calls
+// would change in the shared memory.
+pid_t Spawn(ChildSetup& setup) {
+  if (kSanitizerBuild) {
+    pid_t pid = ::fork();
+    if (pid == 0) StartChild(&setup);
+    return pid;
+  }
+  constexpr size_t kStackSize = 64 * 1024;
+  auto stack = std::make_unique<char[]>(kStackSize);
+  sigset_t all, before;
+  sigfillset(&all);
+  ::pthread_sigmask(SIG_SETMASK, &all, &before);  // no handler of ours runs in the child
+  pid_t pid = ::clone(StartChild, stack.get() + kStackSize, CLONE_VM | CLONE_VFORK | SIGCHLD, &setup);
+  ::pthread_sigmask(SIG_SETMASK, &before, nullptr);
+  return pid;
+}
+
 }  // namespace
 
 ProcessRun RunLimited(const std::string& program, const std::vector<std::string>& arguments,
@@ -78,8 +143,6 @@ ProcessRun RunLimited(const std::string& program, const std::vector<std::string>
     run.error = program + ": " + std::strerror(errno);
     return run;
   }
-  // Everything the child needs is made before the fork: between fork and exec a child of a process with
-  // threads may only make async-signal-safe calls.
   std::vector<std::string> words;
   words.reserve(arguments.size() + 1);
   words.push_back(program);
@@ -87,14 +150,18 @@ ProcessRun RunLimited(const std::string& program, const std::vector<std::string>
   std::vector<char*> argv;
   for (std::string& word : words) argv.push_back(word.data());
   argv.push_back(nullptr);
-  rlimit memory{limits.memory_bytes, limits.memory_bytes};
-  bool limit_memory = limits.memory_bytes > 0 && !kSanitizerBuild;
+  ChildSetup setup{};
+  setup.argv = argv.data();
+  setup.limit_memory = limits.memory_bytes > 0 && !kSanitizerBuild;
+  setup.memory = {limits.memory_bytes, limits.memory_bytes};
+  setup.limit_cpu = limits.cpu_seconds > 0;
+  setup.cpu = {static_cast<rlim_t>(limits.cpu_seconds), static_cast<rlim_t>(limits.cpu_seconds) + 1};
   // A sanitizer build limits what the program may allocate at once through the sanitizer's allocator
   // instead, which then answers with a null pointer as an exhausted address space would. Under the address
   // space limit no allocation of the whole limit can succeed (the program takes some of it): nor here.
   std::vector<std::string> environment;
   std::vector<char*> sanitizer_environment;
-  char** envp = environ;
+  setup.envp = environ;
   if (kSanitizerBuild && limits.memory_bytes > 0) {
     const char* options = std::getenv("ASAN_OPTIONS");
     for (char** variable = environ; *variable; ++variable) {
@@ -105,40 +172,21 @@ ProcessRun RunLimited(const std::string& program, const std::vector<std::string>
                           std::to_string(std::max<size_t>(limits.memory_bytes >> 20, 2) - 1));
     for (std::string& variable : environment) sanitizer_environment.push_back(variable.data());
     sanitizer_environment.push_back(nullptr);
-    envp = sanitizer_environment.data();
+    setup.envp = sanitizer_environment.data();
   }
-  rlimit cpu{static_cast<rlim_t>(limits.cpu_seconds), static_cast<rlim_t>(limits.cpu_seconds) + 1};
-  rlimit no_core{0, 0};
-  sigset_t no_signals;
-  sigemptyset(&no_signals);
-  struct sigaction default_action {};
-  default_action.sa_handler = SIG_DFL;
 
   int out[2];
   if (::pipe2(out, O_CLOEXEC) != 0) {
     run.error = std::string("cannot make a pipe: ") + std::strerror(errno);
     return run;
   }
-  pid_t pid = ::fork();
+  setup.output = out[1];
+  pid_t pid = Spawn(setup);
   if (pid < 0) {
     run.error = std::string("cannot start a process: ") + std::strerror(errno);
     ::close(out[0]);
     ::close(out[1]);
     return run;
-  }
-  if (pid == 0) {
-    int null_input = ::open("/dev/null", O_RDONLY);
-    if (null_input < 0 || ::dup2(null_input, STDIN_FILENO) < 0 || ::dup2(out[1], STDOUT_FILENO) < 0)
-      _exit(127);
-    ::close_range(3, ~0U, 0);  // descriptors the program must not hold: the designer's files and sockets
-    ::sigprocmask(SIG_SETMASK, &no_signals, nullptr);
-    for (int number : {SIGPIPE, SIGXCPU, SIGTERM, SIGINT, SIGHUP})
-      ::sigaction(number, &default_action, nullptr);
-    ::setrlimit(RLIMIT_CORE, &no_core);
-    if (limit_memory && ::setrlimit(RLIMIT_AS, &memory) != 0) _exit(127);
-    if (limits.cpu_seconds > 0 && ::setrlimit(RLIMIT_CPU, &cpu) != 0) _exit(127);
-    ::execve(argv[0], argv.data(), envp);
-    _exit(127);
   }
   ::close(out[1]);
 

@@ -170,36 +170,37 @@ class XlsWorkbook : public Workbook {
   XlsWorkbook(std::string answer, std::string file_name)
       : answer_(std::move(answer)), file_name_(std::move(file_name)) {}
 
-  // The sheets, which start at `at`; false when the answer is not well formed.
+  // The records, which start at `at`; false when the answer is not well formed.
   bool Decode(size_t at) {
     Cursor cursor(answer_, at);
-    uint32_t count = 0;
-    if (!cursor.Take(count) || count > 0xFFFF) return false;
-    sheets_.resize(count);
-    for (XlsSheet& sheet : sheets_) {
-      std::string_view name;
-      uint32_t cells = 0;
-      if (!cursor.TakeText(name) || !cursor.Take(sheet.state) || !cursor.Take(sheet.declared_rows) ||
-          !cursor.Take(sheet.declared_columns) || !cursor.Take(cells)) {
+    uint64_t previous = 0;  // row * 65536 + column + 1 of the sheet's cell before
+    for (;;) {
+      uint8_t record = 0;
+      if (!cursor.Take(record)) return false;
+      if (record == out::kEnd) return cursor.AtEnd();
+      if (record == out::kSheet) {
+        if (sheets_.size() == 0xFFFF) return false;
+        XlsSheet& sheet = sheets_.emplace_back();
+        std::string_view name;
+        if (!cursor.TakeText(name) || !cursor.Take(sheet.state) || !cursor.Take(sheet.declared_rows) ||
+            !cursor.Take(sheet.declared_columns)) {
+          return false;
+        }
+        sheet.name = name;
+        if (sheet.state != out::kSheetCells && sheet.state != out::kSheetUnreadable &&
+            sheet.state != out::kSheetTooLarge) {
+          return false;
+        }
+        // Whatever the reader says, this end never takes more than a catalogue's worth of grid.
+        if (static_cast<uint64_t>(sheet.declared_rows) * sheet.declared_columns > out::kMaxSheetCells) {
+          sheet.state = out::kSheetTooLarge;
+        }
+        previous = 0;
+      } else if (record != out::kCell || sheets_.empty() || sheets_.back().state != out::kSheetCells ||
+                 !TakeCell(cursor, sheets_.back(), previous)) {
         return false;
       }
-      sheet.name = name;
-      uint64_t grid = static_cast<uint64_t>(sheet.declared_rows) * sheet.declared_columns;
-      if (sheet.state != out::kSheetCells) {
-        if (sheet.state != out::kSheetUnreadable && sheet.state != out::kSheetTooLarge) return false;
-        if (cells != 0) return false;
-        continue;
-      }
-      if (grid > out::kMaxSheetCells) {
-        // Whatever the reader says, this end never takes more than a catalogue's worth of grid.
-        if (cells != 0) return false;
-        sheet.state = out::kSheetTooLarge;
-        continue;
-      }
-      if (cells > grid) return false;
-      if (!DecodeCells(cursor, sheet, cells)) return false;
     }
-    return cursor.TakeMark(out::kEnd) && cursor.AtEnd();
   }
 
   std::vector<std::string> SheetNames() const override {
@@ -223,35 +224,32 @@ class XlsWorkbook : public Workbook {
   }
 
  private:
-  bool DecodeCells(Cursor& cursor, XlsSheet& sheet, uint32_t count) {
-    sheet.cells.reserve(count);
-    uint64_t previous = 0;  // row * 65536 + column + 1 of the cell before
-    for (uint32_t i = 0; i < count; ++i) {
-      uint32_t row = 0;
-      uint16_t column = 0;
-      uint8_t type = 0;
-      if (!cursor.Take(row) || !cursor.Take(column) || !cursor.Take(type)) return false;
-      uint64_t place = static_cast<uint64_t>(row) * 65536 + column + 1;
-      if (row >= sheet.declared_rows || column >= sheet.declared_columns || place <= previous) return false;
-      previous = place;
-      XlsCell cell{static_cast<uint32_t>(cursor.At()), column, type};
-      bool taken = false;
-      if (type == out::kInt) {
-        int32_t number;
-        taken = cursor.Take(number);
-      } else if (type == out::kDouble) {
-        double number;
-        taken = cursor.Take(number);
-      } else if (type == out::kText) {
-        std::string_view text;
-        taken = cursor.TakeText(text);
-      }
-      if (!taken) return false;
-      if (sheet.rows.empty() || sheet.rows.back().index != row) {
-        sheet.rows.push_back({row, static_cast<uint32_t>(sheet.cells.size())});
-      }
-      sheet.cells.push_back(cell);
+  // One cell of `sheet`, which must come after the one at `previous`.
+  static bool TakeCell(Cursor& cursor, XlsSheet& sheet, uint64_t& previous) {
+    uint32_t row = 0;
+    uint16_t column = 0;
+    uint8_t type = 0;
+    if (!cursor.Take(row) || !cursor.Take(column) || !cursor.Take(type)) return false;
+    uint64_t place = static_cast<uint64_t>(row) * 65536 + column + 1;
+    if (row >= sheet.declared_rows || column >= sheet.declared_columns || place <= previous) return false;
+    previous = place;
+    XlsCell cell{static_cast<uint32_t>(cursor.At()), column, type};
+    bool taken = false;
+    if (type == out::kInt) {
+      int32_t number;
+      taken = cursor.Take(number);
+    } else if (type == out::kDouble) {
+      double number;
+      taken = cursor.Take(number);
+    } else if (type == out::kText) {
+      std::string_view text;
+      taken = cursor.TakeText(text);
     }
+    if (!taken) return false;
+    if (sheet.rows.empty() || sheet.rows.back().index != row) {
+      sheet.rows.push_back({row, static_cast<uint32_t>(sheet.cells.size())});
+    }
+    sheet.cells.push_back(cell);
     return true;
   }
 
