@@ -125,7 +125,7 @@ pid_t Spawn(ChildSetup& setup) {
     return pid;
   }
   constexpr size_t kStackSize = 64 * 1024;
-  auto stack = std::make_unique<char[]>(kStackSize);
+  auto stack = std::make_unique_for_overwrite<char[]>(kStackSize);
   sigset_t all, before;
   sigfillset(&all);
   ::pthread_sigmask(SIG_SETMASK, &all, &before);  // no handler of ours runs in the child
