@@ -5,7 +5,7 @@
 # command programs beside tabulo); /usr/bin holds links to the four programs a user starts.
 set(TABULO_PRIVATE_DIR lib/tabulo)
 
-set(installed_programs tabulo tabulo-print tabulo-translate tabulo-firmware kestrel-basesim)
+set(installed_programs tabulo tabulo-print tabulo-translate tabulo-firmware tabulo-xls-reader kestrel-basesim)
 set(linked_programs tabulo kestrel-basesim)
 if(TARGET tabulodesk)
   list(APPEND installed_programs tabulodesk firmloader)

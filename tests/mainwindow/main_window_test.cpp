@@ -521,6 +521,39 @@ TEST_F(Designer, SaveNewAndLoadThroughTheFileQuestions) {
   EXPECT_NE(prompts_.messages.back().find("missing folder"), std::string::npos);
 }
 
+// Files FreeXL faults on (found by fuzzing) or that claim a grid far larger than a catalogue: the reader
+// process they are read in stops or refuses, and the designer says so and goes on with its menu.
+TEST_F(Designer, DamagedXlsFilesEndTheImportWithAMessageAndKeepTheMenu) {
+  LeaveWorkCopy([](MenuDocument& doc) {
+    Catalogue(doc, {"Soup", "Fish", "Cake"});
+    doc.Botoes[SlotOf(1, 0)] = 2;
+  });
+  Start();
+  ASSERT_EQ(Line(0)->text(), "Fish");
+  const MenuDocument before = *doc_;
+  const std::string fixtures = std::string(TABULO_FIXTURES) + "/import/";
+  for (const char* name :
+       {"faults/freexl_stack_overread.xls", "faults/truncated.xls", "made/bomb_grid.xls"}) {
+    prompts_.messages.clear();
+    prompts_.file_names = {fixtures + name};
+    Trigger("ImportFromXls");
+    EXPECT_TRUE(*doc_ == before) << name;
+    EXPECT_EQ(List()->count(), 3) << name;
+    EXPECT_EQ(Line(0)->text(), "Fish") << name;
+    ASSERT_EQ(prompts_.messages.size(), 2u) << name;
+    const std::string& told = prompts_.messages[1];
+    EXPECT_NE(told.find("\"" + fs::path(name).filename().string() + "\""), std::string::npos) << told;
+    EXPECT_NE(told.find("The menu was left as it was."), std::string::npos) << told;
+  }
+  EXPECT_EQ(window_->windowTitle(), "Velt Tabulo 1. 0. 29 - untitled") << "nothing to save";
+
+  // The designer goes on reading workbooks through the same reader.
+  prompts_.file_names = {fixtures + "plus.xls"};
+  Trigger("ImportFromXls");
+  EXPECT_GT(doc_->NumPlus, 0);
+  EXPECT_EQ(List()->item(0)->text(), QString::fromStdString(doc_->PluDescription[0]));
+}
+
 TEST_F(Designer, CtrlZUndoesDelPageAnImportAndAGroupTitleAndTheTitleMarksChanges) {
   LeaveWorkCopy([](MenuDocument& doc) {
     Catalogue(doc, {"Soup", "Fish", "Cake"});
