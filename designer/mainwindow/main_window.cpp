@@ -609,7 +609,8 @@ void MainWindow::Load_Click() {
   bool loaded = false;
   {
     UndoStep step(*history_, "Load");
-    doc_.PagesVersion = "0";
+    // A cancelled Load leaves the menu as it was, lettering included; a loaded project's lettering is the
+    // reader's (from the file, else from the last used page).
     if (auto path = prompts_.OpenFileName("Load", DialogFolder() + kProjectPattern)) {
       ClearLists();
       OpenProject(doc_, *path);
