@@ -105,6 +105,7 @@ void ReceptionWindow::closeEvent(QCloseEvent* event) {
 // Closing calls the library only when the link is open (the session knows), after the poll under way.
 void ReceptionWindow::Form_Unload() {
   Timer1->stop();
+  listening_ = false;
   Command2->setEnabled(false);
   Command1->setEnabled(true);
   worker_->Post([this] { session_.Close(); });
@@ -137,6 +138,7 @@ void ReceptionWindow::Opened(bool opened, int port, const std::string& why) {
     return;
   }
   answering_ = true;
+  listening_ = true;
   Status->setText(QString("Waiting for orders on port %1").arg(port));
   Command2->setEnabled(true);
   Command1->setEnabled(false);
@@ -144,6 +146,7 @@ void ReceptionWindow::Opened(bool opened, int port, const std::string& why) {
 }
 
 void ReceptionWindow::Command2_Click() {
+  listening_ = false;
   Command2->setEnabled(false);
   Command1->setEnabled(true);
   Timer1->stop();
@@ -153,7 +156,7 @@ void ReceptionWindow::Command2_Click() {
 
 // One poll at a time, on the worker: a tick while one is under way waits for the next.
 void ReceptionWindow::Timer1_Timer() {
-  if (!Command2->isEnabled() || poll_under_way_) return;
+  if (!listening_ || poll_under_way_) return;
   poll_under_way_ = true;
   worker_->Post([this] {
     ReceptionSession::PollResult poll = session_.Poll();
@@ -164,7 +167,7 @@ void ReceptionWindow::Timer1_Timer() {
 
 void ReceptionWindow::Polled(const ReceptionSession::PollResult& poll) {
   poll_under_way_ = false;
-  if (!Command2->isEnabled()) return;  // closed while it ran
+  if (!listening_) return;  // closed while it ran
   bool answered = poll.kind != ReceptionSession::PollResult::kNoAnswer;
   if (answered != answering_) {
     answering_ = answered;

@@ -55,6 +55,7 @@ class ReceptionWindow : public QWidget {
   KestrelApi& api_;
   UserPrompts& prompts_;
   ReceptionSession session_;  // used on the worker's thread only
+  bool listening_ = false;    // the link is open and polled: Close or the window's end clears it
   bool poll_under_way_ = false;
   bool answering_ = true;
   // Last, so that it is gone (its jobs done) before the session it calls.
