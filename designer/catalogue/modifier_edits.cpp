@@ -361,6 +361,10 @@ void SetDefault(MenuDocument& doc, int record, int level, int32_t mask) {
   if (LevelInUse(doc, record, level)) doc.Modifiers[record].Default[level] = mask;
 }
 
+bool MayBeDefaultChoice(int row, int checked, double maximum) {
+  return row < kDefaultBits && checked <= maximum;
+}
+
 int32_t DefaultMask(const std::vector<bool>& checked) {
   uint32_t mask = 0;
   for (int j = 0; j < std::min<int>(checked.size(), kDefaultBits); ++j) {

@@ -92,5 +92,9 @@ void SetDefault(MenuDocument& doc, int record, int level, int32_t mask);
 // The default mask of checked rows (rows from 31 on have no bit), and whether row `row` is a default.
 int32_t DefaultMask(const std::vector<bool>& checked);
 bool IsDefaultChoice(int32_t mask, int row);
+// Whether row `row` may be checked as a default of a level whose maximum is `maximum` while `checked` rows,
+// it included, are: a level takes at most its maximum, and a row with no default bit would show a default
+// never stored.
+bool MayBeDefaultChoice(int row, int checked, double maximum);
 
 }  // namespace tabulo

@@ -281,8 +281,7 @@ void ModifierPanel::Lista_Complementos_ItemCheck(QListWidgetItem* item) {
     for (int j = 0; j < Lista_Complementos->count(); ++j) {
       if (Lista_Complementos->item(j)->checkState() == Qt::Checked) ++checked;
     }
-    // A member from position 31 on has no default bit: a check there would show a default never stored.
-    if (Frame1->isHidden() || n >= kDefaultBits || checked > NumericValue(maximo->text().toStdString())) {
+    if (Frame1->isHidden() || !MayBeDefaultChoice(n, checked, NumericValue(maximo->text().toStdString()))) {
       QSignalBlocker blocker(Lista_Complementos);
       item->setCheckState(Qt::Unchecked);
     }
