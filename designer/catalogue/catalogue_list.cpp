@@ -83,7 +83,8 @@ void CatalogueList::SortBy(CatalogueColumn column, bool ascending) {
 
 void CatalogueList::Sort() {
   if (!sort_ || rows_.empty()) return;
-  const auto [column, ascending] = *sort_;
+  const CatalogueColumn column = sort_->first;
+  const bool ascending = sort_->second;
   // Keys made once per row: folding a description on every comparison would cost a full menu dearly.
   struct Keyed {
     std::string text;

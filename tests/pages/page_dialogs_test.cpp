@@ -200,7 +200,7 @@ TEST_F(PageDialogs, BrowseStoresPicturesInsideTheProjectFolderByName) {
   // A picture in a sub-folder of the project is named relative to it too, and stays so when drawn.
   std::filesystem::create_directories(project / "pics");
   test::WriteFile(project / "pics/side.jpg", "picture");
-  form = ShowBackgroundDialog(host_);
+  form = ShowBackgroundDialog(background_, host_);
   prompts_.file_names.push_back(project / "pics/side.jpg");
   Click(form->Command2);
   EXPECT_EQ(doc_->PagePictureB[3], "pics/side.jpg");
