@@ -538,7 +538,7 @@ TEST_F(Designer, DamagedXlsFilesEndTheImportWithAMessageAndKeepTheMenu) {
     prompts_.file_names = {fixtures + name};
     Trigger("ImportFromXls");
     EXPECT_TRUE(*doc_ == before) << name;
-    EXPECT_EQ(List()->count(), 3) << name;
+    EXPECT_EQ(PlusCount(), 3) << name;
     EXPECT_EQ(Line(0)->text(), "Fish") << name;
     ASSERT_EQ(prompts_.messages.size(), 2u) << name;
     const std::string& told = prompts_.messages[1];
@@ -551,7 +551,7 @@ TEST_F(Designer, DamagedXlsFilesEndTheImportWithAMessageAndKeepTheMenu) {
   prompts_.file_names = {fixtures + "plus.xls"};
   Trigger("ImportFromXls");
   EXPECT_GT(doc_->NumPlus, 0);
-  EXPECT_EQ(List()->item(0)->text(), QString::fromStdString(doc_->PluDescription[0]));
+  EXPECT_EQ(PlusText(0), QString::fromStdString(doc_->PluDescription[0]));
 }
 
 TEST_F(Designer, CtrlZUndoesDelPageAnImportAndAGroupTitleAndTheTitleMarksChanges) {
