@@ -7,13 +7,14 @@
 #include <QFocusEvent>
 #include <QFontMetrics>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
+#include <QTableView>
 #include <QTest>
 #include <array>
 #include <cstdlib>
 #include <memory>
 
+#include "designer/catalogue/catalogue_panel.h"
 #include "designer/document/catalogue_lookup.h"
 #include "designer/mainwindow/main_window.h"
 #include "designer/storage/project_files.h"
@@ -53,8 +54,9 @@ class PageTyping : public ::testing::Test {
   QLineEdit* PriceBox(int k) { return Child<QLineEdit>("Price", k); }
   QStringList CatalogueRows() {
     QStringList rows;
-    auto* list = Child<QListWidget>("Lista_plus");
-    for (int j = 0; j < list->count(); ++j) rows << list->item(j)->text();
+    QAbstractItemModel* table = Child<QTableView>("Lista_plus")->model();
+    for (int j = 0; j < table->rowCount(); ++j)
+      rows << table->index(j, CataloguePanel::kDescriptionColumn).data().toString();
     return rows;
   }
   void Click(const char* name) { QTest::mouseClick(Child<QPushButton>(name), Qt::LeftButton); }
