@@ -7,13 +7,10 @@
 #include "designer/catalogue/catalogue_panel.h"
 #include "designer/document/numbers.h"
 #include "designer/pages/page_grid_widget.h"
+#include "designer/pages/qt_text.h"
 
 namespace tabulo {
 namespace {
-
-QString Q(const std::string& text) {
-  return QString::fromStdString(text);
-}
 
 template <class W>
 W* Named(W* widget, const char* name, const TwipsRect& rect) {

@@ -37,6 +37,7 @@
 #include "designer/pages/page_grid_widget.h"
 #include "designer/pages/page_operations.h"
 #include "designer/pages/page_view.h"
+#include "designer/pages/qt_text.h"
 #include "designer/printing/print_dialog.h"
 #include "designer/translate/translate_menu_dialog.h"
 #include "platform/end_signals.h"
@@ -63,10 +64,6 @@ void InstallHelpMenu(QMenuBar& bar, UserPrompts& prompts) {
                       ": open it with a text editor or a web browser.");
     }
   });
-}
-
-QString Q(const std::string& text) {
-  return QString::fromStdString(text);
 }
 
 int IndexOf(QObject* object) {

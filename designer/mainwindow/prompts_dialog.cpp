@@ -6,12 +6,10 @@
 #include <QInputDialog>
 #include <QMessageBox>
 
+#include "designer/pages/qt_text.h"
+
 namespace tabulo {
 namespace {
-
-QString Q(const std::string& text) {
-  return QString::fromStdString(text);
-}
 
 QWidget* Owner() {
   return QApplication::activeWindow();

@@ -6,14 +6,11 @@
 #include <QVBoxLayout>
 
 #include "designer/pages/page_window.h"
+#include "designer/pages/qt_text.h"
 #include "designer/storage/picture_paths.h"
 
 namespace tabulo {
 namespace {
-
-QString Q(const std::string& text) {
-  return QString::fromStdString(text);
-}
 
 template <class W>
 W* Named(W* widget, const char* name) {

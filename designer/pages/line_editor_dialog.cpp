@@ -9,15 +9,12 @@
 
 #include "designer/pages/page_grid_widget.h"
 #include "designer/pages/page_window.h"
+#include "designer/pages/qt_text.h"
 #include "designer/translate/translate_menu_dialog.h"
 #include "designer/translate/translation_settings_dialog.h"
 
 namespace tabulo {
 namespace {
-
-QString Q(const std::string& text) {
-  return QString::fromStdString(text);
-}
 
 template <class W>
 W* Named(W* widget, const char* name, int index = -1) {

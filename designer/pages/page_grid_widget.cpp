@@ -9,12 +9,10 @@
 #include <algorithm>
 #include <cmath>
 
+#include "designer/pages/qt_text.h"
+
 namespace tabulo {
 namespace {
-
-QString Q(const std::string& text) {
-  return QString::fromStdString(text);
-}
 
 void SetColours(QWidget* widget, QPalette::ColorRole back_role, int32_t back, int32_t fore) {
   // A palette change restyles the widget; most lines keep their colours from page to page.

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "designer/pages/qt_text.h"
+
 namespace tabulo {
 namespace {
 
@@ -17,10 +19,6 @@ constexpr double kMaxPictureDpi = 300;
 // The scaled pictures kept for drawing again (a page picture used on every page); the least recently used
 // are released beyond it.
 constexpr size_t kPictureBudget = size_t{160} << 20;
-
-QString Q(const std::string& text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 }  // namespace
 

@@ -13,17 +13,11 @@
 #include "designer/mainwindow/main_window.h"
 #include "designer/pages/page_layout.h"
 #include "designer/pages/page_window.h"
+#include "designer/pages/qt_text.h"
 #include "designer/printing/painter_canvas_widget.h"
 #include "designer/printing/recording_canvas.h"
 
 namespace tabulo {
-namespace {
-
-QString Q(const std::string& text) {
-  return QString::fromStdString(text);
-}
-
-}  // namespace
 
 PrintDialog::PrintDialog(MenuDocument& doc, UserPrompts& prompts, Host host, QWidget* parent)
     : QWidget(parent, Qt::Tool), doc_(doc), prompts_(prompts), host_(std::move(host)) {

@@ -5,15 +5,12 @@
 #include <QVBoxLayout>
 #include <cstdlib>
 
+#include "designer/pages/qt_text.h"
 #include "designer/translate/translation_services.h"
 #include "platform/settings.h"
 
 namespace tabulo {
 namespace {
-
-QString Q(const std::string& text) {
-  return QString::fromStdString(text);
-}
 
 template <class W>
 W* Named(W* widget, const char* name) {
