@@ -21,12 +21,6 @@ constexpr const char* kJournalEnd = "end";
 constexpr const char* kTemporaryEnd = ".part";
 constexpr size_t kRandomLetters = 6;
 
-std::string FolderOf(const std::string& path) {
-  size_t slash = path.find_last_of('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 std::string NameOf(const std::string& path) {
   size_t slash = path.find_last_of('/');
   return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -225,6 +219,12 @@ bool EqualIgnoringCase(const std::string& a, const std::string& b) {
 }
 
 }  // namespace
+
+std::string FolderOf(const std::string& path) {
+  size_t slash = path.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
 
 bool ReadWholeFile(const std::string& path, std::string& bytes) {
   bytes.clear();

@@ -8,6 +8,10 @@
 
 namespace tabulo {
 
+// The folder a path names its file in: "." for a bare name, "/" at the root, else the path before the last
+// "/" (backslashes are names' letters here, not separators).
+std::string FolderOf(const std::string& path);
+
 // Reads a whole file; false when it cannot be opened or read.
 bool ReadWholeFile(const std::string& path, std::string& bytes);
 

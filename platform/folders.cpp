@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/files.h"
 #include "platform/settings.h"
 
 namespace tabulo {
@@ -35,6 +36,10 @@ bool EnsureFolder(const std::string& path) {
   std::error_code error;
   fs::create_directories(path, error);
   return fs::is_directory(path, error);
+}
+
+bool EnsureFolderOf(const std::string& file_path) {
+  return EnsureFolder(FolderOf(file_path));
 }
 
 bool EnsureWorkFolders() {

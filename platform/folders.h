@@ -16,6 +16,8 @@ std::string InterchangeFile();
 
 // Creates a folder and its parents; false when it does not exist afterwards.
 bool EnsureFolder(const std::string& path);
+// The same for the folder a file is to be written into.
+bool EnsureFolderOf(const std::string& file_path);
 // Creates the maker folder and the work folder; false when either is missing afterwards.
 bool EnsureWorkFolders();
 // Deletes every file (not folder) in a folder; errors are ignored.

@@ -218,7 +218,7 @@ bool WriteSetting(const std::string& key, const std::string& value) {
   }
   std::string out;
   for (const std::string& line : lines) out += line + "\n";
-  if (!EnsureFolder(path.substr(0, path.rfind('/')))) return false;
+  if (!EnsureFolderOf(path)) return false;
   FileBatch batch;
   batch.Add(path, out);
   return batch.Commit().ok;

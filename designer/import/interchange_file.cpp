@@ -37,15 +37,11 @@ InterchangeWrite WriteInterchangeFile(const std::string& path, const std::vector
 
 InterchangeWrite WriteInterchangeText(const std::string& path, std::string text) {
   InterchangeWrite result;
-  size_t separator = path.find_last_of('/');
-  if (separator != std::string::npos && separator > 0) {
-    std::string folder = path.substr(0, separator);
-    if (!EnsureFolder(folder)) {
-      result.ok = false;
-      result.error =
-          "Cannot create the folder \"" + folder + "\" for the PLU file. The menu was left as it was.";
-      return result;
-    }
+  if (!EnsureFolderOf(path)) {
+    result.ok = false;
+    result.error =
+        "Cannot create the folder \"" + FolderOf(path) + "\" for the PLU file. The menu was left as it was.";
+    return result;
   }
   EncodeFileTextInPlace(text);
   FileBatch batch;

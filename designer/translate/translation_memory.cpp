@@ -118,8 +118,7 @@ std::string TranslationMemory::Remember(const std::string& source_code, const st
                                         MemoryOrigin origin) {
   if (text.empty() || translation.empty()) return {};
   if (Find(source_code, target_code, text, origin) == translation) return {};
-  const size_t slash = path_.find_last_of('/');
-  if (slash != std::string::npos) EnsureFolder(path_.substr(0, slash));
+  EnsureFolderOf(path_);
   const std::string line = std::string(origin == MemoryOrigin::kHand ? "h" : "s") + '\t' + source_code +
                            '\t' + target_code + '\t' + Escaped(text) + '\t' + Escaped(translation) + '\n';
   const int fd = ::open(path_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0600);

@@ -313,10 +313,7 @@ std::string WriteTranslationSettings(const std::string& path, const ServiceSetti
     std::erase_if(value, [](char c) { return c == '\n' || c == '\r'; });
     return value;
   };
-  const size_t slash = path.find_last_of('/');
-  if (slash != std::string::npos && !EnsureFolder(path.substr(0, slash))) {
-    return "cannot make the folder of " + path;
-  }
+  if (!EnsureFolderOf(path)) return "cannot make the folder of " + path;
   FileBatch batch;
   batch.Add(path,
             "# The translation service of the Tabulo designer and the tabulo command.\n"
