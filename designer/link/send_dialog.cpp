@@ -3,7 +3,6 @@
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QMetaObject>
-#include <QPointer>
 #include <cctype>
 #include <ctime>
 #include <iostream>
@@ -12,52 +11,13 @@
 #include "designer/link/button_numbers.h"
 #include "designer/link/kestrel_binding.h"
 #include "designer/link/menu_send.h"
-#include "designer/link/reception_window.h"
 #include "designer/mainwindow/designer_session.h"
-#include "designer/mainwindow/main_window.h"
-#include "designer/pages/page_window.h"
 #include "platform/settings.h"
 
 namespace tabulo {
 namespace {
 
 constexpr const char* kDefaultPort = "1";
-
-// The main window's Send and Receive: one shared window each, created on first use as a window of the main
-// window, so that it stays above the designer. Both are deleted here, before the library and the document
-// they read. A hidden window was closed and is only waiting to be deleted, so it is replaced.
-class LinkCommands : public QObject {
- public:
-  explicit LinkCommands(MainWindow& main) : QObject(&main), main_(main) {}
-  // Both windows go before the library they call: a send under way is cancelled first.
-  ~LinkCommands() override {
-    delete send_.data();
-    delete reception_.data();
-  }
-
-  // `SendAll_Click`: the work copy written first, since the send reads the modifier definitions back from
-  // it; then the dialog.
-  void SendAll() {
-    WriteReport report = WriteWorkCopy(main_.Document());
-    if (!report.ok) main_.ShowFailure(WorkCopyFailureMessage(report));
-    if (!send_ || send_->isHidden()) send_ = new SendDialog(main_, library_);
-    if (!send_->Sending()) send_->ShowChangesSinceLastSend();
-    ShowOrRaise(send_);
-  }
-
-  void Receive() {
-    if (!reception_ || reception_->isHidden()) {
-      reception_ = new ReceptionWindow(main_.Document(), library_, main_.Prompts(), &main_);
-    }
-    ShowOrRaise(reception_);
-  }
-
- private:
-  MainWindow& main_;
-  KestrelBinding library_;
-  QPointer<SendDialog> send_;
-  QPointer<ReceptionWindow> reception_;
-};
 
 std::string Sentence(std::string text) {
   if (!text.empty()) text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
@@ -78,7 +38,7 @@ class SendDialog::Bridge : public SendProgress {
         dialog,
         [dialog] {
           dialog->setCursor(Qt::WaitCursor);
-          dialog->main_.setCursor(Qt::WaitCursor);
+          if (QWidget* owner = dialog->parentWidget()) owner->setCursor(Qt::WaitCursor);
           dialog->setWindowTitle(kSendingCaption);
         },
         Qt::QueuedConnection);
@@ -103,7 +63,8 @@ void StoreComPortSetting(const QString& port) {
     std::cerr << "The port setting cannot be stored in " << SettingsFile() << "\n";
 }
 
-SendDialog::SendDialog(MainWindow& main, KestrelApi& api) : QDialog(&main), main_(main), api_(api) {
+SendDialog::SendDialog(DesignerHost& host, KestrelApi& api, QWidget* owner)
+    : QDialog(owner), host_(host), api_(api) {
   setObjectName("Form1");
   setWindowTitle("Send");
   setModal(false);
@@ -190,18 +151,18 @@ void SendDialog::reject() {
 
 void SendDialog::Form_Load() {
   Text2->setText(ComPortSetting());
-  Check1->setChecked(main_.Document().PagesVersion == "1");
+  Check1->setChecked(host_.Document().PagesVersion == "1");
   // The box shows the setting the next send uses: a site with old terminals chooses it once.
   Check2->setChecked(ReadSetting(kOldFirmwareSettingKey).value_or("false") == "true");
 }
 
 void SendDialog::Check2_Click() {
   if (!WriteSetting(kOldFirmwareSettingKey, Check2->isChecked() ? "true" : "false"))
-    main_.ShowFailure("The old-firmware setting cannot be stored in " + SettingsFile());
+    host_.ShowFailure("The old-firmware setting cannot be stored in " + SettingsFile());
 }
 
 int32_t SendDialog::GetBotao(int32_t plu) const {
-  return tabulo::GetBotao(main_.Document(), plu, Check1->isChecked());
+  return tabulo::GetBotao(host_.Document(), plu, Check1->isChecked());
 }
 
 void SendDialog::Command1_Click() {
@@ -210,18 +171,18 @@ void SendDialog::Command1_Click() {
   setWindowTitle("Send");
   Status->clear();
   Progress->setValue(0);
-  main_.StopAutosave();
+  host_.StopAutosave();
   StoreComPortSetting(Text2->text());
-  MenuDocument& doc = main_.Document();
+  MenuDocument& doc = host_.Document();
   // The dialog may have stayed open while the menu was edited: the definitions the send reads back must be
   // the document's own, not those of the last autosave.
   WriteReport written = WriteWorkCopy(doc);
   if (!written.ok) {
-    main_.ShowFailure(WorkCopyFailureMessage(written));
+    host_.ShowFailure(WorkCopyFailureMessage(written));
     Status->setText(QString::fromStdString(WorkCopyFailureMessage(written)));
   }
-  if (!RadioLibraryLoaded(api_, main_.Prompts())) {
-    main_.StartAutosave();
+  if (!RadioLibraryLoaded(api_, host_.Prompts())) {
+    host_.StartAutosave();
     return;
   }
   SendSettings settings;
@@ -260,8 +221,8 @@ void SendDialog::ShowProgress(long long done, long long total) {
 }
 
 void SendDialog::ShowChangesSinceLastSend() {
-  main_.CommitEditedLine();
-  SinceLastSent->setText(QString::fromStdString(ChangesSinceLastSend(main_.Document())));
+  host_.CommitEditedLine();
+  SinceLastSent->setText(QString::fromStdString(ChangesSinceLastSend(host_.Document())));
 }
 
 void SendDialog::Finished(const SendResult& result, int port,
@@ -270,7 +231,7 @@ void SendDialog::Finished(const SendResult& result, int port,
   Command1->setEnabled(true);
   CancelSend->setEnabled(false);
   unsetCursor();
-  main_.unsetCursor();
+  if (QWidget* owner = parentWidget()) owner->unsetCursor();
   std::string message;
   switch (result.outcome) {
     case SendOutcome::kNotOpened:
@@ -294,18 +255,12 @@ void SendDialog::Finished(const SendResult& result, int port,
       break;
   }
   if (result.outcome != SendOutcome::kNotOpened) setWindowTitle(CaptionAfterSend(result.outcome));
-  if (result.outcome != SendOutcome::kSent) main_.ShowFailure(message);
-  main_.ShowSendResult(Sentence(message));
+  if (result.outcome != SendOutcome::kSent) host_.ShowFailure(message);
+  host_.ShowSendResult(Sentence(message));
   Status->setText(QString::fromStdString(Sentence(message)));
-  main_.StartAutosave();
+  host_.StartAutosave();
   ShowChangesSinceLastSend();
   if (close_when_done_) close();
-}
-
-void InstallLinkCommands(MainWindow& main) {
-  auto* commands = new LinkCommands(main);
-  main.SetMenuHandler("SendAll", [commands] { commands->SendAll(); });
-  main.SetMenuHandler("Receive", [commands] { commands->Receive(); });
 }
 
 }  // namespace tabulo

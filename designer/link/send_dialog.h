@@ -7,8 +7,6 @@
 // send failed, offers Cancel (the terminals then keep their menu), and keeps the port in the per-user
 // setting it shares with the reception window. Before a send it says what changed since the last one the
 // base confirmed, and after one it keeps the menu as sent.
-//
-// Also here: the Send and Receive commands of the main window, each showing its one shared window.
 
 #include <QCheckBox>
 #include <QDialog>
@@ -25,11 +23,10 @@
 #include "designer/link/link_worker.h"
 #include "designer/link/menu_send.h"
 #include "designer/link/transfer_estimate.h"
+#include "designer/pages/designer_host.h"
 #include "platform/user_prompts.h"
 
 namespace tabulo {
-
-class MainWindow;
 
 // The per-user setting "ComPort" (organisation and application "TABULO", group "COM"); "1" when unset.
 QString ComPortSetting();
@@ -39,8 +36,8 @@ class SendDialog : public QDialog {
   Q_OBJECT
 
  public:
-  // Owned by the main window (it closes with it); reads the document and holds the autosave through it.
-  SendDialog(MainWindow& main, KestrelApi& api);
+  // A window of `owner` (it closes with it); reads the document and holds the autosave through `host`.
+  SendDialog(DesignerHost& host, KestrelApi& api, QWidget* owner);
   // A send under way is cancelled and waited for.
   ~SendDialog() override;
 
@@ -77,7 +74,7 @@ class SendDialog : public QDialog {
   void ShowProgress(long long done, long long total);
   void Finished(const SendResult& result, int port, const std::shared_ptr<const MenuDocument>& menu);
 
-  MainWindow& main_;
+  DesignerHost& host_;
   KestrelApi& api_;
   bool sending_ = false;
   bool close_when_done_ = false;
@@ -85,9 +82,5 @@ class SendDialog : public QDialog {
   TransferEstimate estimate_;
   std::unique_ptr<LinkWorker> worker_ = std::make_unique<LinkWorker>();
 };
-
-// Installs the main window's Send (`SendAll`) and Receive commands, with the radio library both windows
-// share. Called by the main window when it is built.
-void InstallLinkCommands(MainWindow& main);
 
 }  // namespace tabulo

@@ -26,9 +26,9 @@
 #include "designer/import/import_menu.h"
 #include "designer/import/import_texts.h"
 #include "designer/import/page_fill_dialog.h"
-#include "designer/link/send_dialog.h"
 #include "designer/mainwindow/designer_session.h"
 #include "designer/mainwindow/user_guide.h"
+#include "designer/mainwindow/window_commands.h"
 #include "designer/pages/background_dialog.h"
 #include "designer/pages/default_colors_dialog.h"
 #include "designer/pages/group_title_dialog.h"
@@ -39,7 +39,6 @@
 #include "designer/pages/page_view.h"
 #include "designer/pages/qt_text.h"
 #include "designer/printing/print_dialog.h"
-#include "designer/translate/translate_menu_dialog.h"
 #include "platform/end_signals.h"
 #include "platform/folders.h"
 
@@ -97,47 +96,6 @@ QList<QKeySequence> StandardKeys(QKeySequence::StandardKey key, QKeyCombination 
   return keys;
 }
 
-// What the page dialogs reach of the main window.
-PageDialogHost DialogHost(MainWindow& window) {
-  PageDialogHost host;
-  host.doc = &window.Document();
-  host.prompts = &window.Prompts();
-  host.owner = &window;
-  host.current_page = [&window] { return window.CurrentPage(); };
-  host.update_page = [&window] {
-    window.Update_Page();
-    window.ChangeDone();
-  };
-  host.refresh_page = [&window] {
-    window.Refresh_Page();
-    window.ChangeDone();
-  };
-  return host;
-}
-
-// What the line editor and the group title window reach of the main window and its grid.
-PageHost EditorHost(MainWindow& window, PageGrid& page, const GridState& grid, CataloguePanel& catalogue,
-                    ModifierPanel& modifiers) {
-  PageHost host;
-  host.current_page = [&window] { return window.CurrentPage(); };
-  host.line_text = [&page](int k) { return page.Linhas[k]->text().toStdString(); };
-  host.line_tag = [&grid](int k) { return grid.tags[k]; };
-  host.refresh_page = [&window] {
-    window.Refresh_Page();
-    window.ChangeDone();
-  };
-  host.update_page = [&window] {
-    window.Update_Page();
-    window.ChangeDone();
-  };
-  host.select_list_row = [&catalogue](int row) { catalogue.SelectRow(row); };
-  host.plu_renamed = [&catalogue, &modifiers](int32_t plu, const std::string& text) {
-    catalogue.Relabel(plu, Q(text));
-    modifiers.RelabelRecords();
-  };
-  return host;
-}
-
 }  // namespace
 
 MainWindow::MainWindow(MenuDocument& doc, UserPrompts& prompts, QWidget* parent)
@@ -189,10 +147,10 @@ MainWindow::MainWindow(MenuDocument& doc, UserPrompts& prompts, QWidget* parent)
   Refresh_Page();
   UpdateTitle();
   UpdateEditMenu();
-  SetMenuHandler("Print", [this] { ShowPrintDialog(print_, *this); });
+  SetMenuHandler("Print", [this] { ShowPrintDialog(print_, *this, this); });
   SetMenuHandler("Colors", [this] {
     history_->Label("Colors");  // the window stays open: what it changes later is named after it too
-    ShowDefaultColorsDialog(colours_, DialogHost(*this));
+    ShowDefaultColorsDialog(colours_, *this, this);
   });
   InstallLinkCommands(*this);
   InstallImportCommands();
@@ -359,8 +317,7 @@ void MainWindow::ConnectGrid() {
     CommitOpenLineEditor();
     HandOverCatalogueRow(doc_, row, rows[row].plu);
     history_->Label("Line editor");
-    ShowLineEditor(line_editor_, *this, doc_, prompts_,
-                   EditorHost(*this, *page_, grid_, *catalogue_, *Frame2_));
+    ShowLineEditor(line_editor_, *this, this);
   });
 }
 
@@ -874,8 +831,7 @@ void MainWindow::Linhas_DblClick(int k) {
   CommitOpenLineEditor();
   HandOverLine(doc_, grid_, k, catalogue_->List().Selected());
   history_->Label("Line editor");
-  ShowLineEditor(line_editor_, *this, doc_, prompts_,
-                 EditorHost(*this, *page_, grid_, *catalogue_, *Frame2_));
+  ShowLineEditor(line_editor_, *this, this);
 }
 
 void MainWindow::Price_Change(int k) {
@@ -909,21 +865,20 @@ void MainWindow::LinhasVerso_DblClick(int k) {
   doc_.Hand.CurrentLine = k;
   doc_.Hand.EditTitleText = page_->LinhasVerso[k]->text().toStdString();
   history_->Label("Group title");
-  ShowGroupTitle(group_title_, *this, doc_, prompts_,
-                 EditorHost(*this, *page_, grid_, *catalogue_, *Frame2_));
+  ShowGroupTitle(group_title_, *this, this);
 }
 
 void MainWindow::Remove_Click(int k) {
   CommitOpenLineEditor();
   doc_.Hand.CurrentLine = k;
   history_->Label("Line order");
-  ShowLineOrderDialog(line_order_, DialogHost(*this));
+  ShowLineOrderDialog(line_order_, *this, this);
 }
 
 void MainWindow::Picture_Click(int side) {
   doc_.Hand.BackgroundSide = side;
   history_->Label("Background");
-  ShowBackgroundDialog(background_, DialogHost(*this));
+  ShowBackgroundDialog(background_, *this, this);
 }
 
 void MainWindow::Command14_Click() {
@@ -951,6 +906,23 @@ void MainWindow::DeletePage_Click() {
   }
   Update_Page();
   ChangeDone();
+}
+
+std::string MainWindow::LineText(int line) const {
+  return page_->Linhas[line]->text().toStdString();
+}
+
+std::string MainWindow::LineTag(int line) const {
+  return grid_.tags[line];
+}
+
+void MainWindow::SelectListRow(int row) {
+  catalogue_->SelectRow(row);
+}
+
+void MainWindow::PluRenamed(int32_t plu, const std::string& text) {
+  catalogue_->Relabel(plu, Q(text));
+  Frame2_->RelabelRecords();
 }
 
 void MainWindow::Expand_Click() {

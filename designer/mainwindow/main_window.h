@@ -1,7 +1,8 @@
 #pragma once
 // The designer's main window (`Form2`): the menu bar, the page area, the catalogue panel and the modifier
 // panel. It owns no rules: events become calls of core operations on the document, then the page is drawn
-// again from it. Start, autosave, Load, Save, New, Exit and closing follow the work-copy life cycle.
+// again from it. Start, autosave, Load, Save, New, Exit and closing follow the work-copy life cycle. The
+// secondary windows reach it only as their DesignerHost.
 
 #include <QLabel>
 #include <QListWidget>
@@ -17,6 +18,7 @@
 
 #include "designer/document/menu_document.h"
 #include "designer/history/undo_history.h"
+#include "designer/pages/designer_host.h"
 #include "designer/pages/line_grid.h"
 #include "designer/pages/page_layout.h"
 #include "platform/folders.h"
@@ -34,7 +36,7 @@ class ModifierPanel;
 class PageGrid;
 class PrintDialog;
 
-class MainWindow : public QMainWindow {
+class MainWindow : public QMainWindow, public DesignerHost {
   Q_OBJECT
 
  public:
@@ -45,44 +47,37 @@ class MainWindow : public QMainWindow {
   ~MainWindow() override;
 
   bool Refused() const { return !claim_->Held(); }
-  MenuDocument& Document() { return doc_; }
-  // The undo history of the document. A command that changes the document makes itself one step with
-  // `UndoStep step(window.History(), "What");` around the change, then calls ChangeDone.
-  UndoHistory& History() { return *history_; }
-  // A window changed the document outside a step: the changes become a step (named `name`, else after
-  // what the user last opened or typed on), and the Edit menu and the title say so.
-  void ChangeDone(const std::string& name = {});
-  UserPrompts& Prompts() { return prompts_; }
-  int CurrentPage() const { return grid_.page; }
 
-  // The lists and the page drawn again from the document (after the catalogue or modifiers changed).
-  void Refresh_Page();
-  // The current page drawn again from the document.
-  void Update_Page();
+  // What the secondary windows reach (see DesignerHost).
+  MenuDocument& Document() override { return doc_; }
+  UserPrompts& Prompts() override { return prompts_; }
+  UndoHistory& History() override { return *history_; }
+  void ChangeDone(const std::string& name = {}) override;
+  int CurrentPage() const override { return grid_.page; }
+  bool BacksShown() const override { return layout_.frame5_visible; }
+  std::string LineText(int line) const override;
+  std::string LineTag(int line) const override;
+  void CommitEditedLine() override;
+  void Refresh_Page() override;
+  void Update_Page() override;
+  void SelectListRow(int row) override;
+  void PluRenamed(int32_t plu, const std::string& text) override;
+  void StopAutosave() override;
+  void StartAutosave() override;
+  void ShowFailure(const std::string& message) override;
+  void ShowSendResult(const std::string& message) override;
+
   // Runs a command line and waits for it while the designer keeps working; its exit code, or nothing when
   // it could not be started.
   std::optional<int> RunShell(const std::string& command);
-
-  // The autosave is held while a dialog must not see the work copy change under it (a menu transfer).
-  void StopAutosave();
-  void StartAutosave();
 
   // Gives a menu item (by item name, e.g. "Print", "SendAll") its window; until then it says that it is not
   // available yet.
   void SetMenuHandler(const QString& item_name, std::function<void()> handler);
 
-  // A failure the user must see, whatever window they look at: shown in the status bar until the next one,
-  // and on standard error for a log.
-  void ShowFailure(const std::string& message);
-  // The outcome of the last send, kept in the status bar.
-  void ShowSendResult(const std::string& message);
-
   // The program the Upgrade Firmware command starts.
   static std::string FirmwareToolPath();
 
-  // The text typed on the line being edited committed, as leaving the line does: every command that reads
-  // the document calls this first.
-  void CommitEditedLine();
   // From now on SIGTERM, SIGINT, SIGHUP and the end of the desktop session write the work copy; the signals
   // then end the designer. Once per process, by the program's main().
   void ListenForEndOfSession();

@@ -27,7 +27,7 @@ QPushButton* Button(QWidget* parent, const char* name, const char* caption) {
 
 }  // namespace
 
-BackgroundDialog::BackgroundDialog(const PageDialogHost& host, QWidget* owner)
+BackgroundDialog::BackgroundDialog(DesignerHost& host, QWidget* owner)
     : QWidget(owner, Qt::Tool), host_(host) {
   setObjectName("Form8");
   setWindowTitle("Background effects");
@@ -54,49 +54,56 @@ BackgroundDialog::BackgroundDialog(const PageDialogHost& host, QWidget* owner)
 }
 
 void BackgroundDialog::Form_Load() {
-  const MenuDocument& doc = *host_.doc;
-  const int page = host_.current_page();
+  const MenuDocument& doc = host_.Document();
+  const int page = host_.CurrentPage();
   const int side = doc.Hand.BackgroundSide;
   ShowButtonColour(Command1, SideColour(doc, page, side));
   Text1->setText(QString::fromStdString(SidePicture(doc, page, side)));
 }
 
 void BackgroundDialog::Text1_Change(const QString& text) {
-  StoreSidePicture(*host_.doc, host_.current_page(), host_.doc->Hand.BackgroundSide, text.toStdString());
+  MenuDocument& doc = host_.Document();
+  StoreSidePicture(doc, host_.CurrentPage(), doc.Hand.BackgroundSide, text.toStdString());
 }
 
 void BackgroundDialog::Command1_Click() {
-  MenuDocument& doc = *host_.doc;
-  const int page = host_.current_page();
+  MenuDocument& doc = host_.Document();
+  const int page = host_.CurrentPage();
   const int side = doc.Hand.BackgroundSide;
   // The picker starts at what the side shows now, which after a page change is the new page's colour.
-  std::optional<int32_t> colour = host_.prompts->Colour(SideColour(doc, page, side));
+  std::optional<int32_t> colour = host_.Prompts().Colour(SideColour(doc, page, side));
   if (!colour) return;
   StoreSideColour(doc, page, side, *colour);
   ShowButtonColour(Command1, *colour);
   // The side takes the colour at once, not only when the window closes.
-  if (host_.update_page) host_.update_page();
+  host_.Update_Page();
+  host_.ChangeDone();
 }
 
 void BackgroundDialog::Command2_Click() {
   // A cancelled file dialog stores nothing; storing the "*.JPG" it started with would name no picture.
   std::optional<std::string> chosen =
-      host_.prompts->OpenFileName(kPictureDialogTitle, kBackgroundPicturePattern);
+      host_.Prompts().OpenFileName(kPictureDialogTitle, kBackgroundPicturePattern);
   if (!chosen) return;
-  const std::string field = StoredPicturePath(*chosen, host_.doc->ProjectFolder);
+  MenuDocument& doc = host_.Document();
+  const std::string field = StoredPicturePath(*chosen, doc.ProjectFolder);
   Text1->setText(QString::fromStdString(field));
-  StoreSidePicture(*host_.doc, host_.current_page(), host_.doc->Hand.BackgroundSide, field);
+  StoreSidePicture(doc, host_.CurrentPage(), doc.Hand.BackgroundSide, field);
 }
 
 void BackgroundDialog::closeEvent(QCloseEvent* event) {
   // "Close Windows" and the close box both draw what was changed; a window closed while hidden (the main
   // window closing everything) has nothing to draw.
-  if (isVisible() && host_.update_page) host_.update_page();
+  if (isVisible()) {
+    host_.Update_Page();
+    host_.ChangeDone();
+  }
   event->accept();
 }
 
-BackgroundDialog* ShowBackgroundDialog(QPointer<BackgroundDialog>& instance, const PageDialogHost& host) {
-  return ShowPageWindow(instance, host);
+BackgroundDialog* ShowBackgroundDialog(QPointer<BackgroundDialog>& instance, DesignerHost& host,
+                                       QWidget* owner) {
+  return ShowPageWindow(instance, host, owner);
 }
 
 }  // namespace tabulo

@@ -9,7 +9,7 @@
 #include <QPushButton>
 #include <QWidget>
 
-#include "designer/pages/page_dialog_host.h"
+#include "designer/pages/designer_host.h"
 
 namespace tabulo {
 
@@ -17,8 +17,7 @@ class BackgroundDialog : public QWidget {
   Q_OBJECT
 
  public:
-  BackgroundDialog(const PageDialogHost& host, QWidget* owner);
-  void SetHost(const PageDialogHost& host) { host_ = host; }
+  BackgroundDialog(DesignerHost& host, QWidget* owner);
 
   // Fills the controls from the side of the current page.
   void Form_Load();
@@ -37,11 +36,12 @@ class BackgroundDialog : public QWidget {
   void Command1_Click();
   void Command2_Click();
 
-  PageDialogHost host_;
+  DesignerHost& host_;
 };
 
 // Shows the shared "Background effects" window, created in `instance` on first use as a tool window of
-// `host.owner`.
-BackgroundDialog* ShowBackgroundDialog(QPointer<BackgroundDialog>& instance, const PageDialogHost& host);
+// `owner`.
+BackgroundDialog* ShowBackgroundDialog(QPointer<BackgroundDialog>& instance, DesignerHost& host,
+                                       QWidget* owner);
 
 }  // namespace tabulo

@@ -40,7 +40,7 @@ int32_t ButtonColour(const QPushButton* button) {
   return button->property("Color").toInt();
 }
 
-DefaultColorsDialog::DefaultColorsDialog(const PageDialogHost& host, QWidget* owner)
+DefaultColorsDialog::DefaultColorsDialog(DesignerHost& host, QWidget* owner)
     : QWidget(owner, Qt::Tool), host_(host) {
   setObjectName("Form7");
   setWindowTitle("Default Colors");
@@ -93,10 +93,10 @@ DefaultColorsDialog::DefaultColorsDialog(const PageDialogHost& host, QWidget* ow
 }
 
 void DefaultColorsDialog::Form_Load() {
-  MenuDocument& doc = *host_.doc;
+  const MenuDocument& doc = host_.Document();
   Combo1->clear();
-  if (host_.printer_fonts) {
-    for (const std::string& name : host_.printer_fonts()) Combo1->addItem(QString::fromStdString(name));
+  if (std::optional<std::vector<std::string>> fonts = host_.PrinterFonts()) {
+    for (const std::string& name : *fonts) Combo1->addItem(QString::fromStdString(name));
   } else {
     // Without a printer the lines can still only be drawn in fonts this system has.
     Combo1->addItems(QFontDatabase::families());
@@ -113,43 +113,46 @@ void DefaultColorsDialog::Form_Load() {
 
 std::optional<int32_t> DefaultColorsDialog::PickColour(QPushButton* button) {
   // A cancelled picker stores nothing: the setting keeps what it held, even "" (the style default).
-  std::optional<int32_t> colour = host_.prompts->Colour(ButtonColour(button));
+  std::optional<int32_t> colour = host_.Prompts().Colour(ButtonColour(button));
   if (colour) ShowButtonColour(button, *colour);
   return colour;
 }
 
 void DefaultColorsDialog::Command3_Click(int i) {
-  if (auto colour = PickColour(Command3[i])) StoreStyleColour(*host_.doc, i, true, *colour);
+  if (auto colour = PickColour(Command3[i])) StoreStyleColour(host_.Document(), i, true, *colour);
 }
 
 void DefaultColorsDialog::Command4_Click(int i) {
-  if (auto colour = PickColour(Command4[i])) StoreStyleColour(*host_.doc, i, false, *colour);
+  if (auto colour = PickColour(Command4[i])) StoreStyleColour(host_.Document(), i, false, *colour);
 }
 
 void DefaultColorsDialog::Command5_Click() {
-  if (auto colour = PickColour(Command5)) StoreDefaultPageColour(*host_.doc, *colour);
+  if (auto colour = PickColour(Command5)) StoreDefaultPageColour(host_.Document(), *colour);
 }
 
 void DefaultColorsDialog::Combo1_Click(int index) {
   if (index < 0) return;
   const QString name = Combo1->itemText(index);
-  host_.doc->FontName = name.toStdString();
+  host_.Document().FontName = name.toStdString();
   Label1->setFont(QFont(name));
 }
 
 void DefaultColorsDialog::Text3_Change(const QString& text) {
-  host_.doc->Currency = text.toStdString();
+  host_.Document().Currency = text.toStdString();
 }
 
 void DefaultColorsDialog::closeEvent(QCloseEvent* event) {
   // The main window closes every window when it closes, shown or not; only a shown one has changes to draw.
-  if (isVisible() && host_.refresh_page) host_.refresh_page();
+  if (isVisible()) {
+    host_.Refresh_Page();
+    host_.ChangeDone();
+  }
   event->accept();
 }
 
-DefaultColorsDialog* ShowDefaultColorsDialog(QPointer<DefaultColorsDialog>& instance,
-                                             const PageDialogHost& host) {
-  return ShowPageWindow(instance, host);
+DefaultColorsDialog* ShowDefaultColorsDialog(QPointer<DefaultColorsDialog>& instance, DesignerHost& host,
+                                             QWidget* owner) {
+  return ShowPageWindow(instance, host, owner);
 }
 
 }  // namespace tabulo

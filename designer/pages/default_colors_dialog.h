@@ -14,7 +14,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "designer/pages/page_dialog_host.h"
+#include "designer/pages/designer_host.h"
 
 namespace tabulo {
 
@@ -22,8 +22,7 @@ class DefaultColorsDialog : public QWidget {
   Q_OBJECT
 
  public:
-  DefaultColorsDialog(const PageDialogHost& host, QWidget* owner);
-  void SetHost(const PageDialogHost& host) { host_ = host; }
+  DefaultColorsDialog(DesignerHost& host, QWidget* owner);
 
   // Fills the controls from the document.
   void Form_Load();
@@ -49,13 +48,12 @@ class DefaultColorsDialog : public QWidget {
   // Asks for a colour starting at the button's; a chosen colour is shown and returned.
   std::optional<int32_t> PickColour(QPushButton* button);
 
-  PageDialogHost host_;
+  DesignerHost& host_;
 };
 
-// Shows the shared "Default Colors" window, created in `instance` on first use as a tool window of
-// `host.owner`.
-DefaultColorsDialog* ShowDefaultColorsDialog(QPointer<DefaultColorsDialog>& instance,
-                                             const PageDialogHost& host);
+// Shows the shared "Default Colors" window, created in `instance` on first use as a tool window of `owner`.
+DefaultColorsDialog* ShowDefaultColorsDialog(QPointer<DefaultColorsDialog>& instance, DesignerHost& host,
+                                             QWidget* owner);
 
 // Shows a colour on a colour button and keeps it in the button's property "Color".
 void ShowButtonColour(QPushButton* button, int32_t colour);

@@ -20,12 +20,12 @@ W* Named(W* widget, const char* name) {
 
 }  // namespace
 
-GroupTitleDialog::GroupTitleDialog(MenuDocument& doc, UserPrompts& prompts, PageHost host, QWidget* owner)
+GroupTitleDialog::GroupTitleDialog(DesignerHost& host, QWidget* owner)
     : KeyPreviewWindow(owner),
       Languages(this, "Command8"),
-      doc_(doc),
-      prompts_(prompts),
-      host_(std::move(host)) {
+      doc_(host.Document()),
+      prompts_(host.Prompts()),
+      host_(host) {
   setObjectName("Form6");
   setWindowTitle("Group Title");
 
@@ -78,7 +78,7 @@ GroupTitleDialog::GroupTitleDialog(MenuDocument& doc, UserPrompts& prompts, Page
 GroupTitleDialog::~GroupTitleDialog() = default;
 
 int GroupTitleDialog::Page() const {
-  return host_.current_page ? host_.current_page() : 1;
+  return host_.CurrentPage();
 }
 
 GroupTitleFields GroupTitleDialog::Fields() const {
@@ -166,14 +166,14 @@ void GroupTitleDialog::closeEvent(QCloseEvent* event) {
   Languages.KeepHandTranslations();
   if (loaded_) {
     loaded_ = false;
-    if (host_.update_page) host_.update_page();
+    host_.Update_Page();
+    host_.ChangeDone();
   }
   event->accept();
 }
 
-GroupTitleDialog* ShowGroupTitle(QPointer<GroupTitleDialog>& dialog, QWidget& owner, MenuDocument& doc,
-                                 UserPrompts& prompts, const PageHost& host) {
-  if (!dialog) dialog = new GroupTitleDialog(doc, prompts, host, &owner);
+GroupTitleDialog* ShowGroupTitle(QPointer<GroupTitleDialog>& dialog, DesignerHost& host, QWidget* owner) {
+  if (!dialog) dialog = new GroupTitleDialog(host, owner);
   if (!dialog->isVisible() || !dialog->Loaded()) dialog->Form_Load();
   ShowOrRaise(dialog);
   return dialog;

@@ -12,10 +12,10 @@
 #include <memory>
 
 #include "designer/document/menu_document.h"
+#include "designer/pages/designer_host.h"
 #include "designer/pages/group_title.h"
 #include "designer/pages/key_preview_window.h"
 #include "designer/pages/line_editor_dialog.h"
-#include "designer/pages/page_host.h"
 #include "platform/user_prompts.h"
 
 namespace tabulo {
@@ -24,7 +24,7 @@ class GroupTitleDialog : public KeyPreviewWindow {
   Q_OBJECT
 
  public:
-  GroupTitleDialog(MenuDocument& doc, UserPrompts& prompts, PageHost host, QWidget* owner);
+  GroupTitleDialog(DesignerHost& host, QWidget* owner);
   ~GroupTitleDialog() override;
 
   // Reads the hand-over variables into the controls (and gives a line without title colours the defaults).
@@ -60,7 +60,7 @@ class GroupTitleDialog : public KeyPreviewWindow {
 
   MenuDocument& doc_;
   UserPrompts& prompts_;
-  PageHost host_;
+  DesignerHost& host_;
   int32_t back_color_ = 0;
   int32_t fore_color_ = 0;
   bool loaded_ = false;
@@ -68,7 +68,6 @@ class GroupTitleDialog : public KeyPreviewWindow {
 
 // Shows the group title window held in `dialog`, creating it on first use as a tool window of `owner`. A
 // window that is open already is only brought to the front.
-GroupTitleDialog* ShowGroupTitle(QPointer<GroupTitleDialog>& dialog, QWidget& owner, MenuDocument& doc,
-                                 UserPrompts& prompts, const PageHost& host);
+GroupTitleDialog* ShowGroupTitle(QPointer<GroupTitleDialog>& dialog, DesignerHost& host, QWidget* owner);
 
 }  // namespace tabulo

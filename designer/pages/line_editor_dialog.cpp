@@ -196,12 +196,12 @@ void PaintPreview(QLabel* label, std::optional<int32_t> back, std::optional<int3
 
 // ---- Line editor ----
 
-LineEditorDialog::LineEditorDialog(MenuDocument& doc, UserPrompts& prompts, PageHost host, QWidget* owner)
+LineEditorDialog::LineEditorDialog(DesignerHost& host, QWidget* owner)
     : KeyPreviewWindow(owner),
       Languages(this, "Command5"),
-      doc_(doc),
-      prompts_(prompts),
-      host_(std::move(host)) {
+      doc_(host.Document()),
+      prompts_(host.Prompts()),
+      host_(host) {
   setObjectName("Form5");
   setWindowTitle("Edit Line");
 
@@ -267,14 +267,13 @@ LineEditorDialog::LineEditorDialog(MenuDocument& doc, UserPrompts& prompts, Page
 LineEditorDialog::~LineEditorDialog() = default;
 
 int LineEditorDialog::Page() const {
-  return host_.current_page ? host_.current_page() : 1;
+  return host_.CurrentPage();
 }
 
 PageLine LineEditorDialog::CurrentPageLine() const {
   const int k = doc_.Hand.CurrentLine;
   if (k < 0 || k >= kLinesPerPage) return {};
-  return {host_.line_text ? host_.line_text(k) : std::string(),
-          host_.line_tag ? host_.line_tag(k) : std::string()};
+  return {host_.LineText(k), host_.LineTag(k)};
 }
 
 LineOption LineEditorDialog::SelectedOption() const {
@@ -386,7 +385,7 @@ void LineEditorDialog::Text3_Change(int i) {
   if (SelectedOption() == LineOption::kPluCode && PluNumberTakenBy(doc_, number, EditedPlu(doc_, line)))
     return;
   LineTextStore store = StoreLineText(doc_, Page(), SelectedOption(), number, i, text.toStdString());
-  if (store.renamed_plu && host_.plu_renamed) host_.plu_renamed(*store.renamed_plu, text.toStdString());
+  if (store.renamed_plu) host_.PluRenamed(*store.renamed_plu, text.toStdString());
   // Told once for each number typed, not at every keystroke.
   if (store.no_language_row && !loading_ && warned_number_ != number) {
     warned_number_ = number;
@@ -417,8 +416,9 @@ void LineEditorDialog::Form_Unload() {
   LineEditorFields fields{SelectedOption(), Text1->text().toStdString(), Text2->text().toStdString(),
                           Languages.Rows()};
   Tell(CloseLineEditor(doc_, Page(), fields, CurrentPageLine()));
-  if (host_.refresh_page) host_.refresh_page();
-  if (host_.select_list_row) host_.select_list_row(doc_.Hand.EditListIndex);
+  host_.Refresh_Page();
+  host_.ChangeDone();
+  host_.SelectListRow(doc_.Hand.EditListIndex);
 }
 
 void LineEditorDialog::closeEvent(QCloseEvent* event) {
@@ -431,9 +431,8 @@ void CloseOpenLineEditor(LineEditorDialog* dialog) {
   if (dialog && dialog->isVisible()) dialog->close();
 }
 
-LineEditorDialog* ShowLineEditor(QPointer<LineEditorDialog>& dialog, QWidget& owner, MenuDocument& doc,
-                                 UserPrompts& prompts, const PageHost& host) {
-  if (!dialog) dialog = new LineEditorDialog(doc, prompts, host, &owner);
+LineEditorDialog* ShowLineEditor(QPointer<LineEditorDialog>& dialog, DesignerHost& host, QWidget* owner) {
+  if (!dialog) dialog = new LineEditorDialog(host, owner);
   if (!dialog->isVisible() || !dialog->Loaded()) dialog->Form_Load();
   ShowOrRaise(dialog);
   return dialog;

@@ -18,9 +18,9 @@
 #include <optional>
 
 #include "designer/document/menu_document.h"
+#include "designer/pages/designer_host.h"
 #include "designer/pages/key_preview_window.h"
 #include "designer/pages/line_editor.h"
-#include "designer/pages/page_host.h"
 #include "designer/translate/translation_memory.h"
 #include "platform/user_prompts.h"
 
@@ -78,7 +78,7 @@ class LineEditorDialog : public KeyPreviewWindow {
   Q_OBJECT
 
  public:
-  LineEditorDialog(MenuDocument& doc, UserPrompts& prompts, PageHost host, QWidget* owner);
+  LineEditorDialog(DesignerHost& host, QWidget* owner);
   ~LineEditorDialog() override;
 
   // Reads the hand-over variables into the controls.
@@ -121,7 +121,7 @@ class LineEditorDialog : public KeyPreviewWindow {
 
   MenuDocument& doc_;
   UserPrompts& prompts_;
-  PageHost host_;
+  DesignerHost& host_;
   std::optional<int32_t> back_color_;  // `Command1`'s colour; nothing: the button's own
   std::optional<int32_t> fore_color_;
   bool loaded_ = false;
@@ -132,8 +132,7 @@ class LineEditorDialog : public KeyPreviewWindow {
 // Shows the line editor held in `dialog`, creating it on first use as a tool window of `owner`. A window
 // that is open already is only brought to the front: it keeps its controls, and its later writes go to the
 // line handed over now.
-LineEditorDialog* ShowLineEditor(QPointer<LineEditorDialog>& dialog, QWidget& owner, MenuDocument& doc,
-                                 UserPrompts& prompts, const PageHost& host);
+LineEditorDialog* ShowLineEditor(QPointer<LineEditorDialog>& dialog, DesignerHost& host, QWidget* owner);
 
 // Closes the line editor when it is open, committing to the line it was opened on; the main window calls it
 // before that line could turn into another (a page change, another line opened).

@@ -27,8 +27,7 @@ QPushButton* Button(QWidget* parent, const char* name, const char* caption) {
 
 }  // namespace
 
-LineOrderDialog::LineOrderDialog(const PageDialogHost& host, QWidget* owner)
-    : QWidget(owner, Qt::Tool), host_(host) {
+LineOrderDialog::LineOrderDialog(DesignerHost& host, QWidget* owner) : QWidget(owner, Qt::Tool), host_(host) {
   setObjectName("Form9");
   setWindowTitle("Line order");
   auto* column = new QVBoxLayout(this);
@@ -50,10 +49,8 @@ LineOrderDialog::LineOrderDialog(const PageDialogHost& host, QWidget* owner)
 }
 
 void LineOrderDialog::Form_Load() {
-  if (host_.doc && host_.current_page) {
-    Label1->setText(QString::fromStdString(
-        LineOrderCaption(*host_.doc, host_.current_page(), host_.doc->Hand.CurrentLine)));
-  }
+  const MenuDocument& doc = host_.Document();
+  Label1->setText(QString::fromStdString(LineOrderCaption(doc, host_.CurrentPage(), doc.Hand.CurrentLine)));
 }
 
 bool LineOrderDialog::event(QEvent* event) {
@@ -63,8 +60,10 @@ bool LineOrderDialog::event(QEvent* event) {
 
 template <class Move>
 void LineOrderDialog::Apply(Move move) {
-  move(*host_.doc, host_.current_page(), host_.doc->Hand.CurrentLine);
-  if (host_.update_page) host_.update_page();
+  MenuDocument& doc = host_.Document();
+  move(doc, host_.CurrentPage(), doc.Hand.CurrentLine);
+  host_.Update_Page();
+  host_.ChangeDone();
   close();
 }
 
@@ -78,8 +77,9 @@ void LineOrderDialog::Command3_Click() {
   Apply(MoveLinesDown);
 }
 
-LineOrderDialog* ShowLineOrderDialog(QPointer<LineOrderDialog>& instance, const PageDialogHost& host) {
-  return ShowPageWindow(instance, host);
+LineOrderDialog* ShowLineOrderDialog(QPointer<LineOrderDialog>& instance, DesignerHost& host,
+                                     QWidget* owner) {
+  return ShowPageWindow(instance, host, owner);
 }
 
 }  // namespace tabulo

@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QWidget>
 
-#include "designer/pages/page_dialog_host.h"
+#include "designer/pages/designer_host.h"
 
 namespace tabulo {
 
@@ -15,8 +15,7 @@ class LineOrderDialog : public QWidget {
   Q_OBJECT
 
  public:
-  LineOrderDialog(const PageDialogHost& host, QWidget* owner);
-  void SetHost(const PageDialogHost& host) { host_ = host; }
+  LineOrderDialog(DesignerHost& host, QWidget* owner);
   // Names the line the buttons act on now.
   void Form_Load();
 
@@ -36,10 +35,10 @@ class LineOrderDialog : public QWidget {
   template <class Move>
   void Apply(Move move);
 
-  PageDialogHost host_;
+  DesignerHost& host_;
 };
 
-// Shows the shared line order window, created in `instance` on first use as a tool window of `host.owner`.
-LineOrderDialog* ShowLineOrderDialog(QPointer<LineOrderDialog>& instance, const PageDialogHost& host);
+// Shows the shared line order window, created in `instance` on first use as a tool window of `owner`.
+LineOrderDialog* ShowLineOrderDialog(QPointer<LineOrderDialog>& instance, DesignerHost& host, QWidget* owner);
 
 }  // namespace tabulo

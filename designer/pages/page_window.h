@@ -6,7 +6,7 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "designer/pages/page_dialog_host.h"
+#include "designer/pages/designer_host.h"
 
 namespace tabulo {
 
@@ -17,12 +17,11 @@ inline void ShowOrRaise(QWidget* window) {
   window->activateWindow();
 }
 
-// The page windows (line order, default colours, background): handed the main window's current host and
-// loaded when they have something to load.
+// The page windows (line order, default colours, background): made as windows of `owner`, and loaded when
+// they have something to load.
 template <class Window>
-Window* ShowPageWindow(QPointer<Window>& instance, const PageDialogHost& host) {
-  if (!instance) instance = new Window(host, host.owner);
-  instance->SetHost(host);
+Window* ShowPageWindow(QPointer<Window>& instance, DesignerHost& host, QWidget* owner) {
+  if (!instance) instance = new Window(host, owner);
   if constexpr (requires { instance->Form_Load(); }) instance->Form_Load();
   ShowOrRaise(instance);
   return instance;

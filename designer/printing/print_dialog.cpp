@@ -10,8 +10,6 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
-#include "designer/mainwindow/main_window.h"
-#include "designer/pages/page_layout.h"
 #include "designer/pages/page_window.h"
 #include "designer/pages/qt_text.h"
 #include "designer/printing/painter_canvas_widget.h"
@@ -19,8 +17,8 @@
 
 namespace tabulo {
 
-PrintDialog::PrintDialog(MenuDocument& doc, UserPrompts& prompts, Host host, QWidget* parent)
-    : QWidget(parent, Qt::Tool), doc_(doc), prompts_(prompts), host_(std::move(host)) {
+PrintDialog::PrintDialog(DesignerHost& host, QWidget* owner)
+    : QWidget(owner, Qt::Tool), doc_(host.Document()), prompts_(host.Prompts()), host_(host) {
   setObjectName("Form4");
   setWindowTitle("Print");
   setAttribute(Qt::WA_DeleteOnClose);
@@ -137,13 +135,13 @@ PrintSettings PrintDialog::Settings() const {
     if (Option_[i]->isChecked()) settings.option = static_cast<PrintOption>(i + 1);
   }
   settings.languages = LanguagesOf(languages_);
-  settings.backs_shown = host_.backs_shown ? host_.backs_shown() : true;
+  settings.backs_shown = host_.BacksShown();
   return settings;
 }
 
 void PrintDialog::Command1_Click() {
   const PrintSettings settings = Settings();
-  const int page = host_.current_page ? host_.current_page() : 1;
+  const int page = host_.CurrentPage();
   if (auto message = InsertPagesMessage(settings.option)) prompts_.Message(*message);
 
   // No printer is troubled for a job that would leave every sheet blank.
@@ -201,21 +199,12 @@ void PrintDialog::PreviewAndPrint(QPrinter& printer, const std::function<void(QP
 
 void PrintDialog::closeEvent(QCloseEvent* event) {
   // Form_Unload: the main window shows its page again.
-  if (host_.refresh) host_.refresh();
+  host_.Refresh_Page();
   event->accept();
 }
 
-void ShowPrintDialog(QPointer<PrintDialog>& dialog, MainWindow& window) {
-  if (!dialog || dialog->isHidden()) {
-    PrintDialog::Host host;
-    host.current_page = [&window] { return window.CurrentPage(); };
-    host.backs_shown = [&window] {
-      auto* expand = window.findChild<QPushButton*>("Expand");
-      return expand && expand->text() == kModifiersCaption;
-    };
-    host.refresh = [&window] { window.Refresh_Page(); };
-    dialog = new PrintDialog(window.Document(), window.Prompts(), std::move(host), &window);
-  }
+void ShowPrintDialog(QPointer<PrintDialog>& dialog, DesignerHost& host, QWidget* owner) {
+  if (!dialog || dialog->isHidden()) dialog = new PrintDialog(host, owner);
   ShowOrRaise(dialog);
 }
 

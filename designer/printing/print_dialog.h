@@ -16,13 +16,12 @@
 #include <vector>
 
 #include "designer/document/menu_document.h"
+#include "designer/pages/designer_host.h"
 #include "designer/printing/card_layout.h"
 #include "designer/printing/print_options.h"
 #include "platform/user_prompts.h"
 
 namespace tabulo {
-
-class MainWindow;
 
 inline constexpr const char* kNothingToPrint =
     "There is nothing to print: the chosen pages have no text in the chosen language.";
@@ -39,17 +38,11 @@ class PrintDialog : public QWidget {
   Q_OBJECT
 
  public:
-  // What the dialog needs of the main window.
-  struct Host {
-    std::function<int()> current_page;
-    std::function<bool()> backs_shown;  // the page-design view is shown
-    std::function<void()> refresh;      // the page drawn again when the dialog closes
-  };
   // Presents a print job on `printer`: `paint` draws the cards on the printer it is given and may be called
   // more than once. The default shows a preview, from which the user chooses the printer or a PDF file.
   using Presenter = std::function<void(QPrinter& printer, const std::function<void(QPrinter*)>& paint)>;
 
-  PrintDialog(MenuDocument& doc, UserPrompts& prompts, Host host, QWidget* parent = nullptr);
+  PrintDialog(DesignerHost& host, QWidget* owner);
 
   void SetPresenter(Presenter presenter) { presenter_ = std::move(presenter); }
   const LanguageBoxes& Languages() const { return languages_; }
@@ -73,7 +66,7 @@ class PrintDialog : public QWidget {
 
   MenuDocument& doc_;
   UserPrompts& prompts_;
-  Host host_;
+  DesignerHost& host_;
   Presenter presenter_;
   LanguageBoxes languages_ = LanguageBoxes::Initial();
 
@@ -88,9 +81,8 @@ class PrintDialog : public QWidget {
   QPushButton* Calibration_ = nullptr;
 };
 
-// The main window's Print command: the one print dialog, held in `dialog`, created on first use as a tool
-// window of the main window and shown modeless. A closed dialog is deleted later: a Print meanwhile opens a
-// fresh one.
-void ShowPrintDialog(QPointer<PrintDialog>& dialog, MainWindow& window);
+// The Print command: the one print dialog, held in `dialog`, created on first use as a tool window of
+// `owner` and shown modeless. A closed dialog is deleted later: a Print meanwhile opens a fresh one.
+void ShowPrintDialog(QPointer<PrintDialog>& dialog, DesignerHost& host, QWidget* owner);
 
 }  // namespace tabulo

@@ -2,14 +2,10 @@
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
-#include <QMenuBar>
-#include <QPointer>
 #include <QThread>
 #include <QVBoxLayout>
 
 #include "designer/history/undo_history.h"
-#include "designer/mainwindow/main_window.h"
-#include "designer/pages/page_window.h"
 #include "designer/translate/translation_settings_dialog.h"
 
 namespace tabulo {
@@ -26,28 +22,6 @@ QString ColumnCaption(const MenuDocument& doc, int column) {
   return QString::number(column) + " " + QString::fromStdString(doc.Lang(0, column));
 }
 
-class TranslateCommands : public QObject {
- public:
-  explicit TranslateCommands(MainWindow& main) : QObject(&main), main_(main) {}
-
-  void TranslateMenu() {
-    main_.CommitEditedLine();  // the line being typed is part of what gets translated
-    if (!menu_window_) menu_window_ = new TranslateMenuWindow(main_);
-    if (!menu_window_->Running()) menu_window_->Form_Load();
-    ShowOrRaise(menu_window_);
-  }
-
-  void Settings() {
-    if (!settings_) settings_ = new TranslationSettingsDialog(main_.Prompts(), &main_);
-    ShowOrRaise(settings_);
-  }
-
- private:
-  MainWindow& main_;
-  QPointer<TranslateMenuWindow> menu_window_;
-  QPointer<TranslationSettingsDialog> settings_;
-};
-
 }  // namespace
 
 void RunInBackground(QObject* context, std::function<void()> work, std::function<void()> done) {
@@ -63,8 +37,8 @@ struct TranslateMenuWindow::Run {
   MenuTranslationProgress progress;
 };
 
-TranslateMenuWindow::TranslateMenuWindow(MainWindow& main)
-    : QDialog(&main), main_(main), memory_(DefaultMemoryPath()) {
+TranslateMenuWindow::TranslateMenuWindow(DesignerHost& host, QWidget* owner)
+    : QDialog(owner), host_(host), memory_(DefaultMemoryPath()) {
   setObjectName("TranslateMenu");
   setWindowTitle("Translate menu");
   setModal(false);
@@ -119,7 +93,7 @@ TranslateMenuWindow::~TranslateMenuWindow() {
 }
 
 void TranslateMenuWindow::Form_Load() {
-  const MenuDocument& doc = main_.Document();
+  const MenuDocument& doc = host_.Document();
   const int from = From->count() ? From->currentIndex() : 0;
   From->clear();
   for (int column = 1; column <= kLanguages; ++column) From->addItem(ColumnCaption(doc, column));
@@ -152,10 +126,10 @@ void TranslateMenuWindow::Start_Click() {
   auto run = std::make_shared<Run>();
   run->translator = DesignerTranslator(error);
   if (run->translator)
-    error = PlanMenuTranslation(main_.Document(), &memory_, *run->translator, request, run->plan);
+    error = PlanMenuTranslation(host_.Document(), &memory_, *run->translator, request, run->plan);
   if (!error.empty()) {
     Report->setText(QString::fromStdString(error));
-    main_.Prompts().Message(error);
+    host_.Prompts().Message(error);
     return;
   }
   running_ = run;
@@ -186,25 +160,13 @@ void TranslateMenuWindow::Finish(const std::shared_ptr<Run>& run) {
   Progress->setValue(run->progress.done);
   MenuTranslationReport report;
   {
-    UndoStep step(main_.History(), "Translate menu");
-    report = ApplyMenuTranslation(main_.Document(), &memory_, run->plan);
+    UndoStep step(host_.History(), "Translate menu");
+    report = ApplyMenuTranslation(host_.Document(), &memory_, run->plan);
   }
-  main_.Update_Page();
-  main_.ChangeDone();
+  host_.Update_Page();
+  host_.ChangeDone();
   Report->setText(QString::fromStdString(report.Text()));
   ShowRunning(false);
-}
-
-void InstallTranslateCommands(MainWindow& main) {
-  auto* commands = new TranslateCommands(main);
-  QMenu* menu = main.menuBar()->addMenu("&Translate");
-  menu->setObjectName("TranslateMenuBar");
-  QAction* translate = menu->addAction("&Translate menu...");
-  translate->setObjectName("TranslateMenuCommand");
-  QObject::connect(translate, &QAction::triggered, commands, [commands] { commands->TranslateMenu(); });
-  QAction* settings = menu->addAction("Translation &settings...");
-  settings->setObjectName("TranslationSettingsCommand");
-  QObject::connect(settings, &QAction::triggered, commands, [commands] { commands->Settings(); });
 }
 
 }  // namespace tabulo

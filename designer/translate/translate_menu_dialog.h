@@ -1,8 +1,8 @@
 #pragma once
 // The designer's "Translate menu" window: one language column of the whole menu translated into others in
 // the background, with a progress bar and Cancel, while the designer stays in use; the result applied in
-// one step, then a report of what was translated, reused, failed and left alone. Also the main window's
-// "Translate" menu and the one helper the translation windows run their service calls through.
+// one step, then a report of what was translated, reused, failed and left alone. Also the one helper the
+// translation windows run their service calls through.
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -16,13 +16,12 @@
 #include <memory>
 
 #include "designer/document/menu_document.h"
+#include "designer/pages/designer_host.h"
 #include "designer/translate/menu_translation.h"
 #include "designer/translate/translation_memory.h"
 #include "platform/user_prompts.h"
 
 namespace tabulo {
-
-class MainWindow;
 
 // Runs `work` on a thread of its own, then `done` on the thread of `context` (the window's), unless
 // `context` is gone by then. Whatever both share is owned by what they capture.
@@ -32,8 +31,8 @@ class TranslateMenuWindow : public QDialog {
   Q_OBJECT
 
  public:
-  // Owned by the main window; edits its document and redraws it through it.
-  explicit TranslateMenuWindow(MainWindow& main);
+  // A window of `owner`; edits the document and redraws it through `host`.
+  TranslateMenuWindow(DesignerHost& host, QWidget* owner);
   ~TranslateMenuWindow() override;
 
   // The language columns as the menu names them now.
@@ -60,13 +59,10 @@ class TranslateMenuWindow : public QDialog {
   void Finish(const std::shared_ptr<Run>& run);
   void ShowRunning(bool running);
 
-  MainWindow& main_;
+  DesignerHost& host_;
   TranslationMemory memory_;
   std::shared_ptr<Run> running_;
   QTimer* poll_ = nullptr;
 };
-
-// Adds the "Translate" menu ("Translate menu...", "Translation settings...") to the main window.
-void InstallTranslateCommands(MainWindow& main);
 
 }  // namespace tabulo

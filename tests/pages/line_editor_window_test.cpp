@@ -20,6 +20,7 @@
 #include "designer/storage/project_files.h"
 #include "platform/folders.h"
 #include "tests/support/local_http_server.h"
+#include "tests/support/stand_in_host.h"
 #include "tests/support/temp_folder.h"
 
 namespace tabulo {
@@ -74,30 +75,6 @@ class FakeService {
   }};
 };
 
-// The main window's side of the dialogs: a page of 24 lines as the grid shows them.
-struct FakePage {
-  int page = 1;
-  std::array<std::string, kLinesPerPage> texts, tags;
-  int refreshes = 0;
-  int updates = 0;
-  std::vector<int> selected_rows;
-  std::vector<std::string> renames;
-
-  PageHost Host() {
-    PageHost host;
-    host.current_page = [this] { return page; };
-    host.line_text = [this](int k) { return texts[k]; };
-    host.line_tag = [this](int k) { return tags[k]; };
-    host.refresh_page = [this] { ++refreshes; };
-    host.update_page = [this] { ++updates; };
-    host.select_list_row = [this](int row) { selected_rows.push_back(row); };
-    host.plu_renamed = [this](int32_t plu, const std::string& text) {
-      renames.push_back(std::to_string(plu) + "=" + text);
-    };
-    return host;
-  }
-};
-
 // A click where the user aims: on the indicator of a radio button or check box, whose widget a layout may
 // stretch far beyond its caption.
 void Click(QAbstractButton* button) {
@@ -149,13 +126,13 @@ class PageDialogs : public ::testing::Test {
     } else if (doc_->LineLayout[s].Kind >= kKindTitle) {
       page_.texts[k] = doc_->LineLayout[s].Text;
     }
-    return Shown(ShowLineEditor(line_editor_, owner_, *doc_, prompts_, page_.Host()));
+    return Shown(ShowLineEditor(line_editor_, page_, &owner_));
   }
 
   GroupTitleDialog* OpenTitle(int k, const std::string& text) {
     doc_->Hand.CurrentLine = k;
     doc_->Hand.EditTitleText = text;
-    return Shown(ShowGroupTitle(group_title_, owner_, *doc_, prompts_, page_.Host()));
+    return Shown(ShowGroupTitle(group_title_, page_, &owner_));
   }
 
   template <class D>
@@ -168,7 +145,7 @@ class PageDialogs : public ::testing::Test {
   FakeService service_;
   std::unique_ptr<MenuDocument> doc_ = std::make_unique<MenuDocument>();
   ScriptedPrompts prompts_;
-  FakePage page_;
+  test::StandInHost page_{*doc_, prompts_};
   QWidget owner_;
   QPointer<LineEditorDialog> line_editor_;
   QPointer<GroupTitleDialog> group_title_;
@@ -415,7 +392,7 @@ TEST_F(PageDialogs, ColoursOfTheLine) {
   dialog->close();
 
   HandOverCatalogueRow(*doc_, 0, 5);
-  dialog = Shown(ShowLineEditor(line_editor_, owner_, *doc_, prompts_, page_.Host()));
+  dialog = Shown(ShowLineEditor(line_editor_, page_, &owner_));
   EXPECT_FALSE(dialog->Command1->isEnabled());
   Click(dialog->Option2);
   EXPECT_TRUE(dialog->Option1->isChecked()) << "a catalogue PLU stays a PLU";

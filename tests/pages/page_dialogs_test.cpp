@@ -14,6 +14,7 @@
 #include "designer/pages/line_order_dialog.h"
 #include "designer/pages/page_settings.h"
 #include "designer/pages/page_view.h"
+#include "tests/support/stand_in_host.h"
 #include "tests/support/temp_folder.h"
 
 namespace tabulo {
@@ -21,15 +22,7 @@ namespace {
 
 class PageDialogs : public ::testing::Test {
  protected:
-  PageDialogs() {
-    ApplyDefaultSettings(*doc_);
-    host_.doc = doc_.get();
-    host_.prompts = &prompts_;
-    host_.owner = owner_.get();
-    host_.current_page = [this] { return page_; };
-    host_.update_page = [this] { ++updates_; };
-    host_.refresh_page = [this] { ++refreshes_; };
-  }
+  PageDialogs() { ApplyDefaultSettings(*doc_); }
 
   void Click(QPushButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
 
@@ -39,17 +32,14 @@ class PageDialogs : public ::testing::Test {
   QPointer<LineOrderDialog> line_order_;
   QPointer<DefaultColorsDialog> colours_;
   QPointer<BackgroundDialog> background_;
-  PageDialogHost host_;
-  int page_ = 1;
-  int updates_ = 0;
-  int refreshes_ = 0;
+  test::StandInHost host_{*doc_, prompts_};
 };
 
 TEST_F(PageDialogs, LineOrderActsOnTheLineAndPageOfTheMomentThenRedrawsAndCloses) {
   for (int k = 0; k < kLinesPerPage; ++k) doc_->Botoes[SlotOf(2, k)] = 100 + k;
   doc_->Hand.CurrentLine = 3;
-  page_ = 2;
-  LineOrderDialog* form = ShowLineOrderDialog(line_order_, host_);
+  host_.page = 2;
+  LineOrderDialog* form = ShowLineOrderDialog(line_order_, host_, owner_.get());
   EXPECT_EQ(form->objectName(), "Form9");
   EXPECT_EQ(form->Command1->text(), "DELETE");
   EXPECT_EQ(form->Command2->text(), "MOVE UP");
@@ -65,23 +55,23 @@ TEST_F(PageDialogs, LineOrderActsOnTheLineAndPageOfTheMomentThenRedrawsAndCloses
   EXPECT_EQ(doc_->Botoes[SlotOf(2, 3)], 0);
   EXPECT_EQ(doc_->Botoes[SlotOf(2, 4)], 103);
   EXPECT_EQ(doc_->Botoes[SlotOf(2, 23)], 122);
-  EXPECT_EQ(updates_, 1);
+  EXPECT_EQ(host_.updates, 1);
   EXPECT_FALSE(form->isVisible());
 
   // The same shared window, opened again for another line.
   AppendPlu(*doc_, "103", "2", "Soup");  // moved down onto line 5
   doc_->Hand.CurrentLine = 4;
-  EXPECT_EQ(ShowLineOrderDialog(line_order_, host_), form);
+  EXPECT_EQ(ShowLineOrderDialog(line_order_, host_, owner_.get()), form);
   EXPECT_EQ(form->Label1->text(), "Line 5 of page 2: Soup");
   Click(form->Command2);
   EXPECT_EQ(doc_->Botoes[SlotOf(2, 4)], 104);
   EXPECT_EQ(doc_->Botoes[SlotOf(2, 23)], 0);
   doc_->Hand.CurrentLine = 0;
-  ShowLineOrderDialog(line_order_, host_);
+  ShowLineOrderDialog(line_order_, host_, owner_.get());
   Click(form->Command1);
   EXPECT_EQ(doc_->Botoes[SlotOf(2, 0)], 0);
   EXPECT_EQ(doc_->LineLayout[SlotOf(2, 0)].Kind, kKindPlu);
-  EXPECT_EQ(updates_, 3);
+  EXPECT_EQ(host_.updates, 3);
   EXPECT_EQ(doc_->Botoes[SlotOf(1, 0)], 0);
   EXPECT_EQ(doc_->Botoes[SlotOf(3, 0)], 0);
 }
@@ -91,7 +81,7 @@ TEST_F(PageDialogs, TitleStyleColourRecoloursOnlyTitleLinesWithoutTheirOwnColour
   doc_->LineLayout[SlotOf(1, 1)].Kind = kKindTitle;
   doc_->LineLayout[SlotOf(1, 1)].LineBackColor = "255";
   doc_->LineLayout[SlotOf(1, 2)].Kind = kKindNote;
-  DefaultColorsDialog* form = ShowDefaultColorsDialog(colours_, host_);
+  DefaultColorsDialog* form = ShowDefaultColorsDialog(colours_, host_, owner_.get());
   EXPECT_EQ(form->objectName(), "Form7");
   EXPECT_EQ(form->windowTitle(), "Default Colors");
   EXPECT_EQ(form->Label1->text(), "Font test. FONT TEST");
@@ -103,10 +93,10 @@ TEST_F(PageDialogs, TitleStyleColourRecoloursOnlyTitleLinesWithoutTheirOwnColour
   Click(form->Command3[1]);
   EXPECT_EQ(doc_->StyleBackColor[kStyleTitle], "65280");
   EXPECT_EQ(ButtonColour(form->Command3[1]), 65280);
-  EXPECT_EQ(refreshes_, 0);
+  EXPECT_EQ(host_.refreshes, 0);
   Click(form->Command1);
   EXPECT_FALSE(form->isVisible());
-  EXPECT_EQ(refreshes_, 1) << "closing redraws the main window";
+  EXPECT_EQ(host_.refreshes, 1) << "closing redraws the main window";
 
   PageView view = BuildPageView(*doc_, 1);
   ASSERT_TRUE(view.lines[0].style && view.lines[1].style && view.lines[2].style);
@@ -117,7 +107,7 @@ TEST_F(PageDialogs, TitleStyleColourRecoloursOnlyTitleLinesWithoutTheirOwnColour
 
 TEST_F(PageDialogs, CancelledColourPickersStoreNothing) {
   doc_->StyleForeColor[kStyleNote] = "";
-  DefaultColorsDialog* form = ShowDefaultColorsDialog(colours_, host_);
+  DefaultColorsDialog* form = ShowDefaultColorsDialog(colours_, host_, owner_.get());
   const int32_t shown = ButtonColour(form->Command4[2]);
   Click(form->Command4[2]);
   Click(form->Command5);
@@ -133,7 +123,7 @@ TEST_F(PageDialogs, CancelledColourPickersStoreNothing) {
 }
 
 TEST_F(PageDialogs, CurrencyIsStoredAtEveryKeystrokeAndMayBeErased) {
-  DefaultColorsDialog* form = ShowDefaultColorsDialog(colours_, host_);
+  DefaultColorsDialog* form = ShowDefaultColorsDialog(colours_, host_, owner_.get());
   EXPECT_EQ(form->Text3->text(), QString::fromUtf8("\u20ac"));
   form->Text3->selectAll();
   QTest::keyClick(form->Text3, Qt::Key_Backspace);
@@ -149,8 +139,8 @@ TEST_F(PageDialogs, CurrencyIsStoredAtEveryKeystrokeAndMayBeErased) {
 }
 
 TEST_F(PageDialogs, FontsComeFromThePrinterAndOnlyAChosenOneIsStored) {
-  host_.printer_fonts = [] { return std::vector<std::string>{"Alpha Sans", "Beta Serif", "Gamma Mono"}; };
-  DefaultColorsDialog* form = ShowDefaultColorsDialog(colours_, host_);
+  host_.printer_fonts = std::vector<std::string>{"Alpha Sans", "Beta Serif", "Gamma Mono"};
+  DefaultColorsDialog* form = ShowDefaultColorsDialog(colours_, host_, owner_.get());
   ASSERT_EQ(form->Combo1->count(), 3);
   EXPECT_EQ(form->Combo1->itemText(0), "Alpha Sans");
   EXPECT_EQ(form->Combo1->itemText(2), "Gamma Mono");
@@ -167,8 +157,8 @@ TEST_F(PageDialogs, FontsComeFromThePrinterAndOnlyAChosenOneIsStored) {
   EXPECT_EQ(form->Label1->font().family(), "Beta Serif");
   form->close();
 
-  host_.printer_fonts = nullptr;
-  form = ShowDefaultColorsDialog(colours_, host_);
+  host_.printer_fonts = std::nullopt;
+  form = ShowDefaultColorsDialog(colours_, host_, owner_.get());
   EXPECT_EQ(form->Combo1->count(), QFontDatabase::families().size())
       << "without a printer: the system's fonts";
   form->close();
@@ -179,8 +169,8 @@ TEST_F(PageDialogs, BrowseStoresPicturesInsideTheProjectFolderByName) {
   doc_->ProjectFolder = project.Path() + "/";
   test::WriteFile(project / "back.jpg", "picture");
   doc_->Hand.BackgroundSide = kSideBack;
-  page_ = 3;
-  BackgroundDialog* form = ShowBackgroundDialog(background_, host_);
+  host_.page = 3;
+  BackgroundDialog* form = ShowBackgroundDialog(background_, host_, owner_.get());
   EXPECT_EQ(form->objectName(), "Form8");
   EXPECT_EQ(form->windowTitle(), "Background effects");
   EXPECT_EQ(form->Label3->text(), "Resolution ( 465*516 px)");
@@ -194,13 +184,13 @@ TEST_F(PageDialogs, BrowseStoresPicturesInsideTheProjectFolderByName) {
 
   Click(form->Command3);
   EXPECT_FALSE(form->isVisible());
-  EXPECT_EQ(updates_, 1);
+  EXPECT_EQ(host_.updates, 1);
   EXPECT_EQ(BuildPageView(*doc_, 3).back.picture, project / "back.jpg") << "the page side shows it";
 
   // A picture in a sub-folder of the project is named relative to it too, and stays so when drawn.
   std::filesystem::create_directories(project / "pics");
   test::WriteFile(project / "pics/side.jpg", "picture");
-  form = ShowBackgroundDialog(background_, host_);
+  form = ShowBackgroundDialog(background_, host_, owner_.get());
   prompts_.file_names.push_back(project / "pics/side.jpg");
   Click(form->Command2);
   EXPECT_EQ(doc_->PagePictureB[3], "pics/side.jpg");
@@ -208,7 +198,7 @@ TEST_F(PageDialogs, BrowseStoresPicturesInsideTheProjectFolderByName) {
   EXPECT_EQ(doc_->PagePictureB[3], "pics/side.jpg");
 
   doc_->PagePictureB[3] = "back.jpg";  // as stored, not as the view resolved it
-  form = ShowBackgroundDialog(background_, host_);
+  form = ShowBackgroundDialog(background_, host_, owner_.get());
   EXPECT_EQ(form->Text1->text(), "back.jpg");
   prompts_.file_names.push_back("/elsewhere/pictures/front.jpg");
   Click(form->Command2);
@@ -229,24 +219,24 @@ TEST_F(PageDialogs, APageChangeWhileTheBackgroundWindowIsOpenSendsLaterChangesTo
   doc_->PageColorA[5] = "65280";
   doc_->PagePictureA[2] = "two.jpg";
   doc_->Hand.BackgroundSide = kSideFront;
-  page_ = 2;
-  BackgroundDialog* form = ShowBackgroundDialog(background_, host_);
+  host_.page = 2;
+  BackgroundDialog* form = ShowBackgroundDialog(background_, host_, owner_.get());
   EXPECT_EQ(ButtonColour(form->Command1), 255);
   EXPECT_EQ(form->Text1->text(), "two.jpg");
 
   Click(form->Command1);  // cancelled
   EXPECT_EQ(doc_->PageColorA[2], "255");
   EXPECT_EQ(ButtonColour(form->Command1), 255);
-  EXPECT_EQ(updates_, 0);
+  EXPECT_EQ(host_.updates, 0);
 
-  page_ = 5;
+  host_.page = 5;
   prompts_.colours.push_back(16711680);
   Click(form->Command1);
   EXPECT_EQ(doc_->PageColorA[5], "16711680");
   EXPECT_EQ(doc_->PageColorA[2], "255");
   EXPECT_EQ(doc_->PageColorB[5], "");
   EXPECT_EQ(ButtonColour(form->Command1), 16711680);
-  EXPECT_EQ(updates_, 1) << "the side takes the colour at once";
+  EXPECT_EQ(host_.updates, 1) << "the side takes the colour at once";
 
   QTest::keyClick(form->Text1, 'x');
   EXPECT_EQ(doc_->PagePictureA[5], "two.jpgx");
