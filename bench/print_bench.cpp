@@ -17,7 +17,7 @@
 #include <string>
 
 #include "designer/printing/card_layout.h"
-#include "designer/printing/painter_canvas_widget.h"
+#include "designer/printing/painter_canvas.h"
 #include "tests/support/sample_menu.h"
 #include "tests/support/temp_folder.h"
 

@@ -106,7 +106,7 @@ int FirmwareCommand(const Arguments& args) {
     TerminalTransferProgress progress(false);
     library.SetTransferProgress(&progress);
     FlashingProcedures procedures(library, files, prompts, console, port, std::move(limits));
-    bool done = procedures.List1_Click(catalogue, key);
+    bool done = procedures.FlashProgram(catalogue, key);
     library.SetTransferProgress(nullptr);
     return done ? kExitOk : kExitFindings;
   }

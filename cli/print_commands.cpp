@@ -24,7 +24,7 @@
 #include <filesystem>
 #include <functional>
 
-#include "designer/printing/painter_canvas_widget.h"
+#include "designer/printing/painter_canvas.h"
 #include "designer/printing/recording_canvas.h"
 #include "platform/settings.h"
 #endif

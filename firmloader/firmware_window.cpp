@@ -176,7 +176,7 @@ void FirmwareWindow::List1_Click(int row) {
   SetBusy(true);
   LoggedTransferProgress progress(*this);
   api_.SetTransferProgress(&progress);
-  procedures_->List1_Click(catalogue_, ProgramKeys[static_cast<size_t>(row)]);
+  procedures_->FlashProgram(catalogue_, ProgramKeys[static_cast<size_t>(row)]);
   api_.SetTransferProgress(nullptr);
   SetBusy(false);
   ShowServerFailure();

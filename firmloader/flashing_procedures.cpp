@@ -41,7 +41,7 @@ FlashingProcedures::FlashingProcedures(KestrelApi& api, FirmwareFiles& files, Us
       port_(com_port_number),
       limits_(std::move(limits)) {}
 
-bool FlashingProcedures::List1_Click(const XmlScanner& catalogue, const std::string& key) {
+bool FlashingProcedures::FlashProgram(const XmlScanner& catalogue, const std::string& key) {
   files_.ClearNetError();
   given_up_ = false;
   ProgramEntry program = ReadProgram(catalogue, key);

@@ -34,11 +34,12 @@ class FlashingProcedures {
   FlashingProcedures(KestrelApi& api, FirmwareFiles& files, UserPrompts& prompts, ToolConsole& console,
                      int com_port_number, ProcedureLimits limits = {});
 
-  // `List1_Click` without the list: sends the program `key` of the catalogue, then sets the base's radio and
-  // name when the program names them. A program whose radio or name cannot be set on a base is refused
-  // before anything reaches the device. The log ends with "Done!" only when all of it was done; the
-  // window disables its list around it. True when the device took the program and its settings.
-  bool List1_Click(const XmlScanner& catalogue, const std::string& key);
+  // What a click on a program of the window's list does (`List1_Click`): sends the program `key` of the
+  // catalogue, then sets the base's radio and name when the program names them. A program whose radio or name
+  // cannot be set on a base is refused before anything reaches the device. The log ends with "Done!" only
+  // when all of it was done; the window disables its list around it. True when the device took the program
+  // and its settings.
+  bool FlashProgram(const XmlScanner& catalogue, const std::string& key);
 
   // Each is true when the device took the program.
   bool UpdateMenuTerminal(const std::string& name);

@@ -8,6 +8,7 @@
 #include <QMimeData>
 
 #include "designer/pages/page_grid_widget.h"
+#include "designer/pages/widget_helpers.h"
 
 namespace tabulo {
 
@@ -81,13 +82,6 @@ class CatalogueTableModel : public QAbstractTableModel {
 
 namespace {
 
-template <class W>
-W* Named(W* widget, const char* name, const TwipsRect& rect) {
-  widget->setObjectName(name);
-  PlaceAt(widget, rect);
-  return widget;
-}
-
 bool IsEnter(QEvent* event) {
   if (event->type() != QEvent::KeyPress) return false;
   int key = static_cast<QKeyEvent*>(event)->key();
@@ -111,13 +105,13 @@ CataloguePanel::CataloguePanel(MenuDocument& doc, UserPrompts& prompts, QWidget*
     : QFrame(parent), doc_(doc), prompts_(prompts) {
   setObjectName("Frame3");
   setFrameShape(QFrame::StyledPanel);
-  Check1 = Named(new QCheckBox("Only Defined plus", this), "Check1", {120, 120, 3960, 285});
-  Text1 = Named(new QLineEdit(this), "Text1", {120, 480, 3960, 315});
-  Command10 = Named(new QPushButton("FILTER", this), "Command10", {120, 900, 1260, 375});
-  Command11 = Named(new QPushButton("FIND", this), "Command11", {1470, 900, 1260, 375});
-  Command16 = Named(new QPushButton("Add", this), "Command16", {2820, 900, 1260, 375});
-  Lista_plus = Named(new QTableView(this), "Lista_plus", {120, 1380, 3960, 7380});
-  Command9 = Named(new QPushButton("Delete", this), "Command9", {120, 8880, 1260, 375});
+  Check1 = Placed(Named(new QCheckBox("Only Defined plus", this), "Check1"), {120, 120, 3960, 285});
+  Text1 = Placed(Named(new QLineEdit(this), "Text1"), {120, 480, 3960, 315});
+  Command10 = Placed(Named(new QPushButton("FILTER", this), "Command10"), {120, 900, 1260, 375});
+  Command11 = Placed(Named(new QPushButton("FIND", this), "Command11"), {1470, 900, 1260, 375});
+  Command16 = Placed(Named(new QPushButton("Add", this), "Command16"), {2820, 900, 1260, 375});
+  Lista_plus = Placed(Named(new QTableView(this), "Lista_plus"), {120, 1380, 3960, 7380});
+  Command9 = Placed(Named(new QPushButton("Delete", this), "Command9"), {120, 8880, 1260, 375});
 
   Text1->setPlaceholderText("Search, or the description of a new PLU");
   Text1->setClearButtonEnabled(true);

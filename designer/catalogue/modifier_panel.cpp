@@ -7,22 +7,15 @@
 #include "designer/catalogue/catalogue_panel.h"
 #include "designer/document/numbers.h"
 #include "designer/pages/page_grid_widget.h"
-#include "designer/pages/qt_text.h"
+#include "designer/pages/widget_helpers.h"
 
 namespace tabulo {
 namespace {
 
-template <class W>
-W* Named(W* widget, const char* name, const TwipsRect& rect) {
-  widget->setObjectName(name);
-  PlaceAt(widget, rect);
-  return widget;
-}
-
 QListWidget* LabelledList(QWidget* parent, const char* name, const char* caption, const TwipsRect& rect) {
   auto* label = new QLabel(caption, parent);
   PlaceAt(label, {rect.left, rect.top - 300, rect.width, 285});
-  return Named(new QListWidget(parent), name, rect);
+  return Placed(Named(new QListWidget(parent), name), rect);
 }
 
 bool IsEnter(QEvent* event) {
@@ -41,29 +34,29 @@ ModifierPanel::ModifierPanel(MenuDocument& doc, UserPrompts& prompts, CatalogueP
   Lista_def_complementos =
       LabelledList(this, "Lista_def_complementos", "Modifiers Definition", {4020, 420, 3780, 3300});
   // The two "Add PLU" buttons say what they do with the PLU selected in the catalogue.
-  Command3 = Named(new QPushButton("Add PLU to list", this), "Command3", {120, 3780, 1830, 375});
+  Command3 = Placed(Named(new QPushButton("Add PLU to list", this), "Command3"), {120, 3780, 1830, 375});
   Command3->setToolTip("Gives the PLU selected in the catalogue modifiers: it joins \"Plus with modifiers\"");
-  Command4 = Named(new QPushButton("Remove PLU", this), "Command4", {2070, 3780, 1830, 375});
-  Command8 = Named(new QPushButton("Add level", this), "Command8", {4020, 3780, 1830, 375});
-  Command7 = Named(new QPushButton("Remove level", this), "Command7", {5970, 3780, 1830, 375});
+  Command4 = Placed(Named(new QPushButton("Remove PLU", this), "Command4"), {2070, 3780, 1830, 375});
+  Command8 = Placed(Named(new QPushButton("Add level", this), "Command8"), {4020, 3780, 1830, 375});
+  Command7 = Placed(Named(new QPushButton("Remove level", this), "Command7"), {5970, 3780, 1830, 375});
 
   Lista_Complementos = LabelledList(this, "Lista_Complementos", "Modifiers", {120, 4740, 3780, 3300});
   Lista_Todos_Def_Comp =
       LabelledList(this, "Lista_Todos_Def_Comp", "All Modifiers", {4020, 4740, 3780, 3300});
-  Command1 = Named(new QPushButton("Add as choice", this), "Command1", {120, 8100, 1830, 375});
+  Command1 = Placed(Named(new QPushButton("Add as choice", this), "Command1"), {120, 8100, 1830, 375});
   Command1->setToolTip(
       "Adds the PLU selected in the catalogue to the selected definition as one of its choices");
-  Command2 = Named(new QPushButton("Remove", this), "Command2", {2070, 8100, 1830, 375});
-  Command5 = Named(new QPushButton("New", this), "Command5", {4020, 8100, 1830, 375});
-  Command6 = Named(new QPushButton("Delete", this), "Command6", {5970, 8100, 1830, 375});
+  Command2 = Placed(Named(new QPushButton("Remove", this), "Command2"), {2070, 8100, 1830, 375});
+  Command5 = Placed(Named(new QPushButton("New", this), "Command5"), {4020, 8100, 1830, 375});
+  Command6 = Placed(Named(new QPushButton("Delete", this), "Command6"), {5970, 8100, 1830, 375});
 
-  Frame1 = Named(new QFrame(this), "Frame1", {120, 8580, 7680, 1260});
+  Frame1 = Placed(Named(new QFrame(this), "Frame1"), {120, 8580, 7680, 1260});
   Frame1->setFrameShape(QFrame::StyledPanel);
   PlaceAt(new QLabel("Minimum", Frame1), {120, 120, 1800, 285});
-  minimo = Named(new QLineEdit(Frame1), "minimo", {120, 480, 1800, 315});
+  minimo = Placed(Named(new QLineEdit(Frame1), "minimo"), {120, 480, 1800, 315});
   PlaceAt(new QLabel("Maximum", Frame1), {2160, 120, 1800, 285});
-  maximo = Named(new QLineEdit(Frame1), "maximo", {2160, 480, 1800, 315});
-  obrigatorio = Named(new QCheckBox("Mandatory", Frame1), "obrigatorio", {4200, 480, 3000, 315});
+  maximo = Placed(Named(new QLineEdit(Frame1), "maximo"), {2160, 480, 1800, 315});
+  obrigatorio = Placed(Named(new QCheckBox("Mandatory", Frame1), "obrigatorio"), {4200, 480, 3000, 315});
   Frame1->hide();
 
   // A click runs a list's handler like a change of its row does, so that clicking the selected row again

@@ -37,7 +37,7 @@
 #include "designer/pages/page_grid_widget.h"
 #include "designer/pages/page_operations.h"
 #include "designer/pages/page_view.h"
-#include "designer/pages/qt_text.h"
+#include "designer/pages/widget_helpers.h"
 #include "designer/printing/print_dialog.h"
 #include "platform/end_signals.h"
 #include "platform/folders.h"

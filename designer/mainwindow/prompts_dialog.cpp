@@ -6,7 +6,7 @@
 #include <QInputDialog>
 #include <QMessageBox>
 
-#include "designer/pages/qt_text.h"
+#include "designer/pages/widget_helpers.h"
 
 namespace tabulo {
 namespace {

@@ -6,24 +6,13 @@
 #include "designer/pages/default_colors_dialog.h"
 #include "designer/pages/page_settings.h"
 #include "designer/pages/page_window.h"
+#include "designer/pages/widget_helpers.h"
 #include "designer/storage/picture_paths.h"
 
 namespace tabulo {
 namespace {
 
 constexpr const char* kPictureDialogTitle = "Background picture";
-
-QLabel* Caption(QWidget* parent, const char* name, const char* text) {
-  auto* label = new QLabel(text, parent);
-  label->setObjectName(name);
-  return label;
-}
-
-QPushButton* Button(QWidget* parent, const char* name, const char* caption) {
-  auto* button = new QPushButton(caption, parent);
-  button->setObjectName(name);
-  return button;
-}
 
 }  // namespace
 
@@ -32,19 +21,19 @@ BackgroundDialog::BackgroundDialog(DesignerHost& host, QWidget* owner)
   setObjectName("Form8");
   setWindowTitle("Background effects");
   auto* grid = new QGridLayout(this);
-  Command1 = Button(this, "Command1", "");
+  Command1 = Named(new QPushButton("", this), "Command1");
   Command1->setMinimumWidth(60);
-  grid->addWidget(Caption(this, "Label1", "Background Color"), 0, 0);
+  grid->addWidget(Named(new QLabel("Background Color", this), "Label1"), 0, 0);
   grid->addWidget(Command1, 0, 1);
   Text1 = new QLineEdit(this);
   Text1->setObjectName("Text1");
-  grid->addWidget(Caption(this, "Label2", "BackGround Picture"), 1, 0);
+  grid->addWidget(Named(new QLabel("BackGround Picture", this), "Label2"), 1, 0);
   grid->addWidget(Text1, 1, 1);
-  Command2 = Button(this, "Command2", "Browse");
+  Command2 = Named(new QPushButton("Browse", this), "Command2");
   grid->addWidget(Command2, 1, 2);
-  Label3 = Caption(this, "Label3", "Resolution ( 465*516 px)");
+  Label3 = Named(new QLabel("Resolution ( 465*516 px)", this), "Label3");
   grid->addWidget(Label3, 2, 0, 1, 3);
-  Command3 = Button(this, "Command3", "Close Windows");
+  Command3 = Named(new QPushButton("Close Windows", this), "Command3");
   grid->addWidget(Command3, 3, 0, 1, 3);
 
   connect(Text1, &QLineEdit::textChanged, this, &BackgroundDialog::Text1_Change);

@@ -8,6 +8,7 @@
 #include "designer/pages/page_grid_widget.h"
 #include "designer/pages/page_settings.h"
 #include "designer/pages/page_window.h"
+#include "designer/pages/widget_helpers.h"
 
 namespace tabulo {
 namespace {
@@ -16,17 +17,9 @@ constexpr const char* kFrameNames[3] = {"Frame1", "Frame2", "Frame3"};
 constexpr const char* kFrameCaptions[3] = {"Text Colors", "Title Colors", "Note Colors"};
 
 QPushButton* ColourButton(QWidget* parent, const char* name, int index) {
-  auto* button = new QPushButton(parent);
-  button->setObjectName(name);
-  if (index >= 0) button->setProperty("Index", index);
+  auto* button = Named(new QPushButton(parent), name, index);
   button->setMinimumWidth(60);
   return button;
-}
-
-QLabel* Caption(QWidget* parent, const char* name, const char* text) {
-  auto* label = new QLabel(text, parent);
-  label->setObjectName(name);
-  return label;
 }
 
 }  // namespace
@@ -53,9 +46,9 @@ DefaultColorsDialog::DefaultColorsDialog(DesignerHost& host, QWidget* owner)
     auto* grid = new QGridLayout(Frame[i]);
     Command3[i] = ColourButton(Frame[i], "Command3", i);
     Command4[i] = ColourButton(Frame[i], "Command4", i);
-    grid->addWidget(Caption(Frame[i], "Label7", "TextBackColor"), 0, 0);
+    grid->addWidget(Named(new QLabel("TextBackColor", Frame[i]), "Label7"), 0, 0);
     grid->addWidget(Command3[i], 0, 1);
-    grid->addWidget(Caption(Frame[i], "Label5", "TextColor"), 1, 0);
+    grid->addWidget(Named(new QLabel("TextColor", Frame[i]), "Label5"), 1, 0);
     grid->addWidget(Command4[i], 1, 1);
     frames->addWidget(Frame[i]);
     connect(Command3[i], &QPushButton::clicked, this, [this, i] { Command3_Click(i); });
@@ -65,25 +58,24 @@ DefaultColorsDialog::DefaultColorsDialog(DesignerHost& host, QWidget* owner)
 
   auto* settings = new QGridLayout;
   Command5 = ColourButton(this, "Command5", -1);
-  settings->addWidget(Caption(this, "Label6", "BackColor"), 0, 0);
+  settings->addWidget(Named(new QLabel("BackColor", this), "Label6"), 0, 0);
   settings->addWidget(Command5, 0, 1);
   Combo1 = new QComboBox(this);
   Combo1->setObjectName("Combo1");
   // A name typed into the list is not a choice: only a font picked from the list is stored.
   Combo1->setEditable(true);
   Combo1->setInsertPolicy(QComboBox::NoInsert);
-  settings->addWidget(Caption(this, "Label4", "Font"), 1, 0);
+  settings->addWidget(Named(new QLabel("Font", this), "Label4"), 1, 0);
   settings->addWidget(Combo1, 1, 1);
-  Label1 = Caption(this, "Label1", "Font test. FONT TEST");
+  Label1 = Named(new QLabel("Font test. FONT TEST", this), "Label1");
   settings->addWidget(Label1, 2, 0, 1, 2);
   Text3 = new QLineEdit(this);
   Text3->setObjectName("Text3");
-  settings->addWidget(Caption(this, "Label3", "Currency"), 3, 0);
+  settings->addWidget(Named(new QLabel("Currency", this), "Label3"), 3, 0);
   settings->addWidget(Text3, 3, 1);
   layout->addLayout(settings);
 
-  Command1 = new QPushButton("Close Window", this);
-  Command1->setObjectName("Command1");
+  Command1 = Named(new QPushButton("Close Window", this), "Command1");
   layout->addWidget(Command1);
 
   connect(Command5, &QPushButton::clicked, this, &DefaultColorsDialog::Command5_Click);

@@ -6,19 +6,11 @@
 #include <QVBoxLayout>
 
 #include "designer/pages/page_window.h"
-#include "designer/pages/qt_text.h"
+#include "designer/pages/widget_helpers.h"
 #include "designer/storage/picture_paths.h"
 
 namespace tabulo {
-namespace {
-
-template <class W>
-W* Named(W* widget, const char* name) {
-  widget->setObjectName(name);
-  return widget;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 GroupTitleDialog::GroupTitleDialog(DesignerHost& host, QWidget* owner)
     : KeyPreviewWindow(owner),

@@ -6,6 +6,7 @@
 
 #include "designer/pages/line_moves.h"
 #include "designer/pages/page_window.h"
+#include "designer/pages/widget_helpers.h"
 
 namespace tabulo {
 namespace {
@@ -19,12 +20,6 @@ constexpr const char* kMoveDownTip =
     "Inserts an empty line here: this line and those below it move down one place and the last line of the "
     "page is lost.";
 
-QPushButton* Button(QWidget* parent, const char* name, const char* caption) {
-  auto* button = new QPushButton(caption, parent);
-  button->setObjectName(name);
-  return button;
-}
-
 }  // namespace
 
 LineOrderDialog::LineOrderDialog(DesignerHost& host, QWidget* owner) : QWidget(owner, Qt::Tool), host_(host) {
@@ -36,9 +31,9 @@ LineOrderDialog::LineOrderDialog(DesignerHost& host, QWidget* owner) : QWidget(o
   column->addWidget(Label1);
   auto* row = new QHBoxLayout;
   column->addLayout(row);
-  Command1 = Button(this, "Command1", "DELETE");
-  Command2 = Button(this, "Command2", "MOVE UP");
-  Command3 = Button(this, "Command3", "MOVE DOWN");
+  Command1 = Named(new QPushButton("DELETE", this), "Command1");
+  Command2 = Named(new QPushButton("MOVE UP", this), "Command2");
+  Command3 = Named(new QPushButton("MOVE DOWN", this), "Command3");
   Command1->setToolTip(kDeleteTip);
   Command2->setToolTip(kMoveUpTip);
   Command3->setToolTip(kMoveDownTip);

@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "designer/pages/qt_text.h"
+#include "designer/pages/widget_helpers.h"
 
 namespace tabulo {
 namespace {
@@ -60,17 +60,14 @@ void Place(QWidget* widget, const QRect& twips, QPointF scale) {
 }
 
 QLabel* PictureBox(QWidget* parent, const char* name) {
-  auto* box = new QLabel(parent);
-  box->setObjectName(name);
+  auto* box = Named(new QLabel(parent), name);
   box->setAutoFillBackground(true);
   box->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   return box;
 }
 
 QLineEdit* LineBox(QWidget* parent, const char* name, int index) {
-  auto* box = new QLineEdit(parent);
-  box->setObjectName(name);
-  box->setProperty("Index", index);
+  auto* box = Named(new QLineEdit(parent), name, index);
   box->setFrame(false);
   box->setTextMargins(0, 0, 0, 0);
   return box;
@@ -125,12 +122,6 @@ void FitPrice(QLineEdit* box) {
   if (box->font() != font) box->setFont(font);
 }
 
-QPushButton* Button(QWidget* parent, const char* name, const QString& caption) {
-  auto* button = new QPushButton(caption, parent);
-  button->setObjectName(name);
-  return button;
-}
-
 }  // namespace
 
 QColor ColourOf(int32_t rgb) {
@@ -176,19 +167,19 @@ PageGrid::PageGrid(QWidget* parent) {
   Plaque->setObjectName("Plaque");
   PlaceAt(Plaque, {1800, 60, 600, 255});
   for (int k = 0; k < kLinesPerPage; ++k) {
-    Remove[k] = Button(Picture1, "Remove", "");
+    Remove[k] = Named(new QPushButton("", Picture1), "Remove");
     Remove[k]->setProperty("Index", k);
     Linhas[k] = LineBox(Picture1, "Linhas", k);
     Price[k] = PriceBox(Picture1, k);
     QObject::connect(Price[k], &QLineEdit::textChanged, Price[k], [box = Price[k]] { FitPrice(box); });
-    Command12[k] = Button(Picture1, "Command12", "<-");
+    Command12[k] = Named(new QPushButton("<-", Picture1), "Command12");
     Command12[k]->setProperty("Index", k);
     PlaceAt(Remove[k], layout.remove[k]);
   }
-  Command14 = Button(Frame4, "Command14", "Previous Page");
-  InsertPage = Button(Frame4, "InsertPage", "Ins");
-  DeletePage = Button(Frame4, "DeletePage", "Del");
-  Command15 = Button(Frame4, "Command15", "Next Page");
+  Command14 = Named(new QPushButton("Previous Page", Frame4), "Command14");
+  InsertPage = Named(new QPushButton("Ins", Frame4), "InsertPage");
+  DeletePage = Named(new QPushButton("Del", Frame4), "DeletePage");
+  Command15 = Named(new QPushButton("Next Page", Frame4), "Command15");
 
   Frame5 = new QFrame(parent);
   Frame5->setObjectName("Frame5");

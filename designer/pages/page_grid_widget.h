@@ -64,6 +64,11 @@ QColor ColourOf(int32_t rgb);
 // A widget placed at a twips rectangle (relative to its parent), at the scale of the area it lies in. The
 // rectangle is kept, so that the area can be scaled again.
 void PlaceAt(QWidget* widget, const TwipsRect& rect);
+template <class W>
+W* Placed(W* widget, const TwipsRect& rect) {
+  PlaceAt(widget, rect);
+  return widget;
+}
 // A placed widget given another height in twips.
 void SetTwipsHeight(QWidget* widget, int height);
 // Scales every widget placed under `area` by `x` across and `y` down (1 at the design size), and the

@@ -11,8 +11,8 @@
 #include <QVBoxLayout>
 
 #include "designer/pages/page_window.h"
-#include "designer/pages/qt_text.h"
-#include "designer/printing/painter_canvas_widget.h"
+#include "designer/pages/widget_helpers.h"
+#include "designer/printing/painter_canvas.h"
 #include "designer/printing/recording_canvas.h"
 
 namespace tabulo {

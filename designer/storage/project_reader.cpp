@@ -366,4 +366,12 @@ ReadReport ReadProjectFiles(MenuDocument& doc, const ProjectFileSource& source) 
   return report;
 }
 
+ReadReport LoadProject(MenuDocument& doc, const std::string& chosen) {
+  const std::string path = ResolveProjectPath(chosen);
+  ResetDocument(doc);
+  doc.ProjectFolder = ProjectFolderOf(path);
+  doc.ProjectBase = ProjectBaseOf(path);
+  return ReadProjectFiles(doc);
+}
+
 }  // namespace tabulo

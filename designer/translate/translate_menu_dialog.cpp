@@ -6,17 +6,11 @@
 #include <QVBoxLayout>
 
 #include "designer/history/undo_history.h"
+#include "designer/pages/widget_helpers.h"
 #include "designer/translate/translation_settings_dialog.h"
 
 namespace tabulo {
 namespace {
-
-template <class W>
-W* Named(W* widget, const char* name, int index = -1) {
-  widget->setObjectName(name);
-  if (index >= 0) widget->setProperty("Index", index);
-  return widget;
-}
 
 QString ColumnCaption(const MenuDocument& doc, int column) {
   return QString::number(column) + " " + QString::fromStdString(doc.Lang(0, column));

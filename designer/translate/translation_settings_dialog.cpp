@@ -5,20 +5,12 @@
 #include <QVBoxLayout>
 #include <cstdlib>
 
-#include "designer/pages/qt_text.h"
+#include "designer/pages/widget_helpers.h"
 #include "designer/translate/translation_services.h"
 #include "platform/settings.h"
 
 namespace tabulo {
-namespace {
-
-template <class W>
-W* Named(W* widget, const char* name) {
-  widget->setObjectName(name);
-  return widget;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 TranslationSettingsDialog::TranslationSettingsDialog(UserPrompts& prompts, QWidget* owner)
     : QDialog(owner), prompts_(prompts) {

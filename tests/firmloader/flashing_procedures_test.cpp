@@ -301,12 +301,12 @@ TEST_F(FlashingTest, TheClickSetsRadioAndNameOnlyAfterASend) {
       "<B2><Hardware>Antena</Hardware><Filename>../fw</Filename><BaseName>OTHER</BaseName></B2>");
   base_.clears_to_stop = 1;
   prompts_.yes_no = {true};
-  procedures_.List1_Click(catalogue, "B1");
+  procedures_.FlashProgram(catalogue, "B1");
   EXPECT_EQ(base_.khz, 92100);
   EXPECT_EQ(base_.name, "NEWNM");
   EXPECT_EQ(console_.log.back(), "Done!");
 
-  procedures_.List1_Click(catalogue, "B2");  // refused name: nothing sent, nothing set
+  procedures_.FlashProgram(catalogue, "B2");  // refused name: nothing sent, nothing set
   EXPECT_EQ(base_.name, "NEWNM");
   EXPECT_EQ(base_.Count("B_Rs232UploadProgram"), 1);
   EXPECT_EQ(console_.log.back(), "The program was not sent.");
@@ -367,7 +367,7 @@ TEST_F(FlashingTest, AScriptGetsBoundedPassesAndGivesUpWhenItsAnswersEnd) {
       "<T><Hardware>Terminal</Hardware><Filename>fw</Filename></T>");
   base_.radio_messages.clear();
   prompts.yes_no = {false};
-  EXPECT_FALSE(script.List1_Click(catalogue, "M"));
+  EXPECT_FALSE(script.FlashProgram(catalogue, "M"));
   EXPECT_TRUE(script.GivenUp());
   EXPECT_EQ(base_.radio_messages.size(), 4u) << "one pass after the \"no\", none after the end";
   EXPECT_EQ(console_.log.back(), "The program was not sent.");
@@ -375,7 +375,7 @@ TEST_F(FlashingTest, AScriptGetsBoundedPassesAndGivesUpWhenItsAnswersEnd) {
   prompts.ended = false;
   prompts.yes_no = {false};  // not through the base
   base_.uploaded.clear();
-  EXPECT_FALSE(script.List1_Click(catalogue, "T"));
+  EXPECT_FALSE(script.FlashProgram(catalogue, "T"));
   EXPECT_EQ(base_.uploaded.size(), 1u);
 }
 
@@ -386,7 +386,7 @@ TEST_F(FlashingTest, BadCatalogueValuesAreRefusedBeforeTheDeviceIsTouched) {
       "<N><Hardware>Antena</Hardware><Filename>fw</Filename><BaseName>TOOLONG</BaseName></N>");
   for (const char* key : {"R", "N"}) {
     prompts_.yes_no = {true};
-    EXPECT_FALSE(procedures_.List1_Click(catalogue, key));
+    EXPECT_FALSE(procedures_.FlashProgram(catalogue, key));
     EXPECT_EQ(console_.log.back(), "The program was not sent.");
   }
   EXPECT_TRUE(base_.calls.empty());

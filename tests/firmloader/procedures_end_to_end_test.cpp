@@ -171,7 +171,7 @@ TEST_F(ProceduresEndToEnd, AMissingOrDamagedCachedFirmwareIsNeverSent) {
     }
     console_.log.clear();
     prompts_.yes_no = {false};  // a damaged copy is not fetched again
-    EXPECT_FALSE(procedures_.List1_Click(Catalogue("Terminal", "", ""), "P"));
+    EXPECT_FALSE(procedures_.FlashProgram(Catalogue("Terminal", "", ""), "P"));
     EXPECT_TRUE(files_.NetError());
     EXPECT_EQ(LogCount("File is not available at the moment!"), 1);
     EXPECT_EQ(console_.log.back(), "The program was not sent.");
@@ -186,7 +186,7 @@ TEST_F(ProceduresEndToEnd, BadCatalogueValuesSetNothingOnTheBase) {
                            std::pair{"86900", "LONGNAME"}, std::pair{"", "\xd0\x91\xd0\xb0\xd0\xb7"}}) {
     SCOPED_TRACE(std::string(khz) + " " + name);
     prompts_.yes_no = {true};
-    EXPECT_FALSE(procedures_.List1_Click(Catalogue("Ementa", khz, name), "P"));
+    EXPECT_FALSE(procedures_.FlashProgram(Catalogue("Ementa", khz, name), "P"));
     EXPECT_EQ(console_.log.back(), "The program was not sent.");
   }
   EXPECT_EQ(prompts_.messages.size(), 5u) << "one refusal each, nothing asked of the user";
@@ -214,7 +214,7 @@ TEST_P(BaseSettingsAfterAProgram, FollowTheCatalogue) {
                     "<Filename>fw</Filename><RadioKhz>" + khz + "</RadioKhz><BaseName>" + name +
                     "</BaseName></MENU>");
   prompts_.yes_no = {true};
-  procedures_.List1_Click(catalogue, "MENU");
+  procedures_.FlashProgram(catalogue, "MENU");
   EXPECT_EQ(
       prompts_.messages,
       (std::vector<std::string>{"Remove battery, Insert battery and press the last right key while booting.",

@@ -1,11 +1,11 @@
-#include "designer/printing/painter_canvas_widget.h"
+#include "designer/printing/painter_canvas.h"
 
 #include <QFontMetricsF>
 #include <QPen>
 #include <algorithm>
 #include <cmath>
 
-#include "designer/pages/qt_text.h"
+#include "designer/pages/widget_helpers.h"
 
 namespace tabulo {
 namespace {
