@@ -115,21 +115,21 @@ MainWindow::MainWindow(MenuDocument& doc, UserPrompts& prompts, QWidget* parent)
 
   page_ = std::make_unique<PageGrid>(central);
   catalogue_ = new CataloguePanel(doc_, prompts_, central);
-  Expand_ = new QPushButton(kDesignCaption, catalogue_);
-  Expand_->setObjectName("Expand");
+  Expand = new QPushButton(kDesignCaption, catalogue_);
+  Expand->setObjectName("Expand");
   BuildModifierFrame(central);
   BuildMenus();
   BuildStatusBar();
   ConnectGrid();
-  PlaceAt(Expand_, layout_.expand);
+  PlaceAt(Expand, layout_.expand);
   PlaceAt(catalogue_, layout_.frame3);
-  PlaceAt(Frame2_, layout_.frame2);
+  PlaceAt(Frame2, layout_.frame2);
   page_->ApplyLayout(layout_);
 
-  Timer1_ = new QTimer(this);
-  Timer1_->setObjectName("Timer1");
-  Timer1_->setInterval(kAutosaveMilliseconds);
-  connect(Timer1_, &QTimer::timeout, this, &MainWindow::Timer1_Timer);
+  Timer1 = new QTimer(this);
+  Timer1->setObjectName("Timer1");
+  Timer1->setInterval(kAutosaveMilliseconds);
+  connect(Timer1, &QTimer::timeout, this, &MainWindow::Timer1_Timer);
 
   // Form_Load. A second designer on the maker folder would overwrite the first one's work copy (and the
   // first would overwrite this one's at its next autosave): it is told and reads and writes nothing.
@@ -141,7 +141,7 @@ MainWindow::MainWindow(MenuDocument& doc, UserPrompts& prompts, QWidget* parent)
     StartDesigner(doc_);
     StartAutosave();
   }
-  Frame2_->SyncModifierPanel = true;
+  Frame2->SyncModifierPanel = true;
   // The menu the designer starts on is the oldest state; the work copy it came from is its saved state.
   history_->Clear();
   Refresh_Page();
@@ -281,7 +281,7 @@ void MainWindow::BuildMenus() {
 }
 
 void MainWindow::BuildModifierFrame(QWidget* parent) {
-  Frame2_ = new ModifierPanel(doc_, prompts_, *catalogue_, parent);
+  Frame2 = new ModifierPanel(doc_, prompts_, *catalogue_, parent);
 }
 
 void MainWindow::ConnectGrid() {
@@ -302,12 +302,12 @@ void MainWindow::ConnectGrid() {
   connect(g.Command15, &QPushButton::clicked, this, &MainWindow::Command15_Click);
   connect(g.InsertPage, &QPushButton::clicked, this, &MainWindow::InsertPage_Click);
   connect(g.DeletePage, &QPushButton::clicked, this, &MainWindow::DeletePage_Click);
-  connect(Expand_, &QPushButton::clicked, this, &MainWindow::Expand_Click);
+  connect(Expand, &QPushButton::clicked, this, &MainWindow::Expand_Click);
   connect(catalogue_, &CataloguePanel::RefreshRequested, this, [this] {
     ChangeDone("Catalogue");
     Refresh_Page();
   });
-  connect(Frame2_, &ModifierPanel::RefreshRequested, this, [this] {
+  connect(Frame2, &ModifierPanel::RefreshRequested, this, [this] {
     ChangeDone("Modifiers");
     Refresh_Page();
   });
@@ -459,7 +459,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 // ---- Lists and page ----
 
 void MainWindow::Refresh_Page() {
-  Frame2_->Fill();
+  Frame2->Fill();
   catalogue_->Fill();
   Update_Page();
 }
@@ -487,16 +487,16 @@ void MainWindow::ShowPage(int page) {
 
 void MainWindow::ClearLists() {
   catalogue_->Clear();
-  Frame2_->Clear();
+  Frame2->Clear();
 }
 
 // ---- File menu and life cycle ----
 
 void MainWindow::StopAutosave() {
-  Timer1_->stop();
+  Timer1->stop();
 }
 void MainWindow::StartAutosave() {
-  Timer1_->start();
+  Timer1->start();
 }
 
 // The autosave does not commit the line being typed: a half-typed text could match another PLU's
@@ -804,7 +804,7 @@ void MainWindow::Linhas_Change(int k) {
   auto plu = LiveRename(doc_, grid_, k, text.toStdString());
   if (!plu) return;
   catalogue_->Relabel(*plu, text);
-  Frame2_->RelabelRecords();
+  Frame2->RelabelRecords();
 }
 
 void MainWindow::Linhas_LostFocus(int k) {
@@ -818,11 +818,11 @@ void MainWindow::Linhas_LostFocus(int k) {
 }
 
 void MainWindow::Linhas_Click(int k) {
-  Frame2_->ClearMembers();
+  Frame2->ClearMembers();
   int row = catalogue_->RowWithText(page_->Linhas[k]->text());
   if (row < 0) return;
   catalogue_->SelectRow(row);
-  Frame2_->SelectFirstLevel();
+  Frame2->SelectFirstLevel();
 }
 
 void MainWindow::Linhas_DblClick(int k) {
@@ -922,14 +922,14 @@ void MainWindow::SelectListRow(int row) {
 
 void MainWindow::PluRenamed(int32_t plu, const std::string& text) {
   catalogue_->Relabel(plu, Q(text));
-  Frame2_->RelabelRecords();
+  Frame2->RelabelRecords();
 }
 
 void MainWindow::Expand_Click() {
   SwitchLayout(layout_);
-  Expand_->setText(Q(layout_.expand_caption));
+  Expand->setText(Q(layout_.expand_caption));
   PlaceAt(catalogue_, layout_.frame3);
-  Frame2_->setVisible(layout_.frame2_visible);
+  Frame2->setVisible(layout_.frame2_visible);
   page_->ApplyLayout(layout_);
 }
 

@@ -48,6 +48,10 @@ class MainWindow : public QMainWindow, public DesignerHost {
 
   bool Refused() const { return !claim_->Held(); }
 
+  ModifierPanel* Frame2 = nullptr;  // the modifier panel
+  QPushButton* Expand = nullptr;    // switches between the two layouts
+  QTimer* Timer1 = nullptr;         // the autosave
+
   // What the secondary windows reach (see DesignerHost).
   MenuDocument& Document() override { return doc_; }
   UserPrompts& Prompts() override { return prompts_; }
@@ -149,9 +153,6 @@ class MainWindow : public QMainWindow, public DesignerHost {
   MainLayout layout_;
   std::unique_ptr<PageGrid> page_;
   CataloguePanel* catalogue_ = nullptr;
-  ModifierPanel* Frame2_ = nullptr;
-  QPushButton* Expand_ = nullptr;
-  QTimer* Timer1_ = nullptr;
   QAction* upgrade_firmware_ = nullptr;
   std::unique_ptr<UndoHistory> history_;
   QAction* undo_ = nullptr;

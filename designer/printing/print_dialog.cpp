@@ -42,65 +42,65 @@ void PrintDialog::BuildForm() {
     margin_grid->addWidget(new QLabel("mm", margins), row, 2);
     return box;
   };
-  Text1_ = margin_box("Text1", "Margin X (Descr.)", 0);
-  Text4_ = margin_box("Text4", "Margin X (Price)", 1);
-  Text2_ = margin_box("Text2", "Margin Y", 2);
+  Text1 = margin_box("Text1", "Margin X (Descr.)", 0);
+  Text4 = margin_box("Text4", "Margin X (Price)", 1);
+  Text2 = margin_box("Text2", "Margin Y", 2);
   form->addWidget(margins);
 
-  Check1_ = new QCheckBox("Print lines", this);
-  Check1_->setObjectName("Check1");
-  form->addWidget(Check1_);
+  Check1 = new QCheckBox("Print lines", this);
+  Check1->setObjectName("Check1");
+  form->addWidget(Check1);
 
   auto* options = new QGroupBox("Print Options", this);
   auto* option_column = new QVBoxLayout(options);
   const char* option_captions[] = {"Print current page", "Print all pages", "Print all front pages",
                                    "Print all back pages"};
   for (int i = 0; i < 4; ++i) {
-    Option_[i] = new QRadioButton(option_captions[i], options);
-    Option_[i]->setObjectName(QString("Option%1").arg(i + 1));
-    option_column->addWidget(Option_[i]);
+    Option[i] = new QRadioButton(option_captions[i], options);
+    Option[i]->setObjectName(QString("Option%1").arg(i + 1));
+    option_column->addWidget(Option[i]);
   }
   form->addWidget(options);
 
   auto* languages = new QGroupBox("Language to Print", this);
   auto* language_column = new QVBoxLayout(languages);
   for (int i = 0; i < kLanguages; ++i) {
-    LanguageP_[i] = new QCheckBox(languages);
-    LanguageP_[i]->setObjectName("LanguageP");
-    LanguageP_[i]->setProperty("Index", i);
-    language_column->addWidget(LanguageP_[i]);
-    connect(LanguageP_[i], &QCheckBox::clicked, this, [this, i] { LanguageP_Click(i); });
+    LanguageP[i] = new QCheckBox(languages);
+    LanguageP[i]->setObjectName("LanguageP");
+    LanguageP[i]->setProperty("Index", i);
+    language_column->addWidget(LanguageP[i]);
+    connect(LanguageP[i], &QCheckBox::clicked, this, [this, i] { LanguageP_Click(i); });
   }
   form->addWidget(languages);
 
   auto* buttons = new QHBoxLayout;
-  Command1_ = new QPushButton("Print", this);
-  Command1_->setObjectName("Command1");
-  Command2_ = new QPushButton("Close Window", this);
-  Command2_->setObjectName("Command2");
-  Calibration_ = new QPushButton("Print calibration sheet", this);
-  Calibration_->setObjectName("Calibration");
-  buttons->addWidget(Command1_);
-  buttons->addWidget(Calibration_);
-  buttons->addWidget(Command2_);
+  Command1 = new QPushButton("Print", this);
+  Command1->setObjectName("Command1");
+  Command2 = new QPushButton("Close Window", this);
+  Command2->setObjectName("Command2");
+  Calibration = new QPushButton("Print calibration sheet", this);
+  Calibration->setObjectName("Calibration");
+  buttons->addWidget(Command1);
+  buttons->addWidget(Calibration);
+  buttons->addWidget(Command2);
   form->addLayout(buttons);
 
-  connect(Text1_, &QLineEdit::textChanged, this, [this] { Text_Change(doc_.MarginXDescr, Text1_); });
-  connect(Text2_, &QLineEdit::textChanged, this, [this] { Text_Change(doc_.MarginY, Text2_); });
-  connect(Text4_, &QLineEdit::textChanged, this, [this] { Text_Change(doc_.MarginXPrice, Text4_); });
-  connect(Check1_, &QCheckBox::clicked, this, &PrintDialog::Check1_Click);
-  connect(Command1_, &QPushButton::clicked, this, &PrintDialog::Command1_Click);
-  connect(Command2_, &QPushButton::clicked, this, &QWidget::close);
-  connect(Calibration_, &QPushButton::clicked, this, &PrintDialog::PrintCalibration);
+  connect(Text1, &QLineEdit::textChanged, this, [this] { Text_Change(doc_.MarginXDescr, Text1); });
+  connect(Text2, &QLineEdit::textChanged, this, [this] { Text_Change(doc_.MarginY, Text2); });
+  connect(Text4, &QLineEdit::textChanged, this, [this] { Text_Change(doc_.MarginXPrice, Text4); });
+  connect(Check1, &QCheckBox::clicked, this, &PrintDialog::Check1_Click);
+  connect(Command1, &QPushButton::clicked, this, &PrintDialog::Command1_Click);
+  connect(Command2, &QPushButton::clicked, this, &QWidget::close);
+  connect(Calibration, &QPushButton::clicked, this, &PrintDialog::PrintCalibration);
 }
 
 void PrintDialog::Form_Load() {
-  Text1_->setText(Q(MarginText(doc_.MarginXDescr)));
-  Text2_->setText(Q(MarginText(doc_.MarginY)));
-  Text4_->setText(Q(MarginText(doc_.MarginXPrice)));
-  Check1_->setChecked(doc_.PrintLines == 1);
-  Option_[0]->setChecked(true);
-  for (int i = 0; i < kLanguages; ++i) LanguageP_[i]->setText(Q(doc_.Lang(0, i + 1)));
+  Text1->setText(Q(MarginText(doc_.MarginXDescr)));
+  Text2->setText(Q(MarginText(doc_.MarginY)));
+  Text4->setText(Q(MarginText(doc_.MarginXPrice)));
+  Check1->setChecked(doc_.PrintLines == 1);
+  Option[0]->setChecked(true);
+  for (int i = 0; i < kLanguages; ++i) LanguageP[i]->setText(Q(doc_.Lang(0, i + 1)));
   languages_ = LanguageBoxes::Initial();
   ShowLanguages();
 }
@@ -110,29 +110,29 @@ void PrintDialog::Text_Change(float& margin, QLineEdit* box) {
 }
 
 void PrintDialog::Check1_Click() {
-  doc_.PrintLines = Check1_->isChecked() ? 1 : 0;
+  doc_.PrintLines = Check1->isChecked() ? 1 : 0;
 }
 
 void PrintDialog::LanguageP_Click(int k) {
-  languages_.checked[k] = LanguageP_[k]->isChecked();
+  languages_.checked[k] = LanguageP[k]->isChecked();
   ClickLanguageBox(languages_, k);
   ShowLanguages();
 }
 
 void PrintDialog::ShowLanguages() {
   for (int i = 0; i < kLanguages; ++i) {
-    QSignalBlocker quiet(LanguageP_[i]);
-    LanguageP_[i]->setChecked(languages_.checked[i]);
-    QFont font = LanguageP_[i]->font();
+    QSignalBlocker quiet(LanguageP[i]);
+    LanguageP[i]->setChecked(languages_.checked[i]);
+    QFont font = LanguageP[i]->font();
     font.setBold(languages_.bold[i]);
-    LanguageP_[i]->setFont(font);
+    LanguageP[i]->setFont(font);
   }
 }
 
 PrintSettings PrintDialog::Settings() const {
   PrintSettings settings;
   for (int i = 0; i < 4; ++i) {
-    if (Option_[i]->isChecked()) settings.option = static_cast<PrintOption>(i + 1);
+    if (Option[i]->isChecked()) settings.option = static_cast<PrintOption>(i + 1);
   }
   settings.languages = LanguagesOf(languages_);
   settings.backs_shown = host_.BacksShown();

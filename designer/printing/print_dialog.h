@@ -47,6 +47,16 @@ class PrintDialog : public QWidget {
   void SetPresenter(Presenter presenter) { presenter_ = std::move(presenter); }
   const LanguageBoxes& Languages() const { return languages_; }
 
+  QLineEdit* Text1 = nullptr;  // Margin X (Descr.)
+  QLineEdit* Text2 = nullptr;  // Margin Y
+  QLineEdit* Text4 = nullptr;  // Margin X (Price)
+  QCheckBox* Check1 = nullptr;
+  std::array<QRadioButton*, 4> Option{};
+  std::array<QCheckBox*, kLanguages> LanguageP{};
+  QPushButton* Command1 = nullptr;
+  QPushButton* Command2 = nullptr;
+  QPushButton* Calibration = nullptr;  // "Print calibration sheet"
+
  protected:
   void closeEvent(QCloseEvent* event) override;
 
@@ -69,16 +79,6 @@ class PrintDialog : public QWidget {
   DesignerHost& host_;
   Presenter presenter_;
   LanguageBoxes languages_ = LanguageBoxes::Initial();
-
-  QLineEdit* Text1_ = nullptr;  // Margin X (Descr.)
-  QLineEdit* Text2_ = nullptr;  // Margin Y
-  QLineEdit* Text4_ = nullptr;  // Margin X (Price)
-  QCheckBox* Check1_ = nullptr;
-  std::array<QRadioButton*, 4> Option_{};
-  std::array<QCheckBox*, kLanguages> LanguageP_{};
-  QPushButton* Command1_ = nullptr;
-  QPushButton* Command2_ = nullptr;
-  QPushButton* Calibration_ = nullptr;
 };
 
 // The Print command: the one print dialog, held in `dialog`, created on first use as a tool window of
