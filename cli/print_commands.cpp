@@ -105,7 +105,7 @@ std::string ParseRequest(const Arguments& args, PrintRequest& request) {
 // The printer the request names, or the system's default one, as the designer's print dialog sets it up.
 void SetUpPrinter(QPrinter& printer, const PrintRequest& request) {
   if (!request.printer.empty()) printer.setPrinterName(QString::fromStdString(request.printer));
-  printer.setDocName(request.calibration ? "Calibration sheet" : "Menu cards");
+  printer.setDocName(QString::fromUtf8(request.calibration ? "Calibration sheet" : "Menu cards"));
   printer.setFullPage(request.from_paper);
 }
 
@@ -132,7 +132,7 @@ bool Draw(const PrintRequest& request, const std::function<void(CardCanvas&)>& d
   bool written = false;
   {
     QPdfWriter pdf(QString::fromStdString(request.pdf));
-    pdf.setTitle(request.calibration ? "Calibration sheet" : "Menu cards");
+    pdf.setTitle(QString::fromUtf8(request.calibration ? "Calibration sheet" : "Menu cards"));
     pdf.setCreator("tabulo");
     layout.setMode(QPageLayout::StandardMode);
     pdf.setPageLayout(layout);

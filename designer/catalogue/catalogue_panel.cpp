@@ -62,11 +62,11 @@ class CatalogueTableModel : public QAbstractTableModel {
   Qt::ItemFlags flags(const QModelIndex& index) const override {
     return QAbstractTableModel::flags(index) | Qt::ItemIsDragEnabled;
   }
-  QStringList mimeTypes() const override { return {CataloguePanel::kRowMimeType}; }
+  QStringList mimeTypes() const override { return {Q(CataloguePanel::kRowMimeType)}; }
   QMimeData* mimeData(const QModelIndexList& indexes) const override {
     if (indexes.isEmpty()) return nullptr;
     auto* mime = new QMimeData;
-    mime->setData(CataloguePanel::kRowMimeType, QByteArray::number(indexes.first().row()));
+    mime->setData(Q(CataloguePanel::kRowMimeType), QByteArray::number(indexes.first().row()));
     return mime;
   }
 
@@ -93,9 +93,9 @@ std::optional<int> DraggedRow(QEvent* event) {
   const QEvent::Type type = event->type();
   if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop) return std::nullopt;
   const QMimeData* mime = static_cast<QDropEvent*>(event)->mimeData();
-  if (!mime || !mime->hasFormat(CataloguePanel::kRowMimeType)) return std::nullopt;
+  if (!mime || !mime->hasFormat(Q(CataloguePanel::kRowMimeType))) return std::nullopt;
   bool ok = false;
-  int row = mime->data(CataloguePanel::kRowMimeType).toInt(&ok);
+  int row = mime->data(Q(CataloguePanel::kRowMimeType)).toInt(&ok);
   return ok ? std::optional<int>(row) : std::nullopt;
 }
 

@@ -13,7 +13,7 @@ namespace tabulo {
 namespace {
 
 QListWidget* LabelledList(QWidget* parent, const char* name, const char* caption, const TwipsRect& rect) {
-  auto* label = new QLabel(caption, parent);
+  auto* label = new QLabel(Q(caption), parent);
   PlaceAt(label, {rect.left, rect.top - 300, rect.width, 285});
   return Placed(Named(new QListWidget(parent), name), rect);
 }

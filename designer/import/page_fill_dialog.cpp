@@ -6,6 +6,8 @@
 #include <QVBoxLayout>
 #include <utility>
 
+#include "designer/pages/widget_helpers.h"
+
 namespace tabulo {
 namespace {
 
@@ -25,7 +27,7 @@ QString PagesOf(const FilledCategory& category) {
 PageFillDialog::PageFillDialog(const MenuDocument& doc, std::string path, QWidget* parent)
     : QDialog(parent), doc_(doc), path_(std::move(path)) {
   setObjectName("PageFillDialog");
-  setWindowTitle(kLayOutPagesCaption);
+  setWindowTitle(Q(kLayOutPagesCaption));
   StartPage = new QSpinBox(this);
   StartPage->setObjectName("StartPage");
   StartPage->setRange(0, kPages);

@@ -12,6 +12,7 @@
 #include "designer/link/kestrel_binding.h"
 #include "designer/link/menu_send.h"
 #include "designer/mainwindow/designer_session.h"
+#include "designer/pages/widget_helpers.h"
 #include "platform/settings.h"
 
 namespace tabulo {
@@ -39,7 +40,7 @@ class SendDialog::Bridge : public SendProgress {
         [dialog] {
           dialog->setCursor(Qt::WaitCursor);
           if (QWidget* owner = dialog->parentWidget()) owner->setCursor(Qt::WaitCursor);
-          dialog->setWindowTitle(kSendingCaption);
+          dialog->setWindowTitle(Q(kSendingCaption));
         },
         Qt::QueuedConnection);
   }
@@ -254,7 +255,7 @@ void SendDialog::Finished(const SendResult& result, int port,
       message = result.error.empty() ? "The menu was not sent" : result.error;
       break;
   }
-  if (result.outcome != SendOutcome::kNotOpened) setWindowTitle(CaptionAfterSend(result.outcome));
+  if (result.outcome != SendOutcome::kNotOpened) setWindowTitle(Q(CaptionAfterSend(result.outcome)));
   if (result.outcome != SendOutcome::kSent) host_.ShowFailure(message);
   host_.ShowSendResult(Sentence(message));
   Status->setText(QString::fromStdString(Sentence(message)));

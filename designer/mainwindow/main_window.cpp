@@ -85,7 +85,7 @@ bool IsLeavingLine(QEvent* event) {
 
 // A caption with its mnemonic ("&Load") as the user reads it and as an undo step is named ("Load").
 QString Plain(const char* caption) {
-  return QString(caption).remove('&');
+  return Q(caption).remove('&');
 }
 
 // The desktop's keys for a standard command; where the desktop names none (some have no Save As or Quit
@@ -115,7 +115,7 @@ MainWindow::MainWindow(MenuDocument& doc, UserPrompts& prompts, QWidget* parent)
 
   page_ = std::make_unique<PageGrid>(central);
   catalogue_ = new CataloguePanel(doc_, prompts_, central);
-  Expand = new QPushButton(kDesignCaption, catalogue_);
+  Expand = new QPushButton(Q(kDesignCaption), catalogue_);
   Expand->setObjectName("Expand");
   BuildModifierFrame(central);
   BuildMenus();
@@ -167,7 +167,7 @@ void MainWindow::InstallImportCommands() {
       {"UpdateCatalogue", ImportMenuCommand::kUpdateCatalogue},
       {"ExportCatalogue", ImportMenuCommand::kExportCatalogue}};
   for (const auto& [name, command] : commands) {
-    SetMenuHandler(name, [this, command = command] {
+    SetMenuHandler(Q(name), [this, command = command] {
       ImportOptions options;
       options.new_menu = [this](MenuDocument&) { New_Click(); };  // New also empties the work folder
       // An import replaces the whole menu: it is undone as one step, its New included (the menu command
@@ -207,7 +207,7 @@ void MainWindow::BuildMenus() {
   // Captions carry their mnemonic ("&"): Alt and the letter open a menu.
   auto item = [this](QMenu* menu, const char* name, const char* caption, void (MainWindow::*handler)(),
                      Edits edits = kEdits) {
-    QAction* action = menu ? menu->addAction(caption) : menuBar()->addAction(caption);
+    QAction* action = menu ? menu->addAction(Q(caption)) : menuBar()->addAction(Q(caption));
     action->setObjectName(name);
     connect(action, &QAction::triggered, this,
             [this, handler, step_name = Plain(caption).toStdString(), edits] {
@@ -221,9 +221,10 @@ void MainWindow::BuildMenus() {
     return action;
   };
   auto later = [this](QMenu* menu, const char* name, const char* caption) {
-    QAction* action = menu ? menu->addAction(caption) : menuBar()->addAction(caption);
+    QAction* action = menu ? menu->addAction(Q(caption)) : menuBar()->addAction(Q(caption));
     action->setObjectName(name);
-    connect(action, &QAction::triggered, this, [this, name, caption] { MenuCommand(name, Plain(caption)); });
+    connect(action, &QAction::triggered, this,
+            [this, name, caption] { MenuCommand(Q(name), Plain(caption)); });
     return action;
   };
   item(file, "Load", "&Load", &MainWindow::Load_Click, kOwnStep)
@@ -263,7 +264,7 @@ void MainWindow::BuildMenus() {
   later(import, "ImportFromXls", "Import From &XLS");
   later(import, "ImportCSV", "Import From &CSV");
   later(import, "UpdateCatalogue", "&Update prices and names...");
-  QAction* lay_out = import->addAction(kLayOutPagesCaption);
+  QAction* lay_out = import->addAction(Q(kLayOutPagesCaption));
   lay_out->setObjectName("LayOutPages");
   connect(lay_out, &QAction::triggered, this, &MainWindow::LayOutPages_Click);
   later(import, "ExportCatalogue", "&Export catalogue...");
@@ -342,7 +343,7 @@ void MainWindow::UpdateStatusBar() {
                                ? QString("Project: untitled")
                                : "Project: " + QFileInfo(Q(doc_.ProjectPath)).fileName());
   project_status_->setToolTip(Q(doc_.ProjectPath));
-  changes_status_->setText(history_->Modified() ? "Unsaved changes" : "No unsaved changes");
+  changes_status_->setText(Q(history_->Modified() ? "Unsaved changes" : "No unsaved changes"));
 }
 
 void MainWindow::ShowFailure(const std::string& message) {

@@ -41,7 +41,7 @@ DefaultColorsDialog::DefaultColorsDialog(DesignerHost& host, QWidget* owner)
 
   auto* frames = new QHBoxLayout;
   for (int i = 0; i < 3; ++i) {
-    Frame[i] = new QGroupBox(kFrameCaptions[i], this);
+    Frame[i] = new QGroupBox(Q(kFrameCaptions[i]), this);
     Frame[i]->setObjectName(kFrameNames[i]);
     auto* grid = new QGridLayout(Frame[i]);
     Command3[i] = ColourButton(Frame[i], "Command3", i);

@@ -15,7 +15,7 @@ LanguageFrame::LanguageFrame(QWidget* parent, const char* translate_all_name) {
     Lingua[i] = Named(new QComboBox(Frame4), "Lingua", i);
     Lingua[i]->setEditable(true);
     Lingua[i]->setInsertPolicy(QComboBox::NoInsert);
-    for (const char* name : kLanguageChoices) Lingua[i]->addItem(name);
+    for (const char* name : kLanguageChoices) Lingua[i]->addItem(Q(name));
     Text3[i] = Named(new QLineEdit(Frame4), "Text3", i);
     Command4[i] = Named(new QPushButton("Auto", Frame4), "Command4", i);
     grid->addWidget(Lingua[i], i, 0);

@@ -34,9 +34,9 @@ LineOrderDialog::LineOrderDialog(DesignerHost& host, QWidget* owner) : QWidget(o
   Command1 = Named(new QPushButton("DELETE", this), "Command1");
   Command2 = Named(new QPushButton("MOVE UP", this), "Command2");
   Command3 = Named(new QPushButton("MOVE DOWN", this), "Command3");
-  Command1->setToolTip(kDeleteTip);
-  Command2->setToolTip(kMoveUpTip);
-  Command3->setToolTip(kMoveDownTip);
+  Command1->setToolTip(Q(kDeleteTip));
+  Command2->setToolTip(Q(kMoveUpTip));
+  Command3->setToolTip(Q(kMoveDownTip));
   for (QPushButton* button : {Command1, Command2, Command3}) row->addWidget(button);
   connect(Command1, &QPushButton::clicked, this, &LineOrderDialog::Command1_Click);
   connect(Command2, &QPushButton::clicked, this, &LineOrderDialog::Command2_Click);

@@ -11,6 +11,10 @@ namespace tabulo {
 inline QString Q(const std::string& text) {
   return QString::fromStdString(text);
 }
+// A text the program holds as UTF-8 (messages, captions, names); string literals convert by themselves.
+inline QString Q(const char* text) {
+  return QString::fromUtf8(text);
+}
 
 template <class W>
 W* Named(W* widget, const char* name, int index = -1) {

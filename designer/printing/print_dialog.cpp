@@ -37,7 +37,7 @@ void PrintDialog::BuildForm() {
   auto margin_box = [&](const char* name, const char* caption, int row) {
     auto* box = new QLineEdit(margins);
     box->setObjectName(name);
-    margin_grid->addWidget(new QLabel(caption, margins), row, 0);
+    margin_grid->addWidget(new QLabel(Q(caption), margins), row, 0);
     margin_grid->addWidget(box, row, 1);
     margin_grid->addWidget(new QLabel("mm", margins), row, 2);
     return box;
@@ -56,7 +56,7 @@ void PrintDialog::BuildForm() {
   const char* option_captions[] = {"Print current page", "Print all pages", "Print all front pages",
                                    "Print all back pages"};
   for (int i = 0; i < 4; ++i) {
-    Option[i] = new QRadioButton(option_captions[i], options);
+    Option[i] = new QRadioButton(Q(option_captions[i]), options);
     Option[i]->setObjectName(QString("Option%1").arg(i + 1));
     option_column->addWidget(Option[i]);
   }
@@ -170,7 +170,7 @@ void PrintDialog::PrintCalibration() {
 void PrintDialog::Present(const char* document, const std::function<void(CardCanvas&)>& draw) {
   if (QPrinterInfo::availablePrinters().isEmpty()) prompts_.Message(kNoPrinter);
   QPrinter printer(QPrinter::HighResolution);
-  printer.setDocName(document);
+  printer.setDocName(Q(document));
   bool failed = false;
   auto paint = [&](QPrinter* target) {
     PainterCanvas canvas(*target);

@@ -21,7 +21,7 @@ TranslationSettingsDialog::TranslationSettingsDialog(UserPrompts& prompts, QWidg
 
   Service = Named(new QComboBox(this), "Service");
   for (ServiceKind kind : {ServiceKind::kApertium, ServiceKind::kLibreTranslate, ServiceKind::kPage}) {
-    Service->addItem(ServiceKindName(kind));
+    Service->addItem(Q(ServiceKindName(kind)));
   }
   Address = Named(new QLineEdit(this), "Address");
   Key = Named(new QLineEdit(this), "Key");
@@ -52,13 +52,13 @@ TranslationSettingsDialog::TranslationSettingsDialog(UserPrompts& prompts, QWidg
 
 void TranslationSettingsDialog::Load() {
   ServiceSettings stored = ReadTranslationSettings(TranslationSettingsPath());
-  Service->setCurrentText(ServiceKindName(stored.kind));
+  Service->setCurrentText(Q(ServiceKindName(stored.kind)));
   Address->setText(Q(stored.url));
   Key->setText(Q(stored.key));
   ShowDefaultAddress();
   QStringList overriding;
   for (const char* name : {"TABULO_TRANSLATE_SERVICE", "TABULO_TRANSLATE_URL", "TABULO_TRANSLATE_KEY"}) {
-    if (EnvironmentValue(name)) overriding << name;
+    if (EnvironmentValue(name)) overriding << Q(name);
   }
   Overridden->setText(overriding.isEmpty() ? QString()
                                            : "Set in the environment, and used instead of these settings: " +
