@@ -57,11 +57,11 @@ std::string RefusedKnownNames(const std::string& source_name, const std::string&
   return {};
 }
 
-// ---- Apertium APy ----
+// ---- The services with an API: what Apertium APy and LibreTranslate share ----
 
-class ApertiumTranslator : public TextTranslator {
+class ServiceTranslator : public TextTranslator {
  public:
-  ApertiumTranslator(std::string base, std::string key, HttpOptions http)
+  ServiceTranslator(std::string base, std::string key, HttpOptions http)
       : base_(std::move(base)), key_(std::move(key)), http_(std::move(http)) {}
 
   std::string RefusedNames(const std::string& source_name, const std::string& target_name) const override {
@@ -78,9 +78,46 @@ class ApertiumTranslator : public TextTranslator {
     if (std::string(source->code) == target->code) return {Translation::Status::kOk, text, ""};
     HttpOptions http = http_;
     http.cancel = cancel;
+    return Request(text, *source, *target, {source_name, target_name}, http);
+  }
+
+ protected:
+  struct Names {
+    const std::string& source;
+    const std::string& target;
+  };
+  // One text translated between two different known languages.
+  virtual Translation Request(const std::string& text, const Language& source, const Language& target,
+                              Names names, const HttpOptions& http) = 0;
+
+  Translation Answered(int status, const std::string& detail) const {
+    return Failed("The translation service at " + base_ + " answered " + std::to_string(status) +
+                  (detail.empty() ? std::string() : ": " + detail));
+  }
+  Translation Translated(std::string translated) const {
+    if (translated.empty()) {
+      return Failed("The translation service at " + base_ + " sent an answer without a translation.");
+    }
+    return {Translation::Status::kOk, std::move(translated), ""};
+  }
+
+  const std::string base_;
+  const std::string key_;
+  const HttpOptions http_;
+};
+
+// ---- Apertium APy ----
+
+class ApertiumTranslator : public ServiceTranslator {
+ public:
+  using ServiceTranslator::ServiceTranslator;
+
+ private:
+  Translation Request(const std::string& text, const Language& source, const Language& target, Names names,
+                      const HttpOptions& http) override {
     if (auto failure = LoadPairs(http)) return *failure;
 
-    const std::string from = ListedCode(*source), to = ListedCode(*target);
+    const std::string from = ListedCode(source), to = ListedCode(target);
     std::vector<HttpField> fields;
     std::string path;
     if (pairs_.count({from, to})) {
@@ -96,7 +133,7 @@ class ApertiumTranslator : public TextTranslator {
           break;
         }
       }
-      if (!pivot) return RefusedPair(base_, source_name, target_name);
+      if (!pivot) return RefusedPair(base_, names.source, names.target);
       path = "/translateChain";
       fields.push_back({"langpairs", from + "|" + *pivot + "|" + to});
     }
@@ -112,20 +149,12 @@ class ApertiumTranslator : public TextTranslator {
       const std::string explanation = answer ? StringField(*answer, "explanation") : std::string();
       if (reply.status == 400 && (explanation.find("not installed") != std::string::npos ||
                                   explanation.find("No path") != std::string::npos)) {
-        return RefusedPair(base_, source_name, target_name);
+        return RefusedPair(base_, names.source, names.target);
       }
-      return Failed("The translation service at " + base_ + " answered " + std::to_string(reply.status) +
-                    (explanation.empty() ? std::string() : ": " + explanation));
+      return Answered(reply.status, explanation);
     }
-    if (!answer || !answer->contains("responseData")) return Failed(NotUnderstood());
-    std::string translated = StringField((*answer)["responseData"], "translatedText");
-    if (translated.empty()) return Failed(NotUnderstood());
-    return {Translation::Status::kOk, std::move(translated), ""};
-  }
-
- private:
-  std::string NotUnderstood() const {
-    return "The translation service at " + base_ + " sent an answer without a translation.";
+    if (!answer || !answer->contains("responseData")) return Translated("");
+    return Translated(StringField((*answer)["responseData"], "translatedText"));
   }
 
   // The pairs are asked for once per translator; a failure is not kept, so the next request asks again.
@@ -155,9 +184,6 @@ class ApertiumTranslator : public TextTranslator {
     return language.long_code;
   }
 
-  const std::string base_;
-  const std::string key_;
-  const HttpOptions http_;
   std::mutex mutex_;
   bool pairs_loaded_ = false;
   std::set<std::pair<std::string, std::string>> pairs_;
@@ -165,26 +191,14 @@ class ApertiumTranslator : public TextTranslator {
 
 // ---- LibreTranslate ----
 
-class LibreTranslateTranslator : public TextTranslator {
+class LibreTranslateTranslator : public ServiceTranslator {
  public:
-  LibreTranslateTranslator(std::string base, std::string key, HttpOptions http)
-      : base_(std::move(base)), key_(std::move(key)), http_(std::move(http)) {}
+  using ServiceTranslator::ServiceTranslator;
 
-  std::string RefusedNames(const std::string& source_name, const std::string& target_name) const override {
-    return RefusedKnownNames(source_name, target_name);
-  }
-
-  Translation Translate(const std::string& text, const std::string& source_name,
-                        const std::string& target_name, const std::atomic<bool>* cancel) override {
-    auto source = LanguageOf(source_name);
-    auto target = LanguageOf(target_name);
-    if (!source || !target) {
-      return {Translation::Status::kUnknownLanguage, "", RefusedKnownNames(source_name, target_name)};
-    }
-    if (std::string(source->code) == target->code) return {Translation::Status::kOk, text, ""};
-    HttpOptions http = http_;
-    http.cancel = cancel;
-    json request = {{"q", text}, {"source", source->code}, {"target", target->code}, {"format", "text"}};
+ private:
+  Translation Request(const std::string& text, const Language& source, const Language& target, Names names,
+                      const HttpOptions& http) override {
+    json request = {{"q", text}, {"source", source.code}, {"target", target.code}, {"format", "text"}};
     if (!key_.empty()) request["api_key"] = key_;
     HttpReply reply =
         HttpPost(JoinUrl(base_, "/translate"), request.dump(-1, ' ', false, json::error_handler_t::replace),
@@ -195,22 +209,12 @@ class LibreTranslateTranslator : public TextTranslator {
       const std::string error = answer ? StringField(*answer, "error") : std::string();
       if (reply.status == 400 && (error.find("not supported") != std::string::npos ||
                                   error.find("not available") != std::string::npos)) {
-        return RefusedPair(base_, source_name, target_name);
+        return RefusedPair(base_, names.source, names.target);
       }
-      return Failed("The translation service at " + base_ + " answered " + std::to_string(reply.status) +
-                    (error.empty() ? std::string() : ": " + error));
+      return Answered(reply.status, error);
     }
-    std::string translated = answer ? StringField(*answer, "translatedText") : std::string();
-    if (translated.empty()) {
-      return Failed("The translation service at " + base_ + " sent an answer without a translation.");
-    }
-    return {Translation::Status::kOk, std::move(translated), ""};
+    return Translated(answer ? StringField(*answer, "translatedText") : std::string());
   }
-
- private:
-  const std::string base_;
-  const std::string key_;
-  const HttpOptions http_;
 };
 
 // ---- The web translation page ----
