@@ -38,8 +38,15 @@ ProgramRun RunProgram(const std::string& program, const std::vector<std::string>
   std::vector<char*> argv;
   for (auto& arg : argv_text) argv.push_back(arg.data());
   argv.push_back(nullptr);
+  // The test's variables replace inherited ones of the same name (getenv would find the first of two).
+  auto name_of = [](const std::string& entry) { return entry.substr(0, entry.find('=')); };
   std::vector<std::string> env_text;
-  for (char** e = environ; *e; ++e) env_text.emplace_back(*e);
+  for (char** e = environ; *e; ++e) {
+    const std::string name = name_of(*e);
+    bool replaced = false;
+    for (const std::string& entry : environment) replaced = replaced || name_of(entry) == name;
+    if (!replaced) env_text.emplace_back(*e);
+  }
   env_text.insert(env_text.end(), environment.begin(), environment.end());
   std::vector<char*> envp;
   for (auto& entry : env_text) envp.push_back(entry.data());
