@@ -16,10 +16,10 @@
 #include <memory>
 #include <string>
 
+#include "base/files.h"
 #include "designer/import/catalogue_imports.h"
 #include "designer/import/catalogue_update.h"
 #include "designer/import/xls_reader.h"
-#include "platform/files.h"
 #include "platform/limited_process.h"
 #include "tests/support/temp_folder.h"
 

@@ -5,9 +5,9 @@
 #include <QVBoxLayout>
 #include <cstdlib>
 
+#include "base/environment.h"
 #include "designer/pages/qt_text.h"
 #include "designer/translate/translation_services.h"
-#include "platform/settings.h"
 
 namespace tabulo {
 namespace {
