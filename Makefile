@@ -77,9 +77,9 @@ fuzz: deps-checks $(BUILD_ASAN)/build.ninja
 	tools/run-fuzzers $(BUILD_ASAN) $(FUZZ_SECONDS)
 
 run: build
-	@if [ -x $(BUILD)/designer/mainwindow/tabulodesk ]; then \
+	@if [ -x $(BUILD)/lib/tabulo/tabulodesk ]; then \
 	  exec tools/run-designer $(BUILD) $(ORDERS); \
-	else $(BUILD)/cli/tabulo --help; fi
+	else $(BUILD)/lib/tabulo/tabulo --help; fi
 
 # The user guide's pictures taken again from the real windows, drawn offscreen (commit docs/images after).
 screenshots: build

@@ -16,10 +16,10 @@
 #include <memory>
 #include <string>
 
+#include "base/files.h"
 #include "designer/import/catalogue_imports.h"
 #include "designer/import/catalogue_update.h"
 #include "designer/import/xls_reader.h"
-#include "platform/files.h"
 #include "platform/limited_process.h"
 #include "tests/support/temp_folder.h"
 
@@ -111,7 +111,8 @@ BENCHMARK(BM_BareFreeXlRead10000)->Unit(benchmark::kMillisecond);
 void BM_XlsReaderProcess10000(benchmark::State& state) {
   const std::string path = kFixtures + "bench10000.xls";
   for (auto _ : state) {
-    tabulo::ProcessRun run = tabulo::RunLimited(TABULO_XLS_READER, {path}, tabulo::XlsReaderLimits());
+    tabulo::ProcessRun run =
+        tabulo::RunLimited(TABULO_PROGRAM_DIR "/tabulo-xls-reader", {path}, tabulo::XlsReaderLimits());
     if (run.end != tabulo::ProcessRun::End::kExited || run.exit_code != 0)
       state.SkipWithError("reader failed");
     benchmark::DoNotOptimize(run.output.data());

@@ -12,9 +12,9 @@
 #include <string_view>
 #include <vector>
 
+#include "base/files.h"
 #include "designer/history/menu_diff.h"
 #include "designer/storage/project_files.h"
-#include "platform/files.h"
 #include "tests/support/sample_menu.h"
 #include "tests/support/temp_folder.h"
 

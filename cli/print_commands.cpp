@@ -24,9 +24,9 @@
 #include <filesystem>
 #include <functional>
 
+#include "base/environment.h"
 #include "designer/printing/painter_canvas.h"
 #include "designer/printing/recording_canvas.h"
-#include "platform/settings.h"
 #endif
 
 namespace tabulo::cli {

@@ -6,11 +6,11 @@
 #include <system_error>
 #include <utility>
 
-#include "designer/storage/text_codec.h"
+#include "base/environment.h"
+#include "base/text_codec.h"
 #include "firmloader/program_catalogue.h"
 #include "firmloader/sha256_sum.h"
 #include "platform/folders.h"
-#include "platform/settings.h"
 
 namespace tabulo {
 namespace {

@@ -10,9 +10,9 @@
 #include <string>
 #include <string_view>
 
+#include "base/files.h"
 #include "firmloader/tool_console.h"
 #include "firmloader/xml_scanner.h"
-#include "platform/files.h"
 #include "platform/http_client.h"
 
 namespace tabulo {

@@ -7,10 +7,10 @@
 #include <functional>
 #include <string>
 
+#include "base/transfer_message.h"
 #include "designer/link/kestrel_api.h"
 #include "firmloader/firmware_files.h"
 #include "firmloader/tool_console.h"
-#include "firmloader/transfer_message.h"
 #include "firmloader/xml_scanner.h"
 #include "platform/user_prompts.h"
 

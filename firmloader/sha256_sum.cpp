@@ -4,7 +4,7 @@
 
 #include <cctype>
 
-#include "designer/storage/text_codec.h"
+#include "base/text_codec.h"
 
 namespace tabulo {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <utility>
 
-#include "designer/storage/text_codec.h"
-#include "platform/files.h"
+#include "base/files.h"
+#include "base/text_codec.h"
 
 namespace tabulo {
 namespace {

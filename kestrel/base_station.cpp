@@ -4,8 +4,8 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
-#include "designer/storage/text_codec.h"
-#include "platform/files.h"
+#include "base/files.h"
+#include "base/text_codec.h"
 
 namespace kestrel {
 namespace {

@@ -6,6 +6,10 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <optional>
+#include <string>
+
+#include "base/environment.h"
 
 namespace kestrel {
 namespace {
@@ -14,10 +18,10 @@ constexpr size_t kShortAnswer = 64;  // bytes: every answer but an order of many
 constexpr int kQuietMs = 50;         // a frame begun that gets no byte for this long will not complete
 
 int EnvironmentNumber(const char* name, int fallback, int low, int high) {
-  const char* text = std::getenv(name);
-  if (!text || !*text) return fallback;
+  std::optional<std::string> text = tabulo::EnvironmentValue(name);
+  if (!text) return fallback;
   char* end = nullptr;
-  long value = std::strtol(text, &end, 10);
+  long value = std::strtol(text->c_str(), &end, 10);
   if (*end != '\0' || value < low || value > high) return fallback;
   return static_cast<int>(value);
 }

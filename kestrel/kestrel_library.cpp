@@ -14,12 +14,12 @@
 #include <mutex>
 #include <vector>
 
+#include "base/files.h"
 #include "kestrel/client.h"
 #include "kestrel/kestrel.h"
 #include "kestrel/protocol.h"
 #include "kestrel/serial_port.h"
 #include "kestrel/trace.h"
-#include "platform/files.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "firmloader/transfer_message.h"
+#include "base/transfer_message.h"
 
 namespace kestrel {
 

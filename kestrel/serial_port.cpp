@@ -18,24 +18,16 @@
 #include <map>
 #include <mutex>
 
+#include "base/environment.h"
 #include "kestrel/telnet.h"
 
 namespace kestrel {
 namespace {
 
-std::string Environment(const std::string& name) {
-  const char* value = std::getenv(name.c_str());
-  return value ? value : "";
-}
-
 std::string PortsConfigPath() {
-  std::string config = Environment("XDG_CONFIG_HOME");
-  if (config.empty()) {
-    std::string home = Environment("HOME");
-    if (home.empty()) return "";
-    config = home + "/.config";
-  }
-  return config + "/kestrel/ports.conf";
+  if (auto config = tabulo::EnvironmentValue("XDG_CONFIG_HOME")) return *config + "/kestrel/ports.conf";
+  if (auto home = tabulo::EnvironmentValue("HOME")) return *home + "/.config/kestrel/ports.conf";
+  return "";
 }
 
 std::string Trimmed(const std::string& text) {
@@ -83,8 +75,8 @@ std::string DevicePathOfPort(int port) {
     if (mapped != PortAddresses().end()) return mapped->second;
   }
   if (port < 1) return "";
-  std::string from_environment = Environment("KESTREL_PORT_" + std::to_string(port));
-  if (!from_environment.empty()) return from_environment;
+  std::string variable = "KESTREL_PORT_" + std::to_string(port);
+  if (auto from_environment = tabulo::EnvironmentValue(variable.c_str())) return *from_environment;
   std::string config = PortsConfigPath();
   if (!config.empty()) {
     std::ifstream in(config);

@@ -1,12 +1,12 @@
 #include "kestrel/trace.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <nlohmann/json.hpp>
 
-#include "designer/storage/text_codec.h"
+#include "base/environment.h"
+#include "base/text_codec.h"
 
 namespace kestrel {
 namespace {
@@ -18,16 +18,17 @@ std::string JsonTextOf(std::string_view windows1252) {
 }
 
 TraceCall::TraceCall(const char* function) {
-  const char* path = std::getenv("KESTREL_TRACE");
-  enabled_ = path && *path;
-  if (enabled_) line_ = "[" + nlohmann::json(function).dump();
+  file_ = tabulo::EnvironmentValue("KESTREL_TRACE");
+  // Appended rather than "[" + ...: g++ 12 at -O3 warns of an overlap in that insert that cannot happen
+  // (its bug 105651).
+  if (file_) line_.append("[").append(nlohmann::json(function).dump());
 }
 
 TraceCall::~TraceCall() {
-  if (!enabled_) return;
+  if (!file_) return;
   line_ += "]\n";
   std::lock_guard<std::mutex> lock(trace_mutex);
-  if (FILE* file = std::fopen(std::getenv("KESTREL_TRACE"), "a")) {
+  if (FILE* file = std::fopen(file_->c_str(), "a")) {
     std::fwrite(line_.data(), 1, line_.size(), file);
     std::fclose(file);
   }
@@ -39,29 +40,29 @@ void TraceCall::Append(const std::string& json) {
 }
 
 TraceCall& TraceCall::Number(long long value) {
-  if (enabled_) Append(std::to_string(value));
+  if (file_) Append(std::to_string(value));
   return *this;
 }
 
 TraceCall& TraceCall::NumberAt(const int* value) {
-  if (enabled_) Append(value ? std::to_string(*value) : "null");
+  if (file_) Append(value ? std::to_string(*value) : "null");
   return *this;
 }
 
 TraceCall& TraceCall::Text(const char* text) {
-  if (enabled_) Append(text ? JsonTextOf(text) : "null");
+  if (file_) Append(text ? JsonTextOf(text) : "null");
   return *this;
 }
 
 TraceCall& TraceCall::Bytes(const char* bytes, long long size) {
-  if (enabled_) {
+  if (file_) {
     Append(bytes ? JsonTextOf(std::string_view(bytes, size > 0 ? static_cast<size_t>(size) : 0)) : "null");
   }
   return *this;
 }
 
 TraceCall& TraceCall::TextWithin(const char* buffer, size_t capacity) {
-  if (enabled_) {
+  if (file_) {
     if (!buffer) {
       Append("null");
     } else {

@@ -2,6 +2,7 @@
 // KESTREL_TRACE=FILE: one JSON array per library call appended to FILE, in call order: the function's name,
 // then its arguments as given (numbers as numbers, texts decoded from Windows-1252).
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -22,7 +23,7 @@ class TraceCall {
 
  private:
   void Append(const std::string& json);
-  bool enabled_;
+  std::optional<std::string> file_;  // the trace file; nothing when calls are not traced
   std::string line_;
 };
 

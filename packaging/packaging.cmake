@@ -1,14 +1,12 @@
 # Installation and the Debian package (`make package`, CPack).
 #
-# Installed layout: the programs and libkestrel.so together in /usr/lib/tabulo, each program finding what
-# it uses beside itself as in the build (the radio library, firmloader beside tabulodesk, the tabulo-NAME
-# command programs beside tabulo); /usr/bin holds links to the four programs a user starts.
-set(TABULO_PRIVATE_DIR lib/tabulo)
-
-set(installed_programs tabulo tabulo-print tabulo-translate tabulo-firmware tabulo-xls-reader kestrel-basesim)
+# Installed layout: the programs and libkestrel.so together in /usr/lib/tabulo (TABULO_PRIVATE_DIR), as in
+# the build tree's lib/tabulo, each program finding what it uses beside itself (the radio library,
+# firmloader beside tabulodesk, the tabulo-NAME command programs and the .xls reader beside tabulo); /usr/bin
+# holds links to the four programs a user starts.
+get_property(installed_programs GLOBAL PROPERTY TABULO_PROGRAMS)
 set(linked_programs tabulo kestrel-basesim)
 if(TARGET tabulodesk)
-  list(APPEND installed_programs tabulodesk firmloader)
   list(APPEND linked_programs tabulodesk firmloader)
 endif()
 install(TARGETS ${installed_programs} RUNTIME DESTINATION ${TABULO_PRIVATE_DIR})

@@ -9,8 +9,8 @@
 #include <filesystem>
 #include <system_error>
 
-#include "platform/files.h"
-#include "platform/settings.h"
+#include "base/environment.h"
+#include "base/files.h"
 
 namespace tabulo {
 namespace fs = std::filesystem;

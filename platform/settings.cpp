@@ -1,10 +1,10 @@
 #include "platform/settings.h"
 
-#include <cstdlib>
 #include <string_view>
 #include <vector>
 
-#include "platform/files.h"
+#include "base/environment.h"
+#include "base/files.h"
 #include "platform/folders.h"
 
 namespace tabulo {
@@ -177,12 +177,6 @@ Place Find(const std::vector<std::string>& lines, const std::string& key) {
 }
 
 }  // namespace
-
-std::optional<std::string> EnvironmentValue(const char* name) {
-  const char* value = std::getenv(name);
-  if (!value || !*value) return std::nullopt;
-  return std::string(value);
-}
 
 std::string SettingsFile() {
   std::string config =

@@ -1,5 +1,5 @@
 #pragma once
-// The environment and the per-user settings, read in one place for every program.
+// The per-user settings, read in one place for every program (the environment: base/environment.h).
 //
 // The settings file is $XDG_CONFIG_HOME/TABULO/TABULO.conf (~/.config when unset), in the INI form Qt's
 // settings write: files written by earlier versions of the windows read as they are, and the command line,
@@ -9,9 +9,6 @@
 #include <string>
 
 namespace tabulo {
-
-// The variable's value; nothing when it is unset or empty (an empty variable never overrides a setting).
-std::optional<std::string> EnvironmentValue(const char* name);
 
 // Keys are "Group/Name", as the windows have always named them.
 inline constexpr const char* kPortSettingKey = "COM/ComPort";

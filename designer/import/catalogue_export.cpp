@@ -8,12 +8,12 @@
 #include <system_error>
 #include <vector>
 
+#include "base/files.h"
 #include "designer/document/numbers.h"
 #include "designer/import/catalogue_checks.h"
 #include "designer/import/import_report.h"
 #include "designer/import/import_texts.h"
 #include "designer/import/spreadsheet.h"
-#include "platform/files.h"
 
 namespace tabulo {
 namespace {

@@ -4,11 +4,11 @@
 #include <fstream>
 #include <system_error>
 
+#include "base/files.h"
 #include "designer/import/catalogue_checks.h"
 #include "designer/import/csv_reader.h"
 #include "designer/import/import_texts.h"
 #include "designer/import/imported_text.h"
-#include "platform/files.h"
 
 namespace tabulo {
 namespace {

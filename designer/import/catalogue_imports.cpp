@@ -1,12 +1,12 @@
 #include "designer/import/catalogue_imports.h"
 
+#include "base/files.h"
 #include "designer/document/numbers.h"
 #include "designer/import/catalogue_checks.h"
 #include "designer/import/catalogue_file.h"
 #include "designer/import/csv_reader.h"
 #include "designer/import/imported_text.h"
 #include "designer/import/interchange_file.h"
-#include "platform/files.h"
 #include "platform/folders.h"
 
 namespace tabulo {

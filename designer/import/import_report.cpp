@@ -5,8 +5,8 @@
 #include <system_error>
 #include <utility>
 
+#include "base/text_codec.h"
 #include "designer/document/numbers.h"
-#include "designer/storage/text_codec.h"
 
 namespace tabulo {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "designer/storage/text_codec.h"
+#include "base/text_codec.h"
 
 namespace tabulo {
 namespace {

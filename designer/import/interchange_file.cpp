@@ -2,10 +2,10 @@
 
 #include <utility>
 
+#include "base/files.h"
+#include "base/text_codec.h"
 #include "designer/import/imported_text.h"
 #include "designer/storage/catalogue_line.h"
-#include "designer/storage/text_codec.h"
-#include "platform/files.h"
 #include "platform/folders.h"
 
 namespace tabulo {

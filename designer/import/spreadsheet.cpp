@@ -6,12 +6,12 @@
 #include <cstdint>
 #include <fstream>
 
+#include "base/files.h"
 #include "designer/document/numbers.h"
 #include "designer/import/import_report.h"
 #include "designer/import/import_texts.h"
 #include "designer/import/xls_reader.h"
 #include "designer/import/xlsx_reader.h"
-#include "platform/files.h"
 
 namespace tabulo {
 namespace {

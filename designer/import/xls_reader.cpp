@@ -5,7 +5,6 @@
 #include <csignal>
 #include <cstdint>
 #include <cstring>
-#include <filesystem>
 #include <string_view>
 #include <vector>
 
@@ -24,20 +23,9 @@ constexpr int kReaderCpuSeconds = 20;
 constexpr int kReaderWallSeconds = 30;
 constexpr size_t kReaderOutputMb = 64;
 
-// The reader beside the running program (installed, they sit together); a program run from the build tree
-// takes the build tree's, so that tests and benchmarks run the reader built with them. An installed program
-// never falls back on a build tree.
+// The reader beside the running program: the programs sit together, installed as in the build tree.
 std::string ReaderProgram() {
-  std::string folder = ProgramFolder();
-  std::string beside = folder + "/" + kReaderName;
-  std::error_code error;
-  if (std::filesystem::exists(beside, error)) return beside;
-  std::string_view build_tree = TABULO_BUILD_TREE;
-  if (folder.size() > build_tree.size() && folder.compare(0, build_tree.size(), build_tree) == 0 &&
-      folder[build_tree.size()] == '/') {
-    return TABULO_XLS_READER_IN_BUILD_TREE;
-  }
-  return beside;
+  return ProgramFolder() + "/" + kReaderName;
 }
 
 std::string ReadFailure(const std::string& path, const std::string& why) {

@@ -1,10 +1,10 @@
 #pragma once
 // .xls workbooks, Excel 5.0/95 (BIFF5) and Excel 97-2003 (BIFF8), read with FreeXL in a process of its own:
-// the program tabulo-xls-reader (xls_reader_main.cpp), beside the running program or, for a program run from
-// the build tree, in the build tree. FreeXL 1.0.6 reads past its own buffers on some damaged files
-// (tests/fixtures/import/faults/) and allocates a sheet's whole declared grid when it opens a file (65536 x
-// 256 cells cost about 280 MB): there, a crash, a memory or time limit or an answer that cannot be used
-// ends the import with a message, and this process only ever holds the cells the reader sent.
+// the program tabulo-xls-reader (xls_reader_main.cpp), beside the running program. FreeXL 1.0.6 reads past
+// its own buffers on some damaged files (tests/fixtures/import/faults/) and allocates a sheet's whole
+// declared grid when it opens a file (65536 x 256 cells cost about 280 MB): there, a crash, a memory or time
+// limit or an answer that cannot be used ends the import with a message, and this process only ever holds the
+// cells the reader sent.
 //
 // FreeXL gives whole numbers as integers, dates as text and formula cells as empty (it has no way to give
 // their results, so the catalogue reader refuses such a row and suggests .xlsx).

@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <vector>
 
+#include "base/environment.h"
 #include "platform/folders.h"
-#include "platform/settings.h"
 
 namespace tabulo {
 

@@ -1,8 +1,8 @@
 #pragma once
 // The Kestrel library loaded by name at the first call: $KESTREL_LIBRARY when set, else libkestrel.so
-// beside the running program, else the program's run path (the build tree's library folder for a program
-// run from the build) and the system's library path. When it cannot be loaded every call gives
-// its failure result and LastError() says what was tried.
+// beside the running program (installed or in the build tree, the programs and the library sit together),
+// else the program's run path and the system's library path. When it cannot be loaded every call gives its
+// failure result and LastError() says what was tried.
 
 #include <memory>
 #include <string>

@@ -2,8 +2,8 @@
 
 #include <array>
 
+#include "base/text_codec.h"
 #include "designer/document/numbers.h"
-#include "designer/storage/text_codec.h"
 
 namespace tabulo {
 namespace {

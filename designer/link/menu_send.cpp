@@ -5,13 +5,13 @@
 #include <unordered_set>
 #include <vector>
 
+#include "base/files.h"
+#include "base/text_codec.h"
 #include "designer/document/catalogue_lookup.h"
 #include "designer/document/numbers.h"
 #include "designer/link/button_numbers.h"
 #include "designer/link/language_block.h"
 #include "designer/storage/project_layout.h"
-#include "designer/storage/text_codec.h"
-#include "platform/files.h"
 
 namespace tabulo {
 namespace {

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "base/files.h"
 #include "designer/document/numbers.h"
-#include "platform/files.h"
 
 namespace tabulo {
 namespace {

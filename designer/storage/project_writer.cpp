@@ -1,13 +1,13 @@
 #include <algorithm>
 #include <unordered_map>
 
+#include "base/files.h"
+#include "base/text_codec.h"
 #include "designer/document/catalogue_lookup.h"
 #include "designer/document/numbers.h"
 #include "designer/storage/picture_paths.h"
 #include "designer/storage/project_files.h"
 #include "designer/storage/project_layout.h"
-#include "designer/storage/text_codec.h"
-#include "platform/files.h"
 
 namespace tabulo {
 namespace {

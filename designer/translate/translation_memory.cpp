@@ -8,9 +8,9 @@
 #include <cerrno>
 #include <cstring>
 
+#include "base/files.h"
 #include "designer/document/numbers.h"
 #include "designer/translate/language_names.h"
-#include "platform/files.h"
 #include "platform/folders.h"
 
 namespace tabulo {

@@ -8,11 +8,11 @@
 #include <set>
 #include <utility>
 
+#include "base/environment.h"
+#include "base/files.h"
 #include "designer/translate/language_names.h"
 #include "designer/translate/web_translator.h"
-#include "platform/files.h"
 #include "platform/folders.h"
-#include "platform/settings.h"
 
 namespace tabulo {
 namespace {

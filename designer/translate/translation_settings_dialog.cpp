@@ -5,13 +5,11 @@
 #include <QVBoxLayout>
 #include <cstdlib>
 
+#include "base/environment.h"
 #include "designer/pages/widget_helpers.h"
 #include "designer/translate/translation_services.h"
-#include "platform/settings.h"
 
 namespace tabulo {
-namespace {}  // namespace
-
 TranslationSettingsDialog::TranslationSettingsDialog(UserPrompts& prompts, QWidget* owner)
     : QDialog(owner), prompts_(prompts) {
   setObjectName("TranslationSettings");

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <utility>
 
-#include "designer/storage/text_codec.h"
+#include "base/text_codec.h"
 #include "designer/translate/translation_services.h"
 
 namespace tabulo {

@@ -58,7 +58,7 @@ class TabuloFirmware : public ::testing::Test {
     args.insert(args.begin(), "firmware");
     environment.insert(environment.end(),
                        {"FIRMLOADER_HOME=" + home_.Path(), "FIRMLOADER_SERVER=" + server_.Folder(),
-                        "KESTREL_LIBRARY=" + std::string(TABULO_BINARY_DIR) + "/kestrel/libkestrel.so"});
+                        "KESTREL_LIBRARY=" + test::BuiltLibrary()});
     return test::RunProgram(test::BuiltProgram("tabulo"), args, environment);
   }
 

@@ -17,6 +17,7 @@
 #include "designer/link/kestrel_binding.h"
 #include "tests/firmloader/download_server.h"
 #include "tests/kestrel/basesim_process.h"
+#include "tests/support/run_program.h"
 #include "tests/support/temp_folder.h"
 
 namespace tabulo {
@@ -285,7 +286,8 @@ TEST(FirmwareWindowWaits, EventsFlowWhileTheWindowWaits) {
 }
 
 TEST(FirmwareTool, IsBuiltBesideTheDesignerThatStartsIt) {
-  EXPECT_TRUE(std::filesystem::exists(std::string(TABULO_BINARY_DIR) + "/designer/mainwindow/firmloader"));
+  std::filesystem::path designer = test::BuiltProgram("tabulodesk");
+  EXPECT_TRUE(std::filesystem::exists(designer.parent_path() / "firmloader"));
 }
 
 }  // namespace

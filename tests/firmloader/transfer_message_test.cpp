@@ -1,6 +1,6 @@
 // The radio transfer message: the image and its two sums, low bytes first, as the terminal checks them.
 
-#include "firmloader/transfer_message.h"
+#include "base/transfer_message.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "designer/storage/text_codec.h"
+#include "base/text_codec.h"
 #include "firmloader/program_catalogue.h"
 
 namespace {

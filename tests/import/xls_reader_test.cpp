@@ -23,7 +23,7 @@ namespace {
 using namespace std::chrono_literals;
 
 const std::string kImports = std::string(TABULO_FIXTURES) + "/import/";
-const std::string kReader = std::string(TABULO_BINARY_DIR) + "/designer/import/tabulo-xls-reader";
+const std::string kReader = std::string(TABULO_PROGRAM_DIR) + "/tabulo-xls-reader";
 
 // Under AddressSanitizer the reader's address space is not limited (its shadow memory needs terabytes), only
 // each of its allocations.

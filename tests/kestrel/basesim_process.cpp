@@ -19,7 +19,7 @@ extern char** environ;
 namespace tabulo::test {
 
 std::string BuiltLibrary() {
-  return std::string(TABULO_BINARY_DIR) + "/kestrel/libkestrel.so";
+  return std::string(TABULO_PROGRAM_DIR) + "/libkestrel.so";
 }
 
 BaseSimulator::BaseSimulator(const std::string& folder, const std::vector<std::string>& options)

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "base/text_codec.h"
 #include "designer/link/kestrel_api.h"
-#include "designer/storage/text_codec.h"
 
 namespace tabulo::test {
 

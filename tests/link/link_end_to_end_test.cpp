@@ -11,10 +11,10 @@
 #include <map>
 #include <nlohmann/json.hpp>
 
+#include "base/text_codec.h"
 #include "designer/link/kestrel_binding.h"
 #include "designer/link/menu_send.h"
 #include "designer/storage/project_files.h"
-#include "designer/storage/text_codec.h"
 #include "kestrel/base_station.h"
 #include "tests/kestrel/basesim_process.h"
 #include "tests/link/fake_kestrel.h"

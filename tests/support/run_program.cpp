@@ -15,11 +15,9 @@ extern char** environ;
 namespace tabulo::test {
 
 std::string BuiltProgram(const std::string& name) {
-  for (const char* folder : {"/cli/", "/kestrel/", "/designer/mainwindow/", "/firmloader/", "/"}) {
-    std::string path = std::string(TABULO_BINARY_DIR) + folder + name;
-    if (std::filesystem::exists(path)) return path;
-  }
-  throw std::runtime_error("program not built: " + name);
+  std::string path = std::string(TABULO_PROGRAM_DIR) + "/" + name;
+  if (!std::filesystem::exists(path)) throw std::runtime_error("program not built: " + path);
+  return path;
 }
 
 ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& args,

@@ -16,7 +16,7 @@ struct ProgramRun {
 ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& args,
                       const std::vector<std::string>& environment = {});
 
-// The path of a program built beside the tests.
+// The path of a program of the build, in its program folder laid out as installed.
 std::string BuiltProgram(const std::string& name);
 
 }  // namespace tabulo::test

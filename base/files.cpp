@@ -1,4 +1,4 @@
-#include "platform/files.h"
+#include "base/files.h"
 
 #include <dirent.h>
 #include <fcntl.h>

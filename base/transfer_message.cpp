@@ -1,4 +1,4 @@
-#include "firmloader/transfer_message.h"
+#include "base/transfer_message.h"
 
 namespace tabulo {
 namespace {
