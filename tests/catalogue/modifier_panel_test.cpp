@@ -17,6 +17,7 @@
 #include "designer/mainwindow/main_window.h"
 #include "designer/pages/page_grid_widget.h"
 #include "designer/storage/project_files.h"
+#include "tests/support/designer_test.h"
 #include "tests/support/temp_folder.h"
 
 namespace tabulo {
@@ -408,24 +409,10 @@ TEST_F(Panel, StoredDefaultsOutliveEditsOfTheirDefinition) {
 }
 
 // The panel in the designer: the page's lines and "Refresh_Page" drive it.
-class InDesigner : public ::testing::Test {
- protected:
-  void SetUp() override { ::setenv("VELT_HOME", (home_ / "velt").c_str(), 1); }
-  void TearDown() override {
-    window_.reset();
-    ::unsetenv("VELT_HOME");
-  }
-
-  test::TempFolder home_;
-  std::unique_ptr<MenuDocument> doc_ = std::make_unique<MenuDocument>();
-  ScriptedPrompts prompts_;
-  std::unique_ptr<MainWindow> window_;
-};
+using InDesigner = test::DesignerTest;
 
 TEST_F(InDesigner, ALineClickShowsThePlusFirstLevel) {
-  window_ = std::make_unique<MainWindow>(*doc_, prompts_);
-  window_->show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+  Start();
   MenuDocument& doc = *doc_;
   AppendPlu(doc, "1", "9", "Steak");
   AppendPlu(doc, "2", "1", "Mayo");

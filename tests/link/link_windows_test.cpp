@@ -29,6 +29,7 @@
 #include "tests/kestrel/basesim_process.h"
 #include "tests/link/fake_kestrel.h"
 #include "tests/link/small_menu.h"
+#include "tests/support/designer_test.h"
 #include "tests/support/sample_menu.h"
 #include "tests/support/temp_folder.h"
 
@@ -55,10 +56,10 @@ struct CaptionSeen {
 
 // A designer started in a maker folder and a settings folder of its own, on the small menu's work copy,
 // with the radio library of the build and the environment the library reads.
-class LinkWindows : public ::testing::Test {
+class LinkWindows : public test::DesignerTest {
  protected:
   void SetUp() override {
-    ::setenv("VELT_HOME", (home_ / "velt").c_str(), 1);
+    DesignerTest::SetUp();
     // The designer's settings file, which Qt's settings (used below to check it) read too.
     ::setenv("XDG_CONFIG_HOME", (home_ / "config").c_str(), 1);
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
@@ -70,22 +71,17 @@ class LinkWindows : public ::testing::Test {
     ::setenv("KESTREL_ATTEMPTS", "2", 1);
   }
   void TearDown() override {
-    window_.reset();
+    DesignerTest::TearDown();
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    for (const char* name : {"VELT_HOME", "XDG_CONFIG_HOME", "KESTREL_LIBRARY", "KESTREL_TRACE",
-                             "KESTREL_TIMEOUT_MS", "KESTREL_ATTEMPTS", "KESTREL_PORT_1", "KESTREL_PORT_3"}) {
+    for (const char* name : {"XDG_CONFIG_HOME", "KESTREL_LIBRARY", "KESTREL_TRACE", "KESTREL_TIMEOUT_MS",
+                             "KESTREL_ATTEMPTS", "KESTREL_PORT_1", "KESTREL_PORT_3"}) {
       ::unsetenv(name);
     }
   }
 
   void Start() {
-    auto previous = test::SmallMenu();
-    ASSERT_TRUE(EnsureWorkFolders());
-    previous->ProjectBase = WorkBase();
-    ASSERT_TRUE(WriteProjectFiles(*previous).ok);
-    window_ = std::make_unique<MainWindow>(*doc_, prompts_);
-    window_->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+    LeaveWorkCopy([](MenuDocument& previous) { previous = *test::SmallMenu(); });
+    DesignerTest::Start();
   }
 
   void PointPortAt(int port, const std::string& device) {
@@ -134,11 +130,7 @@ class LinkWindows : public ::testing::Test {
         [&] { return reception->Command1->isEnabled() || reception->Command2->isEnabled(); }, 20000));
   }
 
-  test::TempFolder home_;
   std::string trace_ = home_ / "trace.jsonl";
-  std::unique_ptr<MenuDocument> doc_ = std::make_unique<MenuDocument>();
-  ScriptedPrompts prompts_;
-  std::unique_ptr<MainWindow> window_;
 };
 
 TEST_F(LinkWindows, SendWritesTheWorkCopyAndTheBaseStoresTheMenu) {

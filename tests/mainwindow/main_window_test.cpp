@@ -43,6 +43,7 @@
 #include "designer/pages/page_layout.h"
 #include "designer/storage/project_files.h"
 #include "platform/folders.h"
+#include "tests/support/designer_test.h"
 #include "tests/support/temp_folder.h"
 
 namespace tabulo {
@@ -51,31 +52,8 @@ namespace {
 namespace fs = std::filesystem;
 
 // A designer started in a maker folder of its own, optionally over a work copy left by a previous run.
-class Designer : public ::testing::Test {
+class Designer : public test::DesignerTest {
  protected:
-  void SetUp() override { ::setenv("VELT_HOME", (home_ / "velt").c_str(), 1); }
-  void TearDown() override {
-    window_.reset();
-    ::unsetenv("VELT_HOME");
-  }
-
-  // Leaves a work copy made by `fill` for the designer to read at start.
-  template <class Fill>
-  void LeaveWorkCopy(Fill fill) {
-    auto previous = std::make_unique<MenuDocument>();
-    fill(*previous);
-    EnsureWorkFolders();
-    previous->ProjectBase = WorkBase();
-    ASSERT_TRUE(WriteProjectFiles(*previous).ok);
-  }
-
-  void Start() {
-    window_ = std::make_unique<MainWindow>(*doc_, prompts_);
-    window_->show();
-    window_->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
-  }
-
   // The work copy as the next start would read it.
   std::unique_ptr<MenuDocument> WorkCopy() {
     auto copy = std::make_unique<MenuDocument>();
@@ -84,13 +62,6 @@ class Designer : public ::testing::Test {
     return copy;
   }
 
-  template <class W>
-  W* Child(const char* name, int index = 0) {
-    auto all = window_->findChildren<W*>(name);
-    return index < all.size() ? all[index] : nullptr;
-  }
-  QLineEdit* Line(int k) { return Child<QLineEdit>("Linhas", k); }
-  QLineEdit* PriceBox(int k) { return Child<QLineEdit>("Price", k); }
   QListWidget* List(const char* name) { return Child<QListWidget>(name); }
   // The catalogue table.
   QTableView* Plus() { return Child<QTableView>("Lista_plus"); }
@@ -101,24 +72,8 @@ class Designer : public ::testing::Test {
   QString PlusText(int row) { return PlusCell(row, CataloguePanel::kDescriptionColumn).toString(); }
   int PlusCurrent() { return Plus()->currentIndex().row(); }
   void SelectPlus(int row) { Plus()->setCurrentIndex(Plus()->model()->index(row, 0)); }
-  void Click(const char* name, int index = 0) {
-    QTest::mouseClick(Child<QPushButton>(name, index), Qt::LeftButton);
-  }
-  void Trigger(const char* item) { window_->findChild<QAction*>(item)->trigger(); }
   QString PageCaption() { return Child<QLabel>("Page")->text(); }
-
-  // Types into a line and leaves it for the next control, as the user does.
-  void TypeAndLeave(int k, const QString& text) {
-    Line(k)->setFocus(Qt::MouseFocusReason);
-    QTest::keyClicks(Line(k), text);
-    QFocusEvent leave(QEvent::FocusOut, Qt::TabFocusReason);
-    QApplication::sendEvent(Line(k), &leave);
-  }
-
-  test::TempFolder home_;
-  std::unique_ptr<MenuDocument> doc_ = std::make_unique<MenuDocument>();
-  ScriptedPrompts prompts_;
-  std::unique_ptr<MainWindow> window_;
+  void TypeAndLeave(int k, const QString& text) { DesignerTest::TypeAndLeave(Line(k), text); }
 };
 
 void Catalogue(MenuDocument& doc, std::initializer_list<const char*> descriptions) {

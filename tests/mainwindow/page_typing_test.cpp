@@ -19,39 +19,22 @@
 #include "designer/mainwindow/main_window.h"
 #include "designer/storage/project_files.h"
 #include "platform/folders.h"
-#include "tests/support/temp_folder.h"
+#include "tests/support/designer_test.h"
 
 namespace tabulo {
 namespace {
 
-class PageTyping : public ::testing::Test {
+class PageTyping : public test::DesignerTest {
  protected:
-  void SetUp() override { ::setenv("VELT_HOME", (home_ / "velt").c_str(), 1); }
-  void TearDown() override {
-    window_.reset();
-    ::unsetenv("VELT_HOME");
-  }
-
   // Starts a designer over a work copy holding these catalogue entries (number, price, description).
   void Start(std::initializer_list<std::array<const char*, 3>> entries) {
-    auto previous = std::make_unique<MenuDocument>();
-    for (const auto& [number, price, description] : entries) AppendPlu(*previous, number, price, description);
-    EnsureWorkFolders();
-    previous->ProjectBase = WorkBase();
-    ASSERT_TRUE(WriteProjectFiles(*previous).ok);
-    window_ = std::make_unique<MainWindow>(*doc_, prompts_);
-    window_->show();
-    window_->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+    LeaveWorkCopy([&](MenuDocument& previous) {
+      for (const auto& [number, price, description] : entries)
+        AppendPlu(previous, number, price, description);
+    });
+    DesignerTest::Start();
   }
 
-  template <class W>
-  W* Child(const char* name, int index = 0) {
-    auto all = window_->findChildren<W*>(name);
-    return index < all.size() ? all[index] : nullptr;
-  }
-  QLineEdit* Line(int k) { return Child<QLineEdit>("Linhas", k); }
-  QLineEdit* PriceBox(int k) { return Child<QLineEdit>("Price", k); }
   QStringList CatalogueRows() {
     QStringList rows;
     QAbstractItemModel* table = Child<QTableView>("Lista_plus")->model();
@@ -59,15 +42,6 @@ class PageTyping : public ::testing::Test {
       rows << table->index(j, CataloguePanel::kDescriptionColumn).data().toString();
     return rows;
   }
-  void Click(const char* name) { QTest::mouseClick(Child<QPushButton>(name), Qt::LeftButton); }
-
-  void TypeAndLeave(QLineEdit* box, const QString& text) {
-    box->setFocus(Qt::MouseFocusReason);
-    QTest::keyClicks(box, text);
-    QFocusEvent leave(QEvent::FocusOut, Qt::TabFocusReason);
-    QApplication::sendEvent(box, &leave);
-  }
-
   static QRect CursorAt(QLineEdit* box) { return box->inputMethodQuery(Qt::ImCursorRectangle).toRect(); }
 
   // Whether a price box shows its whole text: with the cursor at its end the text has not scrolled.
@@ -81,11 +55,6 @@ class PageTyping : public ::testing::Test {
     const int width = QFontMetrics(box->font()).horizontalAdvance(box->text());
     return std::abs(end - start - width) <= 1 && CursorAt(box).right() <= box->rect().right();
   }
-
-  test::TempFolder home_;
-  std::unique_ptr<MenuDocument> doc_ = std::make_unique<MenuDocument>();
-  ScriptedPrompts prompts_;
-  std::unique_ptr<MainWindow> window_;
 };
 
 TEST_F(PageTyping, DishesTypedOnLinesKeepTheirNamePriceAndANumberOfTheirOwn) {

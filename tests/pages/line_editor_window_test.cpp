@@ -19,6 +19,7 @@
 #include "designer/pages/line_editor_dialog.h"
 #include "designer/storage/project_files.h"
 #include "platform/folders.h"
+#include "tests/support/designer_test.h"
 #include "tests/support/local_http_server.h"
 #include "tests/support/stand_in_host.h"
 #include "tests/support/temp_folder.h"
@@ -465,36 +466,18 @@ TEST_F(PageDialogs, RemovalClearsTheGroupsLineColours) {
 
 // ---- From the main window ----
 
-class FromMainWindow : public ::testing::Test {
+class FromMainWindow : public test::DesignerTest {
  protected:
   void SetUp() override {
-    ::setenv("VELT_HOME", (home_ / "velt").c_str(), 1);
-    auto previous = std::make_unique<MenuDocument>();
-    AppendPlu(*previous, "1", "1.50", "Soup");
-    AppendPlu(*previous, "2", "2.50", "Fish");
-    previous->Botoes[3] = 2;
-    previous->LineLayout[5].TitleText = "Mains";
-    EnsureWorkFolders();
-    previous->ProjectBase = WorkBase();
-    ASSERT_TRUE(WriteProjectFiles(*previous).ok);
-    window_ = std::make_unique<MainWindow>(*doc_, prompts_);
-    window_->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+    DesignerTest::SetUp();
+    LeaveWorkCopy([](MenuDocument& previous) {
+      AppendPlu(previous, "1", "1.50", "Soup");
+      AppendPlu(previous, "2", "2.50", "Fish");
+      previous.Botoes[3] = 2;
+      previous.LineLayout[5].TitleText = "Mains";
+    });
+    Start();
   }
-  void TearDown() override {
-    window_.reset();
-    ::unsetenv("VELT_HOME");
-  }
-  template <class W>
-  W* Child(const char* name, int index) {
-    auto all = window_->findChildren<W*>(name);
-    return index < all.size() ? all[index] : nullptr;
-  }
-
-  test::TempFolder home_;
-  std::unique_ptr<MenuDocument> doc_ = std::make_unique<MenuDocument>();
-  ScriptedPrompts prompts_;
-  std::unique_ptr<MainWindow> window_;
 };
 
 TEST_F(FromMainWindow, LinesTitlesAndCatalogueRowsOpenTheirWindows) {
