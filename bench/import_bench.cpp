@@ -50,12 +50,13 @@ struct Setting {
   std::string csv = folder / "plus.csv";
 
   Setting() {
-    options.interchange_path =
-        (interchange.path.empty() ? folder.Path() : interchange.path) + "/velt/pludata.txt";
+    options.interchange_path = interchange.path.empty() ? folder.Path() : interchange.path;
+    options.interchange_path += "/velt/pludata.txt";
     std::string text;
     for (int i = 1; i <= 10000; ++i) {
-      text += "\"" + std::to_string(i) + "\",\"Product " + std::to_string(i) + ", house style\",\"" +
-              std::to_string(1 + i % 37) + ".50\"\r\n";
+      const std::string number = std::to_string(i);
+      text.append("\"").append(number).append("\",\"Product ").append(number).append(", house style\",\"");
+      text.append(std::to_string(1 + i % 37)).append(".50\"\r\n");
     }
     tabulo::test::WriteFile(csv, text);
   }

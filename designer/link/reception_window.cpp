@@ -131,9 +131,11 @@ void ReceptionWindow::Command1_Click() {
 void ReceptionWindow::Opened(bool opened, int port, const std::string& why) {
   if (!opened) {
     // The window stays closed; the reason is shown and reaches standard error.
-    std::string message = "cannot open the link on port " + std::to_string(port) + ": " + why;
+    const std::string message = "cannot open the link on port " + std::to_string(port) + ": " + why;
     std::cerr << "tabulodesk: " << message << '\n';
-    Status->setText(QString::fromStdString("C" + message.substr(1)));
+    QString shown = QString::fromStdString(message);
+    shown[0] = shown[0].toUpper();
+    Status->setText(shown);
     Command1->setEnabled(true);
     return;
   }
