@@ -28,11 +28,6 @@ std::string LetteringText(const std::string& pages_version) {
   return "unknown scheme \"" + Shown(pages_version) + "\" (pages are printed without plaque letters)";
 }
 
-std::string FileNameOf(const std::string& path) {
-  size_t separator = path.find_last_of("\\/");
-  return separator == std::string::npos ? path : path.substr(separator + 1);
-}
-
 }  // namespace
 
 int InfoCommand(const Arguments& args) {

@@ -212,9 +212,4 @@ std::string CannotOpenMessage(const std::string& path) {
   return "Cannot open \"" + path + "\": " + reason + ". The menu was left as it was.";
 }
 
-std::string FileNameOf(const std::string& path) {
-  size_t separator = path.find_last_of("\\/");
-  return separator == std::string::npos ? path : path.substr(separator + 1);
-}
-
 }  // namespace tabulo

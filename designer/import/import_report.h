@@ -12,6 +12,7 @@
 
 #include "designer/document/menu_document.h"
 #include "designer/storage/catalogue_line.h"
+#include "designer/storage/project_files.h"
 
 namespace tabulo {
 
@@ -92,8 +93,5 @@ std::string LeftOutFamiliesText(const std::string& file, const std::vector<int>&
 std::string NothingImportedMessage(const std::string& file, const std::vector<SkippedLine>& skipped);
 // The message of a file that cannot be read at all.
 std::string CannotOpenMessage(const std::string& path);
-
-// The file name of a path, without its folder ("\" and "/" both separate).
-std::string FileNameOf(const std::string& path);
 
 }  // namespace tabulo

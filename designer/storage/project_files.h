@@ -51,6 +51,8 @@ std::string ProjectFolderOf(const std::string& path);
 // ProjectBase of a chosen path: the path without the extension of its file name; the whole path when the
 // file name has no ".".
 std::string ProjectBaseOf(const std::string& path);
+// The file name of a path, without its folder ("\" and "/" both separate).
+std::string FileNameOf(const std::string& path);
 
 // A chosen project path with a project file that is a symbolic link resolved to the file it links to, so
 // that the data files are found beside it and a save replaces it, not the link; else the path as chosen.

@@ -18,6 +18,11 @@ std::string ProjectBaseOf(const std::string& path) {
   return path.substr(0, dot);
 }
 
+std::string FileNameOf(const std::string& path) {
+  size_t separator = path.find_last_of("\\/");
+  return separator == std::string::npos ? path : path.substr(separator + 1);
+}
+
 std::string ResolveProjectPath(const std::string& path) {
   // The project file names the project; the data files sit beside the file it links to, and a save must
   // replace that file, keeping the link.
